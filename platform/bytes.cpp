@@ -1,0 +1,133 @@
+#include "platform/bytes.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace vexo {
+
+Pos PosOf(std::string_view needle, std::string_view hay, Pos from) {
+  if (needle.empty() || from > Len(hay)) return 0;
+  if (from < 1) from = 1;
+  const auto at = hay.find(needle, static_cast<std::size_t>(from - 1));
+  return at == std::string_view::npos ? 0 : static_cast<Pos>(at) + 1;
+}
+
+Pos LastPosOf(std::string_view needle, std::string_view hay) {
+  if (needle.empty()) return 0;
+  const auto at = hay.rfind(needle);
+  return at == std::string_view::npos ? 0 : static_cast<Pos>(at) + 1;
+}
+
+Bytes Copy(std::string_view s, Pos p, Pos n) {
+  if (p < 1) p = 1;
+  if (n <= 0 || p > Len(s)) return {};
+  const Pos avail = Len(s) - p + 1;
+  return Bytes(s.substr(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(std::min(n, avail))));
+}
+
+Bytes CopyFrom(std::string_view s, Pos p) { return Copy(s, p, Len(s)); }
+
+Bytes CopyRange(std::string_view s, Pos first, Pos last) {
+  if (first < 1) first = 1;
+  if (last < first) return {};
+  return Copy(s, first, last - first + 1);
+}
+
+void Delete(Bytes& s, Pos p, Pos n) {
+  if (p < 1 || n <= 0 || p > Len(s)) return;
+  const Pos avail = Len(s) - p + 1;
+  s.erase(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(std::min(n, avail)));
+}
+
+void Insert(std::string_view sub, Bytes& s, Pos p) {
+  if (p < 1) p = 1;
+  if (p > Len(s)) {
+    s.append(sub);
+    return;
+  }
+  s.insert(static_cast<std::size_t>(p - 1), sub);
+}
+
+Bytes Lower(std::string_view s) {
+  Bytes out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+Bytes Upper(std::string_view s) {
+  Bytes out(s);
+  for (char& c : out)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+namespace {
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+}  // namespace
+
+Bytes TrimLeft(std::string_view s) {
+  std::size_t b = 0;
+  while (b < s.size() && IsBlankOrControl(s[b])) ++b;
+  return Bytes(s.substr(b));
+}
+
+Bytes TrimRight(std::string_view s) {
+  std::size_t e = s.size();
+  while (e > 0 && IsBlankOrControl(s[e - 1])) --e;
+  return Bytes(s.substr(0, e));
+}
+
+Bytes Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+
+Bytes ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) return Bytes(s);
+  Bytes out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (true) {
+    const auto at = s.find(from, i);
+    if (at == std::string_view::npos) break;
+    out.append(s.substr(i, at - i));
+    out.append(to);
+    i = at + from.size();
+  }
+  out.append(s.substr(i));
+  return out;
+}
+
+Bytes ReplaceUntilGone(std::string_view s, std::string_view from, std::string_view to) {
+  Bytes out(s);
+  if (from.empty() || to.size() >= from.size()) return ReplaceAll(s, from, to);
+  // Each replacement shortens the text, so the loop ends. A new occurrence can
+  // only appear around the replacement, so the search resumes just before it.
+  std::size_t at = out.find(from);
+  while (at != Bytes::npos) {
+    out.replace(at, from.size(), to);
+    const std::size_t back = from.size() > 1 ? from.size() - 1 : 0;
+    at = out.find(from, at > back ? at - back : 0);
+  }
+  return out;
+}
+
+Bytes IntToText(long long v) { return std::to_string(v); }
+
+bool TryTextToInt(std::string_view s, long long& out) {
+  const Bytes t = Trim(s);
+  if (t.empty()) return false;
+  const char* b = t.data();
+  const char* e = t.data() + t.size();
+  if (*b == '+') ++b;
+  long long v = 0;
+  const auto r = std::from_chars(b, e, v);
+  if (r.ec != std::errc() || r.ptr != e) return false;
+  out = v;
+  return true;
+}
+
+long long TextToInt(std::string_view s, long long fallback) {
+  long long v = 0;
+  return TryTextToInt(s, v) ? v : fallback;
+}
+
+}  // namespace vexo

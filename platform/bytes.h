@@ -1,0 +1,78 @@
+#pragma once
+// GB2312 (CP936) byte strings and the 1-based position helpers that every
+// algorithm of the program is written in. Positions count bytes from 1; 0 means
+// "not found" or "before the text". The helpers are total: a position outside
+// the string reads as a zero byte, copies and deletions are clamped.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexo {
+
+using Bytes = std::string;          // text in the GB2312 code page
+using Pos = std::ptrdiff_t;         // 1-based byte position, 0 = none
+using StringList = std::vector<Bytes>;
+
+// Length as a signed position, so that algorithms can subtract freely.
+inline Pos Len(std::string_view s) { return static_cast<Pos>(s.size()); }
+
+// Byte at 1-based position p; 0 outside 1..Len(s), like the terminating zero.
+inline unsigned char ByteAt(std::string_view s, Pos p) {
+  return (p >= 1 && p <= Len(s)) ? static_cast<unsigned char>(s[static_cast<std::size_t>(p - 1)]) : 0;
+}
+
+// Position of the first occurrence of needle in hay at or after `from`; 0 when
+// absent or when needle is empty.
+Pos PosOf(std::string_view needle, std::string_view hay, Pos from = 1);
+
+// Position of the last occurrence of needle in hay; 0 when absent.
+Pos LastPosOf(std::string_view needle, std::string_view hay);
+
+inline bool Contains(std::string_view hay, std::string_view needle) {
+  return PosOf(needle, hay) > 0;
+}
+
+// Up to n bytes from position p; p below 1 counts as 1.
+Bytes Copy(std::string_view s, Pos p, Pos n);
+// The bytes from position p to the end.
+Bytes CopyFrom(std::string_view s, Pos p);
+// The bytes at positions first..last inclusive (empty when last < first).
+Bytes CopyRange(std::string_view s, Pos first, Pos last);
+// Delete up to n bytes from position p; nothing outside the string.
+void Delete(Bytes& s, Pos p, Pos n);
+// Insert sub before position p; p beyond the end appends, below 1 prepends.
+void Insert(std::string_view sub, Bytes& s, Pos p);
+
+// Lower-cases ASCII A-Z only, so positions stay aligned with the original.
+Bytes Lower(std::string_view s);
+Bytes Upper(std::string_view s);
+// Removes bytes <= 0x20 (blanks and control bytes) at both ends / one end.
+Bytes Trim(std::string_view s);
+Bytes TrimLeft(std::string_view s);
+Bytes TrimRight(std::string_view s);
+
+// Replace every occurrence, scanning left to right without rescanning output.
+Bytes ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+// Repeat "replace the first occurrence" until the pattern no longer occurs.
+// Terminates for any input when `to` is shorter than `from`.
+Bytes ReplaceUntilGone(std::string_view s, std::string_view from, std::string_view to);
+// Delete every occurrence of pat until none is left.
+inline Bytes DeleteAll(std::string_view s, std::string_view pat) {
+  return ReplaceUntilGone(s, pat, "");
+}
+
+// The text up to its first zero byte, as a piece read as a C string.
+inline std::string_view UpToZero(std::string_view s) {
+  const auto z = s.find('\0');
+  return z == std::string_view::npos ? s : s.substr(0, z);
+}
+
+// Decimal text of a number, and the number of a decimal text (0 when the
+// text is not a number; surrounding blanks allowed).
+Bytes IntToText(long long v);
+long long TextToInt(std::string_view s, long long fallback = 0);
+bool TryTextToInt(std::string_view s, long long& out);
+
+}  // namespace vexo

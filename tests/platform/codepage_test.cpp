@@ -1,0 +1,41 @@
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+namespace vexo {
+namespace {
+
+TEST(Codepage, ByteRolesCountFromTheStartOfTheText) {
+  // "场。" is B3 A1 A1 A3: the middle A1 A1 is a trail and a lead, not a space.
+  const Bytes s = "\xB3\xA1\xA1\xA3" "a\xB0";
+  EXPECT_EQ(ByteRoleAt(s, 1), ByteRole::Lead);
+  EXPECT_EQ(ByteRoleAt(s, 2), ByteRole::Trail);
+  EXPECT_EQ(ByteRoleAt(s, 3), ByteRole::Lead);
+  EXPECT_EQ(ByteRoleAt(s, 4), ByteRole::Trail);
+  EXPECT_EQ(ByteRoleAt(s, 5), ByteRole::Single);
+  EXPECT_EQ(ByteRoleAt(s, 6), ByteRole::Lead);  // a lone lead at the end
+  EXPECT_EQ(ByteRoleAt(s, 0), ByteRole::Single);
+  EXPECT_EQ(ByteRoleAt(s, 7), ByteRole::Single);
+  const auto roles = ByteRoles(s);
+  for (Pos p = 1; p <= Len(s); ++p) EXPECT_EQ(roles[p - 1], ByteRoleAt(s, p)) << p;
+}
+
+TEST(Codepage, WideCharactersBecomeGbOrQuestionMark) {
+  EXPECT_EQ(WideCharToGb(0x4E2D), "\xD6\xD0");  // 中
+  EXPECT_EQ(WideCharToGb('a'), "a");
+  EXPECT_EQ(WideCharToGb(0x0E01), "?");  // Thai: no GB form
+  EXPECT_EQ(WideCharToGb(0xD800), "?");
+  EXPECT_EQ(WideCharToGb(0), Bytes(1, '\0'));
+}
+
+TEST(Codepage, Utf8AndGbRoundTripAtTheEdges) {
+  EXPECT_EQ(Gb("跟踪"), "\xB8\xFA\xD7\xD9");
+  EXPECT_EQ(GbToUtf8("\xB8\xFA\xD7\xD9"), "跟踪");
+  EXPECT_EQ(Utf8ToGb("a\xFF" "b"), "a?b");       // invalid byte
+  EXPECT_EQ(Utf8ToGb("\xE4\xB8"), "??");          // cut sequence
+  EXPECT_EQ(Utf8ToGb("\xF0\x9F\x98\x80x"), "?x");  // beyond 16 bits
+  EXPECT_EQ(GbToUtf8("a\xFF"), "a\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace vexo

@@ -1,0 +1,10 @@
+// Test entry: a Qt core application gives every test the event loop that the
+// program's timers, sockets and deferred calls run on.
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
