@@ -1,0 +1,101 @@
+#pragma once
+// The result store: the open block of targets, the block and history files in
+// the Temp folder, the site queue with its file "kix", and the follow-up list.
+// It reaches the main window only through StoreHost. Every operation is total:
+// a file or text error ends it quietly with the answer it had so far.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "analysis/store_host.h"
+#include "platform/bytes.h"
+
+namespace vexo {
+
+// Marker lines of the site queue.
+inline constexpr std::string_view kPassMarker = "[:\\\\:]";  // the six bytes [:\\:]
+inline constexpr std::string_view kAgeMarker1 = "[:--:]";
+inline constexpr std::string_view kAgeMarker2 = "[:==:]";
+inline constexpr std::string_view kAgeMarker3 = "[:++:]";
+
+// Block files are numbered 1 to 100; a block holds at most this many lines.
+inline constexpr int kMaxBlockFiles = 100;
+inline constexpr int kMaxBlockLines = 400;
+
+class ResultStore {
+ public:
+  explicit ResultStore(StoreHost& host);
+  ~ResultStore();
+  ResultStore(const ResultStore&) = delete;
+  ResultStore& operator=(const ResultStore&) = delete;
+
+  // The three working lists; nullptr while absent (before the first run).
+  StringList* OpenBlock();
+  StringList* SiteQueue();
+  StringList* FollowUp();
+  const StringList* OpenBlock() const;
+  const StringList* SiteQueue() const;
+  const StringList* FollowUp() const;
+
+  // Start of a run: drops the three lists and creates three new empty ones.
+  void CreateRunLists();
+  // Shutdown: creates whichever list is missing and empties all three.
+  void ClearLists();
+  // Shutdown: drops the three lists (they read as absent again).
+  void DestroyLists();
+
+  // Paths below the program folder (which ends with "/").
+  std::string TempFolder() const;            // folder + "Temp"
+  std::string BlockFile(long long n) const;  // folder + "Temp/" + n + ".tmp"
+  std::string SiteQueueFile() const;         // folder + "kix"
+
+  // 1 when the file holds the text, read through overlapping 2,048-byte
+  // windows; -1 when not, for an empty text, or on any error.
+  int FileContains(std::string_view text, const std::string& file) const;
+  // 1 when a block file 1..100 holds the title (only while tracking), else -1.
+  int InHistory(std::string_view title) const;
+  // 1 when the target was added to the open block, 0 when rejected (or when
+  // the roll-over save failed; the target then stays in memory).
+  int AppendTarget(std::string_view link, std::string_view title);
+
+  // Display rows 1-8; which 1 = the link label, any other = the caption.
+  Bytes GetRowText(int row, int which) const;
+  // Setting a link label also sets the row's mark cell ("×" for a "*" link).
+  void SetRowText(int row, int which, const Bytes& text);
+
+  // The number of the first block of a new run; keeps at most 10 block files
+  // (1, 2 and 3 are never dropped) and renumbers the rest from 4.
+  int NextBlockNumber();
+  // Shutdown: rewrites all block files as title-only history files, numbered
+  // from 1 without gaps.
+  void CompactHistory();
+  // Window close: drops the engine URLs, advances the age marker, saves "kix".
+  void AgeSiteQueue();
+  // Site operations of the page analysis (see site_queue.cpp).
+  void RememberSite(std::string_view link);
+  void PromotePageSite(std::string_view pageAddress);
+  void AppendSite(std::string_view link);
+
+  // Stop / close query. Each answers true when its file was written.
+  // Saves the open block as block file (line 0) when it has more than one line.
+  bool SaveOpenBlock();
+  // When the queue has more than one line: drops the lines up to and including
+  // the pass marker and saves the rest as "kix".
+  bool SaveSiteQueueAtStop();
+
+  // Whole-line lookup ignoring ASCII letter case: 0-based index or -1.
+  static int IndexOfLine(const StringList& list, std::string_view line);
+
+ private:
+  bool EnsureTempFolder() const;
+  bool SaveBlock(const StringList& block);
+  void ShowNewTarget(const Bytes& link, const Bytes& title, long long sum);
+
+  StoreHost& host_;
+  std::unique_ptr<StringList> openBlock_;
+  std::unique_ptr<StringList> siteQueue_;
+  std::unique_ptr<StringList> followUp_;
+};
+
+}  // namespace vexo
