@@ -1,0 +1,87 @@
+#include "platform/autorun.h"
+
+#include <utility>
+
+#include "platform/files.h"
+
+namespace vexo {
+
+namespace {
+
+bool NeedsQuotes(const std::string& s) {
+  static constexpr std::string_view kReserved = " \t\n\r\"'\\><~|&;$*?#`()";
+  return s.empty() || s.find_first_of(kReserved) != std::string::npos;
+}
+
+}  // namespace
+
+std::string DesktopExecValue(const std::string& program) {
+  // First the Exec quoting rules, then the escapes of a desktop-entry string
+  // value, which apply underneath them.
+  std::string quoted;
+  const bool quote = NeedsQuotes(program);
+  if (quote) quoted += '"';
+  for (const char c : program) {
+    if (c == '%') {
+      quoted += "%%";
+    } else if (quote && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+      quoted += '\\';
+      quoted += c;
+    } else {
+      quoted += c;
+    }
+  }
+  if (quote) quoted += '"';
+
+  std::string value;
+  for (const char c : quoted) {
+    switch (c) {
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      default:
+        value += c;
+    }
+  }
+  return value;
+}
+
+std::string DesktopEntryText(const std::string& program) {
+  return "[Desktop Entry]\n"
+         "Type=Application\n"
+         "Name=Vexo\n"
+         "Comment=Keyword tracker\n"
+         "Exec=" +
+         DesktopExecValue(program) +
+         "\n"
+         "Terminal=false\n"
+         "X-GNOME-Autostart-enabled=true\n";
+}
+
+AutoRunEntry::AutoRunEntry(std::string entry_path, std::string executable)
+    : entry_path_(std::move(entry_path)), executable_(std::move(executable)) {}
+
+void AutoRunEntry::Loaded() {
+  SetActive(false);
+}
+
+bool AutoRunEntry::SetActive(bool on) {
+  active_ = on;
+  if (FileExists(entry_path_)) DeleteFile(entry_path_);
+  if (!on) return !FileExists(entry_path_);
+  if (executable_.empty() || entry_path_.empty()) return false;
+  const auto slash = entry_path_.rfind('/');
+  if (slash != std::string::npos) CreateDir(entry_path_.substr(0, slash));
+  return WriteFileAtomic(entry_path_, DesktopEntryText(executable_));
+}
+
+}  // namespace vexo

@@ -1,0 +1,39 @@
+#pragma once
+// Starting the program with the user's desktop session: an XDG autostart entry
+// (a .desktop file) whose Exec is the executable's full path. Switching on
+// first removes any old entry and then writes it; switching off removes it.
+
+#include <string>
+
+#include "platform/bytes.h"
+
+namespace vexo {
+
+class AutoRunEntry {
+ public:
+  // entry_path: the .desktop file (see AutostartEntryPath); executable: the
+  // program's full path.
+  AutoRunEntry(std::string entry_path, std::string executable);
+
+  // The owning window has been loaded: the entry starts switched off, so it
+  // exists only while its toggle is on.
+  void Loaded();
+  // False when the entry could not be written or removed.
+  bool SetActive(bool on);
+  bool Active() const { return active_; }
+
+  const std::string& EntryPath() const { return entry_path_; }
+
+ private:
+  std::string entry_path_;
+  std::string executable_;
+  bool active_ = false;
+};
+
+// The Exec value for a program path, quoted and escaped as desktop entries
+// require (reserved characters, "%", backslashes, line ends).
+std::string DesktopExecValue(const std::string& program);
+// The whole entry file.
+std::string DesktopEntryText(const std::string& program);
+
+}  // namespace vexo

@@ -1,0 +1,120 @@
+// Where the files live, and the autostart entry.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include "platform/autorun.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+
+namespace vexo {
+namespace {
+
+class FoldersTest : public ::testing::Test {
+ protected:
+  std::string Tmp(const std::string& sub = "") const { return dir_.path().toStdString() + sub; }
+  QTemporaryDir dir_;
+};
+
+TEST_F(FoldersTest, VexoHomeWinsAndAlwaysEndsWithASlash) {
+  FolderEnvironment env;
+  env.vexo_home = Tmp("/home-a");
+  env.executable = Tmp("/bin/vexo");
+  env.home = Tmp("/h");
+  EXPECT_EQ(ProgramFolder(env), Tmp("/home-a/"));
+  EXPECT_TRUE(DirExists(Tmp("/home-a")));
+  EXPECT_EQ(ConfigFilePath(env), Tmp("/home-a/vexo.ini"));
+  env.vexo_home = Tmp("/home-b/");
+  EXPECT_EQ(ProgramFolder(env), Tmp("/home-b/"));
+}
+
+TEST_F(FoldersTest, WritableExecutableFolderIsAPortableCopy) {
+  ASSERT_TRUE(CreateDir(Tmp("/bin")));
+  FolderEnvironment env;
+  env.executable = Tmp("/bin/vexo");
+  env.home = Tmp("/h");
+  EXPECT_EQ(ProgramFolder(env), Tmp("/bin/"));
+  EXPECT_EQ(ConfigFilePath(env), Tmp("/h/.config/vexo.ini"));
+}
+
+TEST_F(FoldersTest, OtherwiseTheXdgDataFolderIsCreated) {
+  FolderEnvironment env;
+  env.executable = Tmp("/no-such-folder/vexo");
+  env.xdg_data_home = Tmp("/data");
+  env.xdg_config_home = Tmp("/conf");
+  env.home = Tmp("/h");
+  EXPECT_EQ(ProgramFolder(env), Tmp("/data/vexo/"));
+  EXPECT_TRUE(DirExists(Tmp("/data/vexo")));
+  EXPECT_EQ(ConfigFilePath(env), Tmp("/conf/vexo.ini"));
+  EXPECT_EQ(AutostartEntryPath(env), Tmp("/conf/autostart/vexo.desktop"));
+}
+
+TEST_F(FoldersTest, RelativeXdgFoldersAreIgnored) {
+  FolderEnvironment env;
+  env.xdg_data_home = "relative/data";
+  env.xdg_config_home = "relative/conf";
+  env.home = Tmp("/h");
+  EXPECT_EQ(ProgramFolder(env), Tmp("/h/.local/share/vexo/"));
+  EXPECT_EQ(ConfigFilePath(env), Tmp("/h/.config/vexo.ini"));
+}
+
+TEST(ExecutablePathTest, NamesThisTestProgram) {
+  const std::string exe = ExecutablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_EQ(exe[0], '/');
+  EXPECT_TRUE(FileExists(exe));
+}
+
+TEST(DesktopExecTest, PathsAreQuotedAndEscapedAsDesktopEntriesRequire) {
+  struct Case {
+    const char* path;
+    const char* exec;
+  };
+  const Case cases[] = {
+      {"/opt/vexo/vexo", "/opt/vexo/vexo"},
+      {"/opt/my vexo/vexo", "\"/opt/my vexo/vexo\""},
+      {"/opt/100%/vexo", "/opt/100%%/vexo"},
+      {"/opt/a$b\"c/vexo", "\"/opt/a\\\\$b\\\\\"c/vexo\""},
+      {"/opt/back\\slash", "\"/opt/back\\\\\\\\slash\""},
+      {"/opt/new\nline", "\"/opt/new\\nline\""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DesktopExecValue(c.path), c.exec) << c.path;
+}
+
+TEST_F(FoldersTest, AutorunEntryExistsExactlyWhileSwitchedOn) {
+  const std::string entry = Tmp("/conf/autostart/vexo.desktop");
+  AutoRunEntry run(entry, "/opt/vexo/vexo");
+  ASSERT_TRUE(CreateDir(Tmp("/conf/autostart")));
+  ASSERT_TRUE(WriteFileAtomic(entry, "stale"));
+  run.Loaded();
+  EXPECT_FALSE(FileExists(entry));
+  EXPECT_FALSE(run.Active());
+
+  ASSERT_TRUE(run.SetActive(true));
+  Bytes text;
+  ASSERT_TRUE(ReadFileBytes(entry, text));
+  EXPECT_NE(text.find("[Desktop Entry]\n"), std::string::npos);
+  EXPECT_NE(text.find("\nExec=/opt/vexo/vexo\n"), std::string::npos);
+  EXPECT_NE(text.find("\nType=Application\n"), std::string::npos);
+
+  ASSERT_TRUE(run.SetActive(false));
+  EXPECT_FALSE(FileExists(entry));
+}
+
+TEST_F(FoldersTest, AutorunCreatesTheAutostartFolder) {
+  AutoRunEntry run(Tmp("/x/y/autostart/vexo.desktop"), "/opt/vexo/vexo");
+  EXPECT_TRUE(run.SetActive(true));
+  EXPECT_TRUE(FileExists(Tmp("/x/y/autostart/vexo.desktop")));
+}
+
+TEST_F(FoldersTest, AutorunThatCannotWriteReportsFailureAndDoesNotThrow) {
+  ASSERT_TRUE(WriteFileAtomic(Tmp("/file"), "not a folder"));
+  AutoRunEntry run(Tmp("/file/autostart/vexo.desktop"), "/opt/vexo/vexo");
+  EXPECT_FALSE(run.SetActive(true));
+  EXPECT_TRUE(run.SetActive(false));
+}
+
+}  // namespace
+}  // namespace vexo
