@@ -1,0 +1,47 @@
+#pragma once
+// Small string functions applied to pieces of downloaded pages: cleaning and
+// resolving links, cleaning titles and snippets, decoding UTF-8 pages. None of
+// them parses HTML; they search substrings and delete bytes, and the parser
+// relies on exactly that (entities, for instance, are deleted, not decoded).
+// All are pure and total: any byte string is a valid argument.
+
+#include <string_view>
+
+#include "platform/bytes.h"
+
+namespace vexo {
+
+// The link cut at its first space, CR and LF, with a "javascript:" wrapper
+// (scheme, function name, parentheses) removed.
+Bytes CleanLink(std::string_view s);
+
+// The text without any ASCII space; full-width spaces stay.
+Bytes RemoveSpaces(std::string_view s);
+
+// The text trimmed, without line breaks, full-width spaces and the entities
+// &gt; &lt; &amp; &quot; &nbsp; (any case), which leave nothing behind.
+Bytes CleanText(std::string_view s);
+
+// Snippet text: leading tags removed while a "<" comes before the first ">",
+// then CleanText, then a leading and a trailing "..." dropped.
+Bytes StripTags(std::string_view s);
+
+// A UTF-8 page in GB2312. Lenient: bytes below C0 stand for themselves, a
+// four-byte lead is read as a three-byte lead, a cut final character is
+// dropped; characters without a GB form become "?".
+Bytes Utf8ToAnsi(std::string_view s);
+
+// The page-relative form of `link` made absolute against the page address:
+// "/x" joins scheme and host, anything else the page's directory. A link whose
+// first 10 bytes hold "://" is returned unchanged. Dot segments stay.
+Bytes MakeAbsolute(std::string_view page, std::string_view link);
+
+// True when a lower-cased address points into a search engine's own domain.
+bool ContainsEngineLabel(std::string_view lowered);
+
+// The absolute address that a raw link on `page` may become as a target, or
+// empty when the link must not become one (mail links, files by extension,
+// engine domains, in-page anchors, too short).
+Bytes ResolveLink(std::string_view page, std::string_view link);
+
+}  // namespace vexo
