@@ -69,6 +69,10 @@ bool IsBlockNumberLine(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+bool FitsOnOneLine(std::string_view text) {
+  return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
 bool IsHistoryLine(std::string_view line) {
   return !Contains(Copy(line, 1, 9), "://");
 }

@@ -30,4 +30,8 @@ bool IsBlockNumberLine(std::string_view line);
 // have it right after the scheme).
 bool IsHistoryLine(std::string_view line);
 
+// Stored lists are CR LF text: a line holding CR or LF would come back as
+// several lines, breaking the link/title pairs of a block.
+bool FitsOnOneLine(std::string_view text);
+
 }  // namespace vexo

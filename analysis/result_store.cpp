@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "analysis/block_files.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -135,6 +136,7 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   if (!HasPathAfterHost(link)) return 0;
   if (EndsWith(link, '/') || EndsWith(link, '#')) return 0;
   if (Len(title) <= 10) return 0;
+  if (!FitsOnOneLine(link) || !FitsOnOneLine(title)) return 0;
 
   Bytes titleLine = Ellipsis();
   titleLine.append(title);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/block_files.h"
 #include "analysis/result_store.h"
 #include "platform/files.h"
 
@@ -44,7 +45,7 @@ long long Count(const StringList& queue) {
 
 Bytes SiteRoot(std::string_view address) {
   const Pos p = HostEnd(address);
-  if (p <= 10) return {};
+  if (p <= 10 || !FitsOnOneLine(Copy(address, 1, p))) return {};
   Bytes root = Copy(address, 1, p);
   if (!root.empty() && root.back() == '/') root.pop_back();
   return root;
@@ -52,7 +53,7 @@ Bytes SiteRoot(std::string_view address) {
 
 Bytes CandidateSiteRoot(std::string_view link) {
   const Pos p = HostEnd(link);
-  if (ByteAt(link, p) != '/') return {};
+  if (ByteAt(link, p) != '/' || !FitsOnOneLine(Copy(link, 1, p))) return {};
   return Copy(link, 1, p - 1);
 }
 
