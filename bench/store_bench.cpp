@@ -1,0 +1,104 @@
+// The duplicate test of a new target against the history: InHistory over 10
+// and 100 history files of 1,000 titles each, read through 2,048-byte
+// windows, beside one memmem of the title over the same bytes held in memory.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "analysis/result_store.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace {
+
+using vexo::Bytes;
+
+class BenchHost : public vexo::StoreHost {
+ public:
+  explicit BenchHost(std::string folder) : folder_(std::move(folder)) {}
+  bool Tracking() const override { return true; }
+  std::string ProgramFolder() const override { return folder_; }
+  Bytes Sum1() const override { return "0"; }
+  void SetSum1(const Bytes&) override {}
+  Bytes Sa() const override { return {}; }
+  void SetSa(const Bytes&) override {}
+  Bytes RowLabel(int, int) const override { return {}; }
+  void SetRowLabel(int, int, const Bytes&) override {}
+  void SetMarkCell(int, const Bytes&) override {}
+
+ private:
+  std::string folder_;
+};
+
+Bytes Title(int i) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%07d", i);
+  return vexo::Gb("上海证券市场今日收盘指数新闻第") + digits + vexo::Gb("期报道");
+}
+
+// A program folder whose Temp holds `files` history files of 1,000 titles,
+// and the same bytes concatenated in memory. Removed at exit.
+struct History {
+  std::string folder;
+  Bytes all;
+
+  explicit History(int files) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vexo-store-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    folder = pattern + "/";
+    vexo::CreateDir(folder + "Temp");
+    const Bytes mark = vexo::Gb("…");
+    for (int f = 1; f <= files; ++f) {
+      vexo::StringList lines;
+      for (int t = 0; t < 1000; ++t) lines.push_back(mark + Title(f * 1000 + t) + mark);
+      vexo::SaveLines(folder + "Temp/" + std::to_string(f) + ".tmp", lines);
+      all += vexo::JoinLines(lines);
+    }
+  }
+  ~History() {
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+  }
+};
+
+History& HistoryOf(int files) {
+  static History ten(10);
+  static History hundred(100);
+  return files == 10 ? ten : hundred;
+}
+
+// A title that is in no file: every window of every file is searched.
+const Bytes& NewTitle() {
+  static const Bytes title = Title(9999999);
+  return title;
+}
+
+void BM_InHistory(benchmark::State& state) {
+  History& history = HistoryOf(static_cast<int>(state.range(0)));
+  BenchHost host(history.folder);
+  vexo::ResultStore store(host);
+  for (auto _ : state) benchmark::DoNotOptimize(store.InHistory(NewTitle()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(history.all.size()));
+}
+
+void BM_MemmemReference(benchmark::State& state) {
+  History& history = HistoryOf(static_cast<int>(state.range(0)));
+  const Bytes& title = NewTitle();
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        ::memmem(history.all.data(), history.all.size(), title.data(), title.size()));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(history.all.size()));
+}
+
+BENCHMARK(BM_InHistory)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MemmemReference)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
