@@ -1,0 +1,473 @@
+#include "fetch/http_client.h"
+
+#include <cstring>
+
+#include "platform/connect_to.h"
+
+namespace vexo {
+namespace {
+
+constexpr char kCrLf[] = "\r\n";
+
+Bytes Base64(std::string_view in) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  Bytes out;
+  std::size_t i = 0;
+  for (; i + 2 < in.size(); i += 3) {
+    const unsigned v = (static_cast<unsigned char>(in[i]) << 16) |
+                       (static_cast<unsigned char>(in[i + 1]) << 8) |
+                       static_cast<unsigned char>(in[i + 2]);
+    out += kDigits[(v >> 18) & 63];
+    out += kDigits[(v >> 12) & 63];
+    out += kDigits[(v >> 6) & 63];
+    out += kDigits[v & 63];
+  }
+  if (i < in.size()) {
+    unsigned v = static_cast<unsigned char>(in[i]) << 16;
+    if (i + 1 < in.size()) v |= static_cast<unsigned char>(in[i + 1]) << 8;
+    out += kDigits[(v >> 18) & 63];
+    out += kDigits[(v >> 12) & 63];
+    out += i + 1 < in.size() ? kDigits[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+// "Mon, 07 Dec 2026 08:16:59" of a UTC time, without a zone conversion.
+Bytes HttpDate(std::time_t t) {
+  static const char kDays[] = "SunMonTueWedThuFriSat";
+  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  std::tm tm{};
+  if (!gmtime_r(&t, &tm)) return {};
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3s, %2.2d %.3s %4.4d %2.2d:%2.2d:%2.2d",
+                kDays + 3 * (tm.tm_wday % 7), tm.tm_mday, kMonths + 3 * (tm.tm_mon % 12),
+                tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
+  return text;
+}
+
+bool IsStatusLine(std::string_view line) {
+  const Bytes head = Copy(line, 1, 8);
+  return head == "HTTP/1.0" || head == "HTTP/1.1";
+}
+
+}  // namespace
+
+HttpClient::HttpClient() {
+  socket_.OnDnsLookupDone = [this](int error) { HandleDnsLookupDone(error); };
+  socket_.OnSessionConnected = [this](int error) { HandleSessionConnected(error); };
+  socket_.OnDataAvailable = [this](int error) { HandleDataAvailable(error); };
+  socket_.OnSessionClosed = [this](int error) { HandleSessionClosed(error); };
+}
+
+HttpClient::~HttpClient() {
+  *alive_ = false;
+  // The socket goes quietly: a destroyed client raises nothing more.
+  socket_.OnDnsLookupDone = nullptr;
+  socket_.OnSessionConnected = nullptr;
+  socket_.OnDataAvailable = nullptr;
+  socket_.OnSessionClosed = nullptr;
+}
+
+bool HttpClient::Raise(const Event& e) {
+  if (!e) return true;
+  const auto alive = alive_;
+  e(*this);
+  return *alive;
+}
+
+void HttpClient::SetState(HttpClientState s) {
+  if (s == state_) return;
+  state_ = s;
+  const auto alive = alive_;
+  if (OnStateChange) OnStateChange(*this);
+  if (!*alive || state_ != HttpClientState::Idle || s != HttpClientState::Idle) return;
+  // Values of this request, also when the client is started again before the
+  // call runs.
+  posted_.Post([this, type = request_type_, error = request_error_] {
+    if (!OnRequestDone) return;
+    const RequestDoneEvent handler = OnRequestDone;  // outlives a destroyed client
+    handler(*this, type, error);
+  });
+}
+
+// ---- Starting -------------------------------------------------------------
+
+void HttpClient::StartGet() {
+  if (state_ != HttpClientState::Idle) throw SocketError(0, "HTTP client is busy");
+  ++request_id_;
+  header_lines_.clear();
+  header_bytes_ = 0;
+  request_type_ = RequestType::Get;
+  request_error_ = 0;
+  relocation_close_ = false;
+  relocating_ = false;
+  const auto alive = alive_;
+  SetState(HttpClientState::Starting);
+  if (!*alive) return;
+
+  status_code_ = 0;
+  received_count_ = 0;
+  header_line_count_ = 0;
+  piece_count_ = 0;
+  content_length_ = -1;
+  content_type_.clear();
+  challenges_.clear();
+  rcv_start_ = rcv_end_ = 0;
+  skipping_long_line_ = false;
+
+  const AddressParts parts = SplitAddress(URL);
+  target_.location = URL;
+  target_.host = parts.host;
+  target_.target_host = parts.host;
+  target_.path = parts.path.empty() ? Bytes("/") : parts.path;
+  target_.port = parts.port.empty() ? Bytes("80") : parts.port;
+  if (!parts.user.empty() || !parts.password.empty()) {
+    Username = parts.user;
+    Password = parts.password;
+  }
+  BeginConnection();
+}
+
+// ---- Connecting -----------------------------------------------------------
+
+void HttpClient::BeginConnection() {
+  socket_.DnsResult.clear();
+  const auto alive = alive_;
+  SetState(HttpClientState::Resolving);
+  if (!*alive || state_ != HttpClientState::Resolving) return;
+  long long port = 0;
+  if (!TryTextToInt(target_.port, port) || port < 1 || port > 65535) port = 0;
+  // Only the address connected to moves; host, Host header and Location stay.
+  const ConnectTarget to = Resolve(target_.host, static_cast<int>(port));
+  connect_port_ = to.port;
+  socket_.DnsLookup(target_.host.empty() ? target_.host : to.host);
+}
+
+void HttpClient::HandleDnsLookupDone(int error) {
+  if (state_ != HttpClientState::Resolving) return;  // Cancelling, or stale
+  if (error) {
+    Fail(error);
+    return;
+  }
+  const auto alive = alive_;
+  SetState(HttpClientState::Resolved);
+  if (!*alive || state_ != HttpClientState::Resolved) return;
+  socket_.Addr = socket_.DnsResult;
+  socket_.Port = IntToText(connect_port_);
+  socket_.Proto = "tcp";
+  socket_.MultiThreaded = MultiThreaded;
+  socket_.ConnectTimeoutMs = ConnectTimeoutMs;
+  try {
+    socket_.Connect();
+  } catch (const SocketError&) {
+    const int code = socket_.LastError;
+    socket_.Close();
+    Fail(code);
+  }
+}
+
+void HttpClient::Fail(int error) {
+  request_error_ = error;
+  status_code_ = kStatusConnectFailed;
+  Complete();
+}
+
+void HttpClient::HandleSessionConnected(int error) {
+  if (state_ != HttpClientState::Resolved) return;
+  if (error) {
+    Fail(error);
+    return;
+  }
+  connected_ = true;
+  const auto alive = alive_;
+  SetState(HttpClientState::Connected);
+  if (!*alive || state_ != HttpClientState::Connected) return;
+  if (!Raise(OnSessionConnected) || state_ != HttpClientState::Connected) return;
+  next_line_ = &HttpClient::HandleHeaderLine;
+  SetState(HttpClientState::ReadingHeader);
+  if (!*alive || state_ != HttpClientState::ReadingHeader) return;
+  SendRequest();
+}
+
+// ---- The request ----------------------------------------------------------
+
+void HttpClient::SendRequest() {
+  const auto alive = alive_;
+  const std::uint64_t id = request_id_;
+  Bytes text;
+  bool ok = true;
+  auto add = [&](Bytes line, bool closing = false) {
+    if (!ok) return;
+    if (OnCommand) OnCommand(*this, line);
+    ok = *alive && id == request_id_ && state_ == HttpClientState::ReadingHeader;
+    if (!line.empty() || closing) text += line + kCrLf;
+  };
+
+  if (!Raise(OnRequestHeaderBegin) || state_ != HttpClientState::ReadingHeader) return;
+  add("GET " + target_.path + " HTTP/1.0");
+  if (!Sender.empty()) add("From: " + Sender);
+  if (!Accept.empty()) add("Accept: " + Accept);
+  if (!Reference.empty()) add("Referer: " + Reference);
+  if (!Agent.empty()) add("User-Agent: " + Agent);
+  add("Host: " + target_.target_host);
+  if (NoCache) add("Pragma: no-cache");
+  if (ModifiedSince != 0) add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT");
+  if (!Username.empty()) add("Authorization: Basic " + Base64(Username + ":" + Password));
+  if (!Cookie.empty()) add("Cookie: " + Cookie);
+  if (!ContentRangeBegin.empty() || !ContentRangeEnd.empty()) {
+    add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    ContentRangeBegin.clear();
+    ContentRangeEnd.clear();
+  }
+  if (!ok) return;
+  if (!Raise(OnRequestHeaderEnd) || state_ != HttpClientState::ReadingHeader) return;
+  add("", true);
+  if (!ok) return;
+  try {
+    socket_.Send(text);
+  } catch (const SocketError&) {
+    // The socket has closed itself; that close ends the request.
+    connected_ = false;
+  }
+}
+
+// ---- Receiving ------------------------------------------------------------
+
+void HttpClient::HandleDataAvailable(int) {
+  if (rcv_start_ > 0) {
+    std::memmove(rcv_buf_, rcv_buf_ + rcv_start_, static_cast<std::size_t>(Pending()));
+    rcv_end_ -= rcv_start_;
+    rcv_start_ = 0;
+  }
+  const long n =
+      socket_.Receive(rcv_buf_ + rcv_end_, static_cast<std::size_t>(kReceiveBufferSize - rcv_end_));
+  if (n <= 0) return;
+  if (!Busy()) {
+    rcv_start_ = rcv_end_ = 0;  // no request under way: nothing to process
+    return;
+  }
+  rcv_end_ += static_cast<int>(n);
+  rcv_buf_[rcv_end_] = '\0';
+  if (state_ == HttpClientState::ReadingBody && next_line_ == &HttpClient::HandleDocumentLine &&
+      !skipping_long_line_) {
+    DeliverPending();
+    return;
+  }
+  CutLines();
+}
+
+void HttpClient::CutLines() {
+  const auto alive = alive_;
+  while (Busy() && Pending() > 0) {
+    char* const from = rcv_buf_ + rcv_start_;
+    auto* lf = static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(Pending())));
+    if (skipping_long_line_) {
+      // The rest of a line that did not fit the buffer is dropped.
+      if (!lf) {
+        rcv_start_ = rcv_end_ = 0;
+        return;
+      }
+      rcv_start_ += static_cast<int>(lf - from) + 1;
+      skipping_long_line_ = false;
+      continue;
+    }
+    if (!lf) break;
+    int len = static_cast<int>(lf - from);
+    rcv_start_ += len + 1;
+    if (len > 0 && from[len - 1] == '\r') --len;
+    from[len] = '\0';  // over the line end: the handler may read a C string
+    (this->*next_line_)(from, len);
+    if (!*alive) return;
+  }
+  if (!Busy()) return;
+  if (Pending() >= kReceiveBufferSize) {
+    // A line longer than the buffer: its first 8,192 bytes count as the line,
+    // the rest up to its line feed is skipped.
+    skipping_long_line_ = true;
+    const int len = Pending();
+    rcv_start_ = rcv_end_ = 0;
+    (this->*next_line_)(rcv_buf_, len);
+    if (!*alive) return;
+  }
+  // Bytes after the last line of a header-less response are document too.
+  if (state_ == HttpClientState::ReadingBody && next_line_ == &HttpClient::HandleDocumentLine &&
+      Pending() > 0 && !skipping_long_line_)
+    DeliverPending();
+}
+
+void HttpClient::HandleHeaderLine(const char* line, int len) {
+  const auto alive = alive_;
+  const std::string_view text(line, static_cast<std::size_t>(len));
+  if (header_line_count_++ == 0 && (!Raise(OnHeaderBegin) || !Busy())) return;
+
+  if (Upper(Copy(text, 1, 6)) == "<HTML>") {
+    // No header at all: the page starts right here.
+    if (content_type_.empty()) content_type_ = "text/html";
+    skipping_long_line_ = false;  // the rest of an over-long first line is page text too
+    SetState(HttpClientState::ReadingBody);
+    if (!*alive || state_ != HttpClientState::ReadingBody) return;
+    next_line_ = &HttpClient::HandleDocumentLine;
+    if (!Raise(OnHeaderEnd) || !Busy()) return;
+    const Bytes first(text);
+    DeliverPiece(first.c_str(), len);
+    return;
+  }
+  if (len == 0) {
+    EndOfHeader();
+    return;
+  }
+
+  const Bytes copy(text);
+  if (header_bytes_ < kMaxRecordedHeaderBytes) {
+    header_bytes_ += copy.size() + sizeof(Bytes);
+    header_lines_.push_back(copy);
+  }
+  if (IsStatusLine(copy)) {
+    long long code = 0;
+    if (TryTextToInt(CopyRange(copy, 10, 12), code) && code >= 0 && code <= 999)
+      status_code_ = static_cast<int>(code);
+  } else if (Contains(copy, ":")) {
+    HandleFieldLine(copy);
+    if (!*alive || !Busy()) return;
+  }
+  if (!Raise(OnHeaderData) || !Busy()) return;
+  if (status_code_ >= 400) socket_.Close();  // nothing more of an error response is read
+}
+
+void HttpClient::HandleFieldLine(const Bytes& line) {
+  const Pos colon = PosOf(":", line);
+  const Bytes name = Lower(Copy(line, 1, colon - 1));
+  Pos v = colon + 1;
+  while (ByteAt(line, v) == ' ' || ByteAt(line, v) == '\t') ++v;
+  const Bytes value = CopyFrom(line, v);
+
+  if (name == "location") {
+    relocating_ = true;
+    ApplyLocation(target_, value);
+  } else if (name == "content-length") {
+    long long n = 0;
+    if (TryTextToInt(value, n)) content_length_ = n;
+  } else if (name == "content-range") {
+    const Pos dash = PosOf("-", value);
+    const Pos slash = PosOf("/", value);
+    ContentRangeBegin = CopyRange(value, 7, dash - 1);
+    ContentRangeEnd = dash ? CopyRange(value, dash + 1, (slash ? slash : Len(value) + 1) - 1) : "";
+  } else if (name == "accept-ranges") {
+    accept_ranges_ = value;
+  } else if (name == "content-type") {
+    content_type_ = Lower(value);
+  } else if (name == "www-authenticate") {
+    challenges_.push_back(value);
+  } else if (name == "set-cookie") {
+    bool accept = true;
+    if (OnCookie) OnCookie(*this, value, accept);
+  }
+}
+
+void HttpClient::EndOfHeader() {
+  if (relocating_) {
+    StartRelocation();
+    return;
+  }
+  const auto alive = alive_;
+  SetState(HttpClientState::ReadingBody);
+  if (!*alive || state_ != HttpClientState::ReadingBody) return;
+  next_line_ = &HttpClient::HandleDocumentLine;
+  if (!Raise(OnHeaderEnd)) return;
+  if (state_ == HttpClientState::ReadingBody && Pending() > 0) DeliverPending();
+}
+
+void HttpClient::HandleDocumentLine(const char* line, int len) {
+  DeliverPiece(line, len);
+}
+
+void HttpClient::DeliverPending() {
+  const int len = Pending();
+  char* const from = rcv_buf_ + rcv_start_;
+  rcv_start_ = rcv_end_ = 0;  // emptied before the handler runs
+  DeliverPiece(from, len);
+}
+
+void HttpClient::DeliverPiece(const char* data, int len) {
+  if (piece_count_ == 0 && (!Raise(OnDocBegin) || !Busy())) return;
+  ++piece_count_;
+  received_count_ += len;
+  if (DocumentStream) DocumentStream->write(data, len);
+  if (OnDocData) OnDocData(*this, data, len);
+}
+
+// ---- Relocation -----------------------------------------------------------
+
+void HttpClient::StartRelocation() {
+  if (!Raise(OnHeaderEnd) || !Busy()) return;
+  rcv_start_ = rcv_end_ = 0;  // the body of a relocating response is never read
+  skipping_long_line_ = false;
+  header_line_count_ = 0;
+  piece_count_ = 0;
+  relocation_close_ = true;
+  socket_.Close();
+}
+
+void HttpClient::HandleRelocationClosed() {
+  connected_ = false;
+  relocating_ = false;
+  relocation_close_ = false;
+  if (!Raise(OnLocationChange)) return;
+  const std::uint64_t id = request_id_;
+  posted_.Post([this, id] {
+    // A Cancel in between has ended the request already.
+    if (id != request_id_ || state_ != HttpClientState::ReadingHeader) return;
+    try {
+      BeginConnection();
+    } catch (const SocketError& e) {
+      if (state_ == HttpClientState::Resolving) Fail(e.Code());
+    }
+  });
+}
+
+// ---- Completion -----------------------------------------------------------
+
+void HttpClient::HandleSessionClosed(int) {
+  if (relocation_close_) {
+    HandleRelocationClosed();
+    return;
+  }
+  if (state_ == HttpClientState::Idle) return;
+  Complete();
+}
+
+void HttpClient::Complete() {
+  connected_ = false;
+  if (piece_count_ > 0 && !Raise(OnDocEnd)) return;
+  const std::uint64_t id = request_id_;
+  posted_.Post([this, id] {
+    if (id == request_id_) SetState(HttpClientState::Idle);
+  });
+}
+
+// ---- Cancel ---------------------------------------------------------------
+
+void HttpClient::Cancel() {
+  if (state_ == HttpClientState::Idle) {
+    if (socket_.State() != SocketState::sockClosed) socket_.Close();
+    return;
+  }
+  const HttpClientState old = state_;
+  const auto alive = alive_;
+  SetState(HttpClientState::Cancelling);
+  if (!*alive || state_ != HttpClientState::Cancelling) return;
+  if (old == HttpClientState::Resolving) socket_.CancelDnsLookup();
+  status_code_ = kStatusCancelled;
+  request_error_ = kErrorCancelled;
+  relocation_close_ = false;
+  if (old == HttpClientState::Resolving) {
+    Complete();
+  } else {
+    socket_.Close();
+  }
+  if (!*alive) return;
+  SetState(HttpClientState::Idle);
+}
+
+}  // namespace vexo

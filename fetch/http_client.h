@@ -1,0 +1,179 @@
+#pragma once
+// HttpClient: an event-driven HTTP/1.0 GET client. One client fetches one
+// address at a time without blocking: set URL and the handlers, call StartGet
+// and return to the event loop; everything else happens in notifications on
+// the creating thread. The document is handed on piece by piece as it arrives
+// (at most 8,192 bytes, each followed by a zero byte) and is never gathered.
+//
+// Settable properties are plain fields; the values a request produces are
+// read through the accessors of the same names.
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include "fetch/async_socket.h"
+#include "fetch/http_address.h"
+#include "platform/bytes.h"
+#include "platform/event_loop.h"
+
+namespace vexo {
+
+enum class HttpClientState {
+  Idle,
+  Starting,
+  Connected,
+  Resolving,
+  Resolved,
+  ReadingHeader,
+  ReadingBody,
+  Cancelling
+};
+
+enum class RequestType : unsigned char { None = 0, Get = 1, Post = 2, Head = 3 };
+
+// StatusCode values of failed requests, and RequestError after Cancel.
+inline constexpr int kStatusConnectFailed = 907;
+inline constexpr int kStatusCancelled = 908;
+inline constexpr int kErrorCancelled = 3;
+
+class HttpClient {
+ public:
+  using Event = std::function<void(HttpClient& sender)>;
+  using DocDataEvent = std::function<void(HttpClient& sender, const char* buffer, int len)>;
+  using RequestDoneEvent = std::function<void(HttpClient& sender, RequestType rq_type, int error)>;
+  using CommandEvent = std::function<void(HttpClient& sender, Bytes& line)>;
+  using CookieEvent = std::function<void(HttpClient& sender, const Bytes& data, bool& accept)>;
+
+  static constexpr int kReceiveBufferSize = 8192;
+  // Header text kept in ReceivedHeaderLines per request, so that a server that
+  // never ends its header cannot exhaust memory before the caller cancels.
+  static constexpr std::size_t kMaxRecordedHeaderBytes = 8u << 20;
+
+  HttpClient();
+  // Mid-request: closes the connection; no OnRequestDone follows.
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // --- settable properties ---
+  Bytes URL;
+  int Tag = 0;
+  bool NoCache = false;
+  bool MultiThreaded = false;
+  Bytes Agent = "Mozilla/3.0 (compatible)";
+  Bytes Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+  Bytes Sender;
+  Bytes Reference;
+  Bytes Username;
+  Bytes Password;
+  Bytes Cookie;
+  std::time_t ModifiedSince = 0;  // UTC seconds; 0 = none
+  Bytes ContentRangeBegin;        // both cleared after one request
+  Bytes ContentRangeEnd;
+  Bytes ContentTypePost = "application/x-www-form-urlencoded";
+  // A connection not made after this long fails with 907 / 10060.
+  int ConnectTimeoutMs = 30000;
+  std::ostream* DocumentStream = nullptr;  // receives a copy of every piece
+
+  // --- values of the request ---
+  int StatusCode() const { return status_code_; }
+  const StringList& ReceivedHeaderLines() const { return header_lines_; }
+  const Bytes& ContentType() const { return content_type_; }
+  long long ContentLength() const { return content_length_; }
+  const Bytes& Location() const { return target_.location; }
+  int RequestError() const { return request_error_; }
+  const Bytes& AcceptRanges() const { return accept_ranges_; }
+  const StringList& AuthChallenges() const { return challenges_; }
+  long long ReceivedCount() const { return received_count_; }
+  HttpClientState State() const { return state_; }
+  const AsyncSocket& Socket() const { return socket_; }
+
+  // --- events ---
+  DocDataEvent OnDocData;
+  RequestDoneEvent OnRequestDone;
+  Event OnStateChange;
+  Event OnSessionConnected;
+  Event OnRequestHeaderBegin;
+  Event OnRequestHeaderEnd;
+  CommandEvent OnCommand;
+  Event OnHeaderBegin;
+  Event OnHeaderData;
+  Event OnHeaderEnd;
+  Event OnDocBegin;
+  Event OnDocEnd;
+  Event OnLocationChange;
+  CookieEvent OnCookie;
+
+  // Starts a GET of URL and returns at once. Raises SocketError when the
+  // name lookup cannot even start (an empty host): the client then stays in
+  // Resolving until Cancel. A client that is not idle raises SocketError too.
+  void StartGet();
+  // Ends the request in progress: StatusCode 908, RequestError 3, then one
+  // OnRequestDone from the loop. On an idle client it raises nothing.
+  void Cancel();
+
+ private:
+  using LineHandler = void (HttpClient::*)(const char* line, int len);
+
+  // Transfer steps, in the order a request passes them.
+  void BeginConnection();
+  void HandleDnsLookupDone(int error);
+  void HandleSessionConnected(int error);
+  void SendRequest();
+  void HandleDataAvailable(int error);
+  void CutLines();
+  void HandleHeaderLine(const char* line, int len);
+  void HandleFieldLine(const Bytes& line);
+  void EndOfHeader();
+  void HandleDocumentLine(const char* line, int len);
+  void DeliverPiece(const char* data, int len);
+  void DeliverPending();
+  void StartRelocation();
+  void HandleRelocationClosed();
+  void HandleSessionClosed(int error);
+  void Complete();
+  void SetState(HttpClientState s);
+  void Fail(int error);
+
+  bool Raise(const Event& e);  // false when the client is gone afterwards
+  bool Busy() const {
+    return state_ == HttpClientState::ReadingHeader || state_ == HttpClientState::ReadingBody;
+  }
+  int Pending() const { return rcv_end_ - rcv_start_; }
+
+  HttpClientState state_ = HttpClientState::Idle;
+  RequestType request_type_ = RequestType::None;
+  std::uint64_t request_id_ = 0;
+  RequestTarget target_;
+  int connect_port_ = 0;
+
+  int status_code_ = 0;
+  StringList header_lines_;
+  std::size_t header_bytes_ = 0;
+  Bytes content_type_;
+  long long content_length_ = -1;
+  int request_error_ = 0;
+  Bytes accept_ranges_;
+  StringList challenges_;
+
+  char rcv_buf_[kReceiveBufferSize + 1] = {};
+  int rcv_start_ = 0;  // pending bytes are rcv_buf_[rcv_start_, rcv_end_)
+  int rcv_end_ = 0;
+  bool skipping_long_line_ = false;
+  int header_line_count_ = 0;
+  int piece_count_ = 0;
+  long long received_count_ = 0;
+  bool relocating_ = false;
+  bool relocation_close_ = false;  // the socket's close goes to the relocation step
+  bool connected_ = false;
+  LineHandler next_line_ = &HttpClient::HandleHeaderLine;
+
+  AsyncSocket socket_;
+  PostedCalls posted_;
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace vexo
