@@ -1,0 +1,149 @@
+// Content stage: the text of a remembered site's page is searched for the
+// keywords; each matching text run becomes a title, linked to the nearest
+// link before it or else to the page itself.
+
+#include "analysis/html_text.h"
+#include "analysis/thrd1_stages.h"
+
+namespace vexo {
+namespace {
+
+// A backward search for the link of the tag before a text run looks at most
+// this far.
+constexpr Pos kTagReach = 300;
+constexpr Pos kTagLength = 500;
+
+bool IsLinkEnd(unsigned char c) {
+  return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
+}
+
+// The tag test: a match counts only when the first "</" after it comes before
+// the first ">" and is not the closing tag of a script, style, span or the
+// like ("</s"). Advances v and t as far as they looked.
+bool InTextRun(const AnalysisRun& run, Pos& v, Pos& t) {
+  const std::string_view page = run.page;
+  const Pos len = Len(page);
+  while (
+      v < len && ByteAt(page, v) != '>' &&
+      !(ByteAt(page, v) == '<' && ByteAt(page, v + 1) == '/' && ByteAt(run.lower, v + 2) == 's')) {
+    ++v;
+  }
+  while (t < len && !(ByteAt(page, t) == '<' && ByteAt(page, t + 1) == '/')) ++t;
+  return t < v;
+}
+
+// Position just behind the next match from byte `from` on (the searched text
+// is Len - from bytes long), or 0 when there is none.
+Pos NextMatchFrom(const AnalysisRun& run, Pos from) {
+  const Pos g = run.FirstTerm(ViewN(run.lower, from, Len(run.page) - from));
+  return g < 2 ? 0 : from + g;
+}
+
+// The address in the tag that ends just before a text run starting at v + 1,
+// or the page address when there is no such tag or it has no link. Empty
+// when ResolveLink refuses the tag's link.
+Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
+  const std::string_view page = run.page;
+  Pos p = v + 1;
+  while (p > 1 && p > v - kTagReach && !IsTagEdge(ByteAt(page, p))) --p;
+  if (ByteAt(page, p) != '>') return Bytes(run.address);
+  Pos q = p - 1;
+  while (q > 1 && q > p - kTagLength && !IsTagEdge(ByteAt(page, q))) --q;
+  if (ByteAt(page, q) != '<') return Bytes(run.address);
+
+  Pos h = q;
+  while (h < p + 10 && ViewN(run.lower, h, 5) != "href=") ++h;
+  if (h >= p) return Bytes(run.address);
+  Pos r = h;
+  while (r < p && !IsTagEdge(ByteAt(page, r))) ++r;
+  if (r <= h + 6) return Bytes(run.address);
+  // Back from the end of the tag to the "href=" or to the "://" of an
+  // absolute address; the "href=" at h stops this at h + 4 at the latest.
+  Pos s = r;
+  while (s >= h && View(run.lower, s - 4, s) != "href=" && ViewN(page, s, 3) != "://") --s;
+  Pos e = s + 3;
+  while (e <= r && !IsLinkEnd(ByteAt(page, e))) ++e;
+  const Pos start = ViewN(page, s, 3) == "://" ? s - 4 : s + 1;
+  return ResolveLink(run.address, TrimView(View(page, start, e - 1)));
+}
+
+}  // namespace
+
+void ContentStage(AnalysisRun& run) {
+  const std::string_view page = run.page;
+  const std::string_view lower = run.lower;
+  const Pos len = Len(page);
+  const Pos first = run.FirstTerm(lower);
+  if (first >= 2) {
+    Pos v = first;
+    Pos t = first;
+    Pos e = first;  // the match: its first byte, later the byte after that
+    Bytes title;
+    Bytes link;
+    while (e > 0 && run.host.Tracking()) {
+      if (!InTextRun(run, v, t)) {
+        e = NextMatchFrom(run, v);
+        v = t = e;
+        continue;
+      }
+
+      // The text run around the match: back to a tag edge or to just after an
+      // entity or percent escape, forward to the next "<", ">", "&" or "%".
+      v = e;
+      while (v > 4 && !IsTagEdge(ByteAt(page, v)) && ByteAt(page, v - 4) != '&' &&
+             ByteAt(page, v - 2) != '%') {
+        --v;
+      }
+      t = e + 1;
+      while (t < len) {
+        const unsigned char c = ByteAt(page, t);
+        if (c == '<' || c == '>' || c == '&' || c == '%') break;
+        ++t;
+      }
+
+      // At most 156 bytes, at most 78 of them before the match.
+      if (t - v > kMaxTitle) {
+        if (e - v > kTitleLead) v = e - kTitleLead;
+        if (t - v > kMaxTitle) t = v + kMaxTitle;
+      }
+
+      // Keep double-byte characters whole.
+      if (CountHighBytes(page, v + 1, t - 1) % 2 != 0) --t;
+      if (run.RoleAt(v + 1) == ByteRole::Trail) ++v;
+      if (run.RoleAt(t - 1) == ByteRole::Lead) --t;
+
+      // Re-align on the match inside the window.
+      const Pos k = run.FirstTerm(View(lower, v + 1, t - 1));
+      const Pos m = v + k - 1;
+      if (m > v) {
+        if (CountHighBytes(page, v + 1, m) % 2 != 0) ++v;
+        if (CountHighBytes(page, m + 1, t - 1) % 2 != 0) --t;
+      }
+
+      title.clear();
+      if (run.host.Tracking()) {
+        const std::string_view window = View(page, v + 1, t - 1);
+        if (!CleanText(RemoveSpaces(window)).empty() && run.Match(View(lower, v + 1, t - 1)) > 0) {
+          title = CleanText(window);
+          DropCutCharacters(title);
+          link = PrecedingTagLink(run, v);
+        }
+      }
+      // Without a title the store refuses the target; the site of the last
+      // link found is remembered again all the same.
+      run.Store(link, title);
+      run.host.Store().RememberSite(link);
+
+      // The next match, behind the end of this run. Should the search land on
+      // this same match again (a run end pulled back over it), the loop would
+      // repeat itself unchanged for ever: stop instead.
+      while (t < len && !IsTagEdge(ByteAt(page, t))) ++t;
+      const Pos next = NextMatchFrom(run, t);
+      e = next > e ? next : 0;
+      v = t = e;
+    }
+  }
+  run.host.Store().PromotePageSite(run.address);
+}
+
+}  // namespace vexo

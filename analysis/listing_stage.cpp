@@ -1,0 +1,130 @@
+// Listing stage: on a page from the site queue (an engine's result page)
+// every link is looked at, and the text after it up to the next link is its
+// snippet; a link whose snippet matches becomes a target titled from the
+// snippet. Engine pages of the first pass also teach how the engine splits
+// the keywords into words.
+
+#include <array>
+
+#include "analysis/html_text.h"
+#include "analysis/thrd1_stages.h"
+
+namespace vexo {
+namespace {
+
+constexpr Pos kShortestLearningText = 10;
+constexpr Pos kSnippetLateMatch = 94;
+
+// How the engines mark the keywords in their result pages.
+constexpr std::array<std::string_view, 5> kHighlightTags = {
+    "<font color=red>", "<font color=\"red\">", "<font color=#cc0033>", "<font color=#e10900>",
+    "<font color=d00001>"};
+
+bool IsLinkEnd(unsigned char c) {
+  return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
+}
+
+// Only result pages of the engines that highlight, and only during the very
+// first pass for these keywords (no age marker in the site queue yet).
+bool LearningApplies(const AnalysisRun& run) {
+  const std::string_view a = run.address;
+  if (!Contains(a, ".zhongsou.") && !Contains(a, ".baidu.") && !Contains(a, ".google.")) {
+    return false;
+  }
+  const StringList* queue = run.host.Store().SiteQueue();
+  if (queue == nullptr) return true;
+  for (std::string_view marker : {kAgeMarker3, kAgeMarker1, kAgeMarker2}) {
+    if (ResultStore::IndexOfLine(*queue, marker) >= 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
+  std::string_view s = TrimView(textBefore);
+  while (Len(s) > kShortestLearningText && host.Tracking()) {
+    // A page uses one of the tags, so the sum is the position of that one.
+    Pos p = 0;
+    for (std::string_view tag : kHighlightTags) p += PosOf(tag, s);
+    if (p < 2) break;
+    p += 5;
+    while (p < Len(s) && !IsTagEdge(ByteAt(s, p))) ++p;
+    Pos q = p + 2;
+    while (q < Len(s) && ByteAt(s, q) != '>' && !(ByteAt(s, q) == '<' && ByteAt(s, q + 1) == '/')) {
+      ++q;
+    }
+    if (q - p > 3) {
+      const Bytes word(TrimView(View(s, p + 1, q - 1)));
+      host.SetGjc3(SplitLearnedWord(host.Gjc3(), word));
+    }
+    s.remove_prefix(static_cast<std::size_t>(std::min(q - 1, Len(s))));
+  }
+}
+
+Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
+  const Pos o = run.FirstTerm(Lower(snippet));
+  if (o < 2) return {};
+  const Pos len = Len(snippet);
+  Pos start = o > kSnippetLateMatch ? o - kTitleLead : (o > kSnippetHead ? kSnippetHead : o - 1);
+  // The title begins after an ellipsis that precedes the match.
+  Pos s = o;
+  while (s > 0 && ViewN(snippet, s, 3) != "...") --s;
+  if (s > start) start = s + 2;
+  Pos end = len - start > kMaxTitle ? start + kMaxTitle : len + 1;
+  if (CountHighBytes(snippet, start + 1, end - 1) % 2 != 0) --end;
+  if (ByteRoleAt(snippet, start + 1) == ByteRole::Trail) ++start;
+  if (ByteRoleAt(snippet, end - 1) == ByteRole::Lead) --end;
+  Bytes title = RemoveSpaces(View(snippet, start + 1, end - 1));
+  DropCutCharacters(title);
+  return title;
+}
+
+void ListingStage(AnalysisRun& run) {
+  // The processed head of the page is dropped link by link; positions count
+  // from the current head.
+  std::string_view page = run.page;
+  std::string_view lower = run.lower;
+  bool learningKnown = false;
+  bool learning = false;
+  Pos t = PosOf("href=", lower);
+  while (run.host.Tracking() && t > 0) {
+    if (!learningKnown) {
+      // Nothing the stage does adds or removes a marker line, so one look
+      // at the site queue holds for the whole page.
+      learning = LearningApplies(run);
+      learningKnown = true;
+    }
+    if (learning) LearnHighlightedWords(run.host, View(lower, 1, t - 1));
+
+    // The end of the anchor tag, and the address inside it: back from there
+    // to the "href=" or to the "://" of an absolute address.
+    const Pos len = Len(page);
+    Pos v = t + 5;
+    while (v < len && !IsTagEdge(ByteAt(page, v))) ++v;
+    Pos f = v;
+    while (f >= t && View(lower, f - 4, f) != "href=" && ViewN(page, f, 3) != "://") --f;
+    Pos e = f + 3;
+    while (e <= v && !IsLinkEnd(ByteAt(page, e))) ++e;
+    const Pos start = ViewN(page, f, 3) == "://" ? f - 4 : f + 1;
+    const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));
+
+    const std::size_t drop = static_cast<std::size_t>(std::min(v - 1, len));
+    page.remove_prefix(drop);
+    lower.remove_prefix(drop);
+
+    if (Contains(Lower(link), "http://")) {
+      // The snippet runs from the end of this anchor to the next anchor; a
+      // link without one ("</a>" missing or not before the next "<a href=")
+      // has an empty snippet and so gives no target.
+      const Pos a = PosOf("</a>", lower) + 4;
+      const Pos b = PosOf("<a href=", lower);
+      const Bytes snippet = a < b ? StripTags(View(page, a, b - 1)) : Bytes();
+      run.Store(link, SnippetTitle(run, snippet));
+      run.host.Store().AppendSite(link);
+    }
+    t = PosOf("href=", lower);
+  }
+}
+
+}  // namespace vexo

@@ -1,0 +1,171 @@
+#include "analysis/thrd1.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "analysis/cvcode.h"
+#include "analysis/html_text.h"
+#include "analysis/thrd1_stages.h"
+
+namespace vexo {
+
+// --- the worker ---------------------------------------------------------------
+
+Pthrd::Pthrd(ParserPage page, ParserHost& host) : page_(std::move(page)), host_(&host) {
+  host.workers_.push_back(this);
+}
+
+Pthrd::~Pthrd() {
+  // Normally the thread has ended already (we are freed from its finished
+  // signal or by StopParsers); never destroy a running thread.
+  wait();
+  if (host_) {
+    auto& list = host_->workers_;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  }
+}
+
+void Pthrd::run() {
+  // The synchronised call: the analysis runs on the main thread (where this
+  // object lives) and this thread waits until it is done or released.
+  QMetaObject::invokeMethod(
+      this, [this] { RunOnMainThread(); }, Qt::QueuedConnection);
+  analysed_.acquire();
+}
+
+void Pthrd::RunOnMainThread() {
+  if (host_ && !analysing_) {
+    analysing_ = true;
+    AnalysePage();
+    analysing_ = false;
+  }
+  analysed_.release();
+}
+
+void Pthrd::AnalysePage() {
+  if (host_) vexo::AnalysePage(page_, *host_, this);
+}
+
+ParserHost::~ParserHost() {
+  StopParsers();
+}
+
+void ParserHost::StopParsers() {
+  std::vector<Pthrd*> workers;
+  workers.swap(workers_);
+  for (Pthrd* w : workers) {
+    w->host_ = nullptr;
+    // A posted analysis that has not run yet now finds no host; the thread
+    // need not wait for it.
+    w->analysed_.release();
+  }
+  for (Pthrd* w : workers) {
+    w->wait();
+    // A worker whose analysis is on the stack right now (the host is being
+    // torn down from inside it) is freed by its finished signal instead.
+    if (!w->analysing_) delete w;
+  }
+}
+
+void StartParser(int charset, int tag, std::string_view text, std::string_view address,
+                 std::string_view expression, ParserHost& host) {
+  try {
+    auto* worker =
+        new Pthrd(ParserPage{charset, tag, Bytes(text), Bytes(address), Bytes(expression)}, host);
+    QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    host.SetRunningParsers(host.RunningParsers() + 1);
+    worker->start(QThread::LowestPriority);
+    if (!worker->isRunning()) {
+      // No thread could be created: analyse at once rather than leave the
+      // count up forever, which would stop the scheduler for good.
+      worker->RunOnMainThread();
+      delete worker;
+    }
+  } catch (...) {
+    // Without a worker there is nothing to count and nothing to analyse.
+  }
+}
+
+void AnalysePageNow(int charset, int tag, std::string_view text, std::string_view address,
+                    std::string_view expression, ParserHost& host) {
+  ParserPage page{charset, tag, Bytes(text), Bytes(address), Bytes(expression)};
+  host.SetRunningParsers(host.RunningParsers() + 1);
+  AnalysePage(page, host, nullptr);
+}
+
+// --- the analysis -------------------------------------------------------------
+
+namespace {
+
+void DecodePage(ParserPage& page) {
+  if (page.charset == 8) {
+    page.text = Utf8ToAnsi(page.text);
+  } else if (page.charset == 5) {
+    page.text = Big5ToGb(page.text);
+  }
+}
+
+void RunStages(ParserPage& page, ParserHost& host, const Pthrd* sender) {
+  DecodePage(page);
+  AnalysisRun run(host, sender, page.address, page.expression, page.text);
+  if (host.Tracking() && page.tag > 50 && !ContainsEngineLabel(Lower(page.address))) {
+    ContentStage(run);
+  }
+  if (host.Tracking()) RefreshStage(run);
+  if (host.Tracking() && page.tag < 50 && host.Store().FollowUp() != nullptr) {
+    ListingStage(run);
+  }
+}
+
+}  // namespace
+
+void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
+  try {
+    RunStages(page, host, sender);
+  } catch (...) {
+    // An error ends the analysis of this piece; what was stored stays.
+  }
+  try {
+    const int count = host.RunningParsers();
+    if (count > 0) host.SetRunningParsers(count - 1);
+  } catch (...) {
+  }
+}
+
+// --- shared by the stages -----------------------------------------------------
+
+void DropCutCharacters(Bytes& title) {
+  if (!title.empty() && ByteRoleAt(title, 1) == ByteRole::Trail) title.erase(0, 1);
+  if (!title.empty() && ByteRoleAt(title, Len(title)) == ByteRole::Lead) title.pop_back();
+}
+
+AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std::string_view e,
+                         const Bytes& p)
+    : host(h), sender(s), address(a), page(p), lower(Lower(p)), expression_(CachedExpression(e)) {}
+
+Pos AnalysisRun::FirstTerm(std::string_view loweredText) const {
+  return FirstTermPosition(*expression_, loweredText);
+}
+
+Pos AnalysisRun::Match(std::string_view loweredText) const {
+  return MatchExpression(*expression_, loweredText);
+}
+
+ByteRole AnalysisRun::RoleAt(Pos p) {
+  if (!rolesKnown_) {
+    roles_ = ByteRoles(page);
+    rolesKnown_ = true;
+  }
+  if (p < 1 || p > Len(page)) return ByteRole::Single;
+  return roles_[static_cast<std::size_t>(p - 1)];
+}
+
+void AnalysisRun::Store(std::string_view link, std::string_view title) {
+  if (host.Store().AppendTarget(link, title) == 1 && host.PopupOnNew() == 1) {
+    host.PopUpForNewTarget(sender);
+  }
+}
+
+}  // namespace vexo

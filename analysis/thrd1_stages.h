@@ -1,0 +1,105 @@
+#pragma once
+// The three stages of a page analysis and what they share. Internal to the
+// parser worker (thrd1.cpp and the *_stage.cpp files).
+//
+// All positions are 1-based into the decoded page and its lower-cased copy,
+// which always have the same length. Reads go through ByteAt (0 outside the
+// text) and the clamped views below, so no position arithmetic can reach
+// outside the page whatever the page holds.
+
+#include <algorithm>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "analysis/keyword_expression.h"
+#include "analysis/parser_host.h"
+#include "platform/bytes.h"
+#include "platform/codepage.h"
+
+namespace vexo {
+
+class Pthrd;
+
+// Titles hold at most this many bytes; the content stage starts them at most
+// kTitleLead bytes before the match; a listing title starts at kSnippetHead
+// when the match lies early in the snippet.
+inline constexpr Pos kMaxTitle = 156;
+inline constexpr Pos kTitleLead = 78;
+inline constexpr Pos kSnippetHead = 16;
+
+// The bytes at positions first..last of s, clamped to the text.
+inline std::string_view View(std::string_view s, Pos first, Pos last) {
+  first = std::max<Pos>(first, 1);
+  last = std::min(last, Len(s));
+  if (last < first) return {};
+  return s.substr(static_cast<std::size_t>(first - 1), static_cast<std::size_t>(last - first + 1));
+}
+
+// Up to n bytes starting at position p (the part inside the text).
+inline std::string_view ViewN(std::string_view s, Pos p, Pos n) {
+  return View(s, p, p + n - 1);
+}
+
+inline std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
+  return s;
+}
+
+inline bool IsTagEdge(unsigned char c) {
+  return c == '<' || c == '>';
+}
+
+// Number of bytes above 80 (hex) at positions first..last.
+inline Pos CountHighBytes(std::string_view s, Pos first, Pos last) {
+  const std::string_view part = View(s, first, last);
+  return std::count_if(part.begin(), part.end(),
+                       [](char c) { return static_cast<unsigned char>(c) > 0x80; });
+}
+
+// A title loses a first byte that is a trail byte and a last byte that is a
+// lead byte (roles counted from the start of the title).
+void DropCutCharacters(Bytes& title);
+
+// One analysis: the host, the decoded page, the prepared keyword expression.
+class AnalysisRun {
+ public:
+  AnalysisRun(ParserHost& host, const Pthrd* sender, std::string_view address,
+              std::string_view expression, const Bytes& page);
+
+  ParserHost& host;
+  const Pthrd* const sender;
+  const std::string_view address;
+  const std::string_view page;
+  const Bytes lower;
+
+  // FirstTermPosition / MatchExpression of the worker's expression.
+  Pos FirstTerm(std::string_view loweredText) const;
+  Pos Match(std::string_view loweredText) const;
+
+  // Role of the byte at position p of the page, counted from its start.
+  ByteRole RoleAt(Pos p);
+
+  // Hands a title and link to the store; pops up on a new target.
+  void Store(std::string_view link, std::string_view title);
+
+ private:
+  const std::shared_ptr<const PreparedExpression> expression_;
+  std::vector<ByteRole> roles_;  // filled on first use
+  bool rolesKnown_ = false;
+};
+
+void ContentStage(AnalysisRun& run);
+void RefreshStage(AnalysisRun& run);
+void ListingStage(AnalysisRun& run);
+
+// The listing stage's title for a snippet: at most 156 bytes around the first
+// keyword, starting after an ellipsis that precedes it.
+Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet);
+
+// Learning from the highlight tags of an engine result page: every
+// highlighted word in `textBefore` (lower-cased) is split out in `gjc3`.
+void LearnHighlightedWords(ParserHost& host, std::string_view textBefore);
+
+}  // namespace vexo
