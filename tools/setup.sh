@@ -11,6 +11,7 @@ packages=(
   fonts-arphic-uming
   xvfb xauth
   clang-format
+  curl
 )
 
 missing=()
