@@ -1,0 +1,99 @@
+// Keyword matching over one page piece, next to the plain substring search
+// that it cannot do without: one memmem per positive word.
+#include <benchmark/benchmark.h>
+#include <string.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/keyword_expression.h"
+#include "platform/codepage.h"
+
+namespace vexo {
+namespace {
+
+constexpr std::size_t kPieceBytes = 8192;
+
+// An 8 KB piece of a Chinese news listing: markup, links and GB2312 text, with
+// the keywords only in the last few hundred bytes.
+const Bytes& PagePiece() {
+  static const Bytes piece = [] {
+    const std::vector<Bytes> words = {
+        Gb("新闻"), Gb("中国"), Gb("经济"), Gb("市场"), Gb("发展"), Gb("公司"), Gb("企业"),
+        Gb("记者"), Gb("报道"), Gb("今天"), Gb("北京"), Gb("上海"), Gb("社会"), Gb("国际"),
+        Gb("体育"), Gb("汽车"), Gb("房产"), Gb("科技"), Gb("网络"), Gb("数码"), Gb("产品"),
+        Gb("价格"), Gb("用户"), Gb("服务"), Gb("，"),   Gb("。"),   Gb("、"),   Gb("的"),
+        Gb("了"),   Gb("在"),   Gb("和"),   Gb("是"),   Gb("有")};
+    std::mt19937 rng(42);
+    std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
+    Bytes page;
+    int link = 0;
+    const std::size_t body = kPieceBytes - 400;
+    while (page.size() < body) {
+      page += "<tr><td class=\"title\"><a href=\"http://news.example.com.cn/2006/0" +
+              std::to_string(++link) + ".shtml\" target=_blank>";
+      for (int i = 0; i < 8; ++i) page += words[pick(rng)];
+      page += "</a></td></tr>\r\n<tr><td class=\"text\">";
+      for (int i = 0; i < 40; ++i) page += words[pick(rng)];
+      page += "</td></tr>\r\n";
+    }
+    page.resize(body);
+    page += "<a href=\"http://tech.example.com.cn/mobile/\">" + Gb("诺基亚发布新款") + Gb("手机") +
+            "</a>" + Gb("，移动电话市场") + "<br>";
+    while (page.size() < kPieceBytes) page += words[pick(rng)];
+    page.resize(kPieceBytes);
+    return Lower(page);
+  }();
+  return piece;
+}
+
+const Bytes& Expression() {
+  static const Bytes expr = Gb("手机+诺基亚/电话");
+  return expr;
+}
+
+void BM_KeywordMemmemReference(benchmark::State& state) {
+  const Bytes& text = PagePiece();
+  const std::vector<Bytes> words = {Gb("手机"), Gb("诺基亚"), Gb("电话")};
+  for (auto _ : state) {
+    for (const auto& w : words) {
+      const void* hit = memmem(text.data(), text.size(), w.data(), w.size());
+      benchmark::DoNotOptimize(hit);
+    }
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_KeywordMemmemReference);
+
+void BM_KeywordFirstTermPosition(benchmark::State& state) {
+  const Bytes& text = PagePiece();
+  for (auto _ : state) benchmark::DoNotOptimize(FirstTermPosition(Expression(), text));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_KeywordFirstTermPosition);
+
+void BM_KeywordMatchExpression(benchmark::State& state) {
+  const Bytes& text = PagePiece();
+  for (auto _ : state) benchmark::DoNotOptimize(MatchExpression(Expression(), text));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_KeywordMatchExpression);
+
+void BM_KeywordMatchPrepared(benchmark::State& state) {
+  const Bytes& text = PagePiece();
+  const PreparedExpression prepared = PrepareExpression(Expression());
+  for (auto _ : state) benchmark::DoNotOptimize(MatchExpression(prepared, text));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_KeywordMatchPrepared);
+
+// What every call cost before preparations were kept: normalising and cutting
+// the expression again.
+void BM_KeywordPrepare(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(PrepareExpression(Expression()));
+}
+BENCHMARK(BM_KeywordPrepare);
+
+}  // namespace
+}  // namespace vexo
