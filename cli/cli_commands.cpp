@@ -1,0 +1,140 @@
+#include "cli/cli_commands.h"
+
+#include <istream>
+#include <iterator>
+#include <ostream>
+#include <string_view>
+
+#include "analysis/cvcode.h"
+#include "analysis/html_text.h"
+#include "analysis/keyword_expression.h"
+#include "analysis/keyword_query.h"
+#include "platform/codepage.h"
+#include "platform/files.h"
+
+namespace vexo {
+
+namespace {
+
+// Page input larger than this is refused rather than held in memory.
+constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
+
+constexpr std::string_view kUsage =
+    "usage: vexo-cli [--gb] normalize EXPR | split-mixed TEXT | encode-query TEXT | "
+    "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE]  (--help for more)\n";
+
+constexpr std::string_view kHelp =
+    "vexo-cli: keyword expressions and page charsets of Vexo\n"
+    "\n"
+    "  normalize EXPR      the keyword expression made of the keywords EXPR\n"
+    "  split-mixed TEXT    the first expression of a run for the keywords TEXT\n"
+    "  encode-query TEXT   the keywords TEXT as they go into a search query\n"
+    "  match EXPR [FILE]   page text from FILE or standard input, lower-cased;\n"
+    "                      prints the first-word position and the match position\n"
+    "                      (byte positions in GB2312, 0 for none)\n"
+    "  big5-to-gb [FILE]   Big5 page bytes to GB2312, raw bytes in and out\n"
+    "  utf8-to-gb [FILE]   UTF-8 page bytes to GB2312, raw bytes in and out\n"
+    "\n"
+    "Arguments, page text and printed text are UTF-8; with --gb they are raw\n"
+    "GB2312 bytes. \"--\" ends the options. Exit status: 0 done, 1 an input\n"
+    "could not be read, 2 bad usage.\n";
+
+struct Command {
+  bool gb = false;  // raw GB2312 instead of UTF-8 at the terminal
+  bool help = false;
+  std::vector<std::string> words;  // subcommand and its operands
+};
+
+bool ParseArgs(const std::vector<std::string>& args, Command& cmd) {
+  bool options = true;
+  for (const auto& a : args) {
+    if (options && a == "--") {
+      options = false;
+    } else if (options && a == "--gb") {
+      cmd.gb = true;
+    } else if (options && (a == "--help" || a == "-h")) {
+      cmd.help = true;
+    } else if (options && a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      return false;
+    } else {
+      cmd.words.push_back(a);
+    }
+  }
+  return true;
+}
+
+// Reads FILE, or the standard input when no file is named.
+bool ReadInput(const std::vector<std::string>& words, std::size_t file_at, std::istream& in,
+               Bytes& data, std::ostream& err) {
+  if (file_at < words.size()) {
+    if (ReadFileBytes(words[file_at], data, kMaxInputBytes)) return true;
+    err << "vexo-cli: cannot read " << words[file_at] << "\n";
+    return false;
+  }
+  data.clear();
+  char buf[65536];
+  while (in.read(buf, sizeof buf) || in.gcount() > 0) {
+    data.append(buf, static_cast<std::size_t>(in.gcount()));
+    if (data.size() > kMaxInputBytes) {
+      err << "vexo-cli: standard input is larger than 64 MB\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err) {
+  Command cmd;
+  if (!ParseArgs(args, cmd)) {
+    err << kUsage;
+    return kCliBadUsage;
+  }
+  if (cmd.help) {
+    out << kUsage << "\n" << kHelp;
+    return kCliOk;
+  }
+  const auto& w = cmd.words;
+  const std::string_view verb = w.empty() ? std::string_view() : std::string_view(w[0]);
+  const std::size_t operands = w.empty() ? 0 : w.size() - 1;
+  const auto from_terminal = [&cmd](std::string_view s) { return cmd.gb ? Bytes(s) : Utf8ToGb(s); };
+  const auto to_terminal = [&cmd](std::string_view s) { return cmd.gb ? Bytes(s) : GbToUtf8(s); };
+
+  Bytes result;
+  bool line = true;  // text results end with a line break, raw conversions do not
+  if ((verb == "normalize" || verb == "split-mixed" || verb == "encode-query") && operands == 1) {
+    const Bytes arg = from_terminal(w[1]);
+    const Bytes gb = verb == "normalize"     ? NormalizeExpression(arg)
+                     : verb == "split-mixed" ? SplitMixedKeywords(arg)
+                                             : EncodeQueryKeywords(arg);
+    result = to_terminal(gb);
+  } else if (verb == "match" && (operands == 1 || operands == 2)) {
+    Bytes page;
+    if (!ReadInput(w, 2, in, page, err)) return kCliFailed;
+    const PreparedExpression expr = PrepareExpression(from_terminal(w[1]));
+    const Bytes lowered = Lower(from_terminal(page));
+    result = IntToText(FirstTermPosition(expr, lowered)) + " " +
+             IntToText(MatchExpression(expr, lowered));
+  } else if ((verb == "big5-to-gb" || verb == "utf8-to-gb") && operands <= 1) {
+    Bytes page;
+    if (!ReadInput(w, 1, in, page, err)) return kCliFailed;
+    result = verb == "big5-to-gb" ? Big5ToGb(page) : Utf8ToAnsi(page);
+    line = false;
+  } else {
+    err << kUsage;
+    return kCliBadUsage;
+  }
+
+  out.write(result.data(), static_cast<std::streamsize>(result.size()));
+  if (line) out << "\n";
+  out.flush();
+  if (!out) {
+    err << "vexo-cli: cannot write the output\n";
+    return kCliFailed;
+  }
+  return kCliOk;
+}
+
+}  // namespace vexo

@@ -1,0 +1,21 @@
+#pragma once
+// vexo-cli: the keyword functions and the page charset conversions from the
+// command line, for checking keywords and pages by hand and in scripts.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace vexo {
+
+// Exit codes of the tool.
+inline constexpr int kCliOk = 0;
+inline constexpr int kCliFailed = 1;    // a file could not be read or written
+inline constexpr int kCliBadUsage = 2;  // one usage line on err
+
+// Runs one command line (without the program name). `in` is the standard
+// input, read only by the commands that take page text.
+int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+           std::ostream& err);
+
+}  // namespace vexo
