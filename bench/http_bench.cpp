@@ -1,0 +1,269 @@
+// Fetching 500 small pages (2 KB to 60 KB) from a local server with 8 clients
+// at once, beside curl fetching the same list with --parallel-max 8 in the same
+// run; and the CPU the process uses while 14 clients wait on a silent server.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fetch/http_client.h"
+
+namespace {
+
+constexpr int kPages = 500;
+constexpr int kParallel = 8;
+
+std::size_t PageSize(int i) {
+  return 2048 + static_cast<std::size_t>(i) * 7919 % (58 * 1024);
+}
+
+void EnsureApp() {
+  static int argc = 1;
+  static char name[] = "vexo-bench";
+  static char* argv[] = {name, nullptr};
+  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+int ListenOn127(std::uint16_t& port, int backlog) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
+      ::listen(fd, backlog) < 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
+    ::close(fd);
+    return -1;
+  }
+  port = ntohs(addr.sin_port);
+  return fd;
+}
+
+// A plain HTTP/1.0 server on its own threads: each worker accepts, reads the
+// request header, answers /p/<n> with page n and closes.
+class PageServer {
+ public:
+  PageServer() {
+    for (int i = 0; i < kPages; ++i) {
+      const std::string body(PageSize(i), static_cast<char>('a' + i % 26));
+      pages_.push_back("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                       std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    fd_ = ListenOn127(port_, 256);
+    for (int i = 0; i < kParallel; ++i) workers_.emplace_back([this] { Serve(); });
+  }
+  ~PageServer() {
+    ::shutdown(fd_, SHUT_RDWR);  // wakes the workers blocked in accept
+    for (auto& t : workers_) t.join();
+    ::close(fd_);
+  }
+  std::string Url(int i) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + "/p/" + std::to_string(i);
+  }
+
+ private:
+  void Serve() {
+    while (true) {
+      const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        return;
+      }
+      std::string req;
+      char buf[4096];
+      while (req.find("\r\n\r\n") == std::string::npos && req.size() < 65536) {
+        const ssize_t n = ::recv(c, buf, sizeof buf, 0);
+        if (n <= 0) break;
+        req.append(buf, static_cast<std::size_t>(n));
+      }
+      const auto at = req.find("/p/");
+      const int i = at == std::string::npos ? -1 : std::atoi(req.c_str() + at + 3);
+      if (i >= 0 && i < kPages) {
+        const std::string& out = pages_[static_cast<std::size_t>(i)];
+        std::size_t sent = 0;
+        while (sent < out.size()) {
+          const ssize_t n = ::send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+          if (n <= 0) break;
+          sent += static_cast<std::size_t>(n);
+        }
+      }
+      ::close(c);
+    }
+  }
+
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::vector<std::string> pages_;
+  std::vector<std::thread> workers_;
+};
+
+PageServer& Server() {
+  static PageServer server;
+  return server;
+}
+
+// Fetches every page with kParallel clients; returns the pages that came back
+// whole with status 200.
+int FetchAll(const PageServer& server, long long& bytes) {
+  int next = 0;
+  int finished = 0;
+  int good = 0;
+  bytes = 0;
+  QEventLoop loop;
+  std::function<void()> start_next = [&] {
+    if (next >= kPages) return;
+    const int i = next++;
+    auto* c = new vexo::HttpClient;
+    c->NoCache = true;
+    c->MultiThreaded = true;
+    c->Tag = i;
+    c->URL = server.Url(i);
+    c->OnDocData = [&bytes](vexo::HttpClient&, const char*, int len) { bytes += len; };
+    c->OnRequestDone = [&](vexo::HttpClient& sender, vexo::RequestType, int error) {
+      if (error == 0 && sender.StatusCode() == 200 &&
+          sender.ReceivedCount() == static_cast<long long>(PageSize(sender.Tag)))
+        ++good;
+      delete &sender;
+      if (++finished == kPages) loop.quit();
+      start_next();
+    };
+    c->StartGet();
+  };
+  for (int i = 0; i < kParallel; ++i) start_next();
+  loop.exec();
+  return good;
+}
+
+double g_client_seconds = 0;
+
+void BM_Fetch500Pages_HttpClient(benchmark::State& state) {
+  EnsureApp();
+  const PageServer& server = Server();
+  double seconds = 0;
+  long long bytes = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const int good = FetchAll(server, bytes);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    if (good != kPages) state.SkipWithError("pages missing or damaged");
+  }
+  g_client_seconds = seconds / static_cast<double>(state.iterations());
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  state.counters["pages_per_s"] = benchmark::Counter(static_cast<double>(kPages),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["bytes_per_run"] = static_cast<double>(bytes);
+  state.counters["max_rss_kb"] = static_cast<double>(ru.ru_maxrss);
+}
+BENCHMARK(BM_Fetch500Pages_HttpClient)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The reference: curl over the same URL list, 8 transfers at once.
+void BM_Fetch500Pages_CurlReference(benchmark::State& state) {
+  const PageServer& server = Server();
+  const std::string list =
+      (std::filesystem::temp_directory_path() / ("vexo-bench-urls-" + std::to_string(getpid())))
+          .string();
+  if (FILE* f = std::fopen(list.c_str(), "w")) {
+    for (int i = 0; i < kPages; ++i)
+      std::fprintf(f, "url = \"%s\"\noutput = \"/dev/null\"\n", server.Url(i).c_str());
+    std::fclose(f);
+  }
+  std::string k = "-K";
+  std::vector<std::string> args = {"curl",           "--silent", "--fail", "--parallel",
+                                   "--parallel-max", "8",        k,        list};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t quiet;  // curl's progress meter would disturb the report
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    int status = -1;
+    if (posix_spawnp(&pid, "curl", &quiet, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+      state.SkipWithError("curl failed (is it installed?)");
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  }
+  posix_spawn_file_actions_destroy(&quiet);
+  std::filesystem::remove(list);
+  state.counters["pages_per_s"] = benchmark::Counter(static_cast<double>(kPages),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
+  if (g_client_seconds > 0 && seconds > 0)
+    state.counters["client_time_over_curl"] =
+        g_client_seconds / (seconds / static_cast<double>(state.iterations()));
+}
+BENCHMARK(BM_Fetch500Pages_CurlReference)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// 14 clients connected to a server that accepts nothing and says nothing: the
+// process should sleep in the event loop. Reports CPU milliseconds per second.
+void BM_IdleClientsOnSilentServer(benchmark::State& state) {
+  EnsureApp();
+  std::uint16_t port = 0;
+  const int fd = ListenOn127(port, 64);  // connections wait in the queue, unanswered
+  std::vector<std::unique_ptr<vexo::HttpClient>> clients;
+  for (int i = 0; i < 14; ++i) {
+    clients.push_back(std::make_unique<vexo::HttpClient>());
+    clients.back()->URL = "http://127.0.0.1:" + std::to_string(port) + "/";
+    clients.back()->StartGet();
+  }
+  QEventLoop loop;
+  QTimer::singleShot(100, &loop, &QEventLoop::quit);  // let every client connect and send
+  loop.exec();
+  int waiting = 0;
+  for (const auto& c : clients) waiting += c->State() == vexo::HttpClientState::ReadingHeader;
+  double cpu = 0;
+  double wall = 0;
+  for (auto _ : state) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    QTimer::singleShot(1000, &loop, &QEventLoop::quit);
+    loop.exec();
+    wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    cpu += ProcessCpuSeconds() - c0;
+  }
+  state.counters["clients_waiting"] = waiting;
+  state.counters["cpu_ms_per_s"] = wall > 0 ? cpu * 1000 / wall : 0;
+  for (auto& c : clients) c->Cancel();
+  clients.clear();
+  ::close(fd);
+}
+BENCHMARK(BM_IdleClientsOnSilentServer)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(2);
+
+}  // namespace
