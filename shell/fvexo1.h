@@ -1,0 +1,159 @@
+#pragma once
+// The main window `TMain` as a model without a toolkit: its components (named
+// as the window description names them), the state the handlers share, and
+// the handlers themselves, spread over the files of the subsystems that own
+// them. A view mirrors the components and forwards the user's actions to the
+// handlers; tests drive the handlers directly.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "analysis/result_store.h"
+#include "analysis/store_host.h"
+#include "platform/autorun.h"
+#include "platform/components.h"
+#include "platform/message_box.h"
+#include "platform/timer.h"
+#include "shell/application.h"
+#include "shell/engine_queries.h"
+
+namespace vexo {
+
+class HttpClient;
+
+// What the main window needs from outside. Tests give temporary folders, a
+// virtual clock and scripted message boxes.
+struct MainServices {
+  Application* app = nullptr;
+  TimerService* timers = nullptr;
+  MessageBoxService* messages = nullptr;
+  std::string program_folder;   // ends with "/"
+  std::string config_file;      // vexo.ini
+  std::string autostart_entry;  // the .desktop file of ARun
+  std::string executable;       // what ARun starts
+  // Cancels one running client (the fetch layer sets it). A client that
+  // raises on Cancel is the caller's concern; the handlers catch it.
+  std::function<void(HttpClient*)> cancel_client;
+};
+
+// The services of the real program, with the folders of the folder rule.
+MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxService& messages);
+
+class TMain : public StoreHost {
+  // First, so that the components below can be built on the services.
+  Application own_app_;
+  VirtualTimerService idle_timers_;     // used when no timer service is given
+  ScriptedMessageBoxes default_boxes_;  // used when no message boxes are given
+  MainServices services_;
+
+ public:
+  explicit TMain(MainServices services);
+  ~TMain() override;
+  TMain(const TMain&) = delete;
+  TMain& operator=(const TMain&) = delete;
+
+  // ---- Handlers: life of the window (startup.cpp) ----
+  void FormCreate();
+  void FormShow();
+  void AppMinimize();
+  // The close query; answers CanClose.
+  bool FormCloseQuery();
+  // Run once by the owner when the application ends, before the model goes.
+  void FormDestroy();
+
+  // ---- Handlers: tracking run (tracking_control.cpp) ----
+  void Spt1Click();
+
+  // ---- Handlers: scheduler and stall timer (scheduler.cpp) ----
+  void Timer2Timer();
+  void TsysTimer();
+
+  // ---- StoreHost ----
+  bool Tracking() const override { return trackingRun == 1; }
+  std::string ProgramFolder() const override { return kl2.Caption(); }
+  Bytes Sum1() const override { return sum1.Caption(); }
+  void SetSum1(const Bytes& text) override { sum1.SetCaption(text); }
+  Bytes Sa() const override { return SaEdit.Text(); }
+  void SetSa(const Bytes& text) override { SaEdit.SetText(text); }
+  Bytes RowLabel(int row, int which) const override;
+  void SetRowLabel(int row, int which, const Bytes& text) override;
+  void SetMarkCell(int row, const Bytes& text) override;
+
+  ResultStore& Store() { return store_; }
+  const ResultStore& Store() const { return store_; }
+  const MainServices& Services() const { return services_; }
+  const EngineHosts& Hosts() const { return hosts_; }
+  Application& App() { return *services_.app; }
+
+  // Row r (1-8): link label M<r>1, caption label M<r>2, mark cell x<r>, row
+  // box z<r>. Null outside 1-8.
+  Label* LinkLabel(int row);
+  Label* CaptionLabel(int row);
+  Label* MarkCell(int row);
+  Label* RowBox(int row);
+
+  // ---- Components ----
+  FormWindow window{540, 400};
+  Edit gjc;          // the keywords as typed
+  Label gjc2;        // hidden: trimmed keywords of the last run
+  Label gjc3;        // hidden: the keyword expression
+  Label kl2;         // hidden: the program folder
+  Label sys;         // hidden: the stall timer's in-flight memo
+  Label sum1;        // targets of the run
+  Label ss;          // the cycle counter
+  Edit SaEdit;       // hidden edit `Sa`: number of the target in row 1 (Sa() reads it)
+  Label La1;         // activity animation
+  Label La2;         // light-blue band behind the counters
+  Label sbar;        // the status line
+  Label Line1;       // a rule across the window
+  SpeedButton Spt1;  // track / stop
+  SpeedButton Spt2;  // export
+  SpeedButton Spb1;  // news
+  Label M11, M12, M21, M22, M31, M32, M41, M42, M51, M52, M61, M62, M71, M72, M81, M82;
+  Label x1, x2, x3, x4, x5, x6, x7, x8;
+  Label z1, z2, z3, z4, z5, z6, z7, z8;
+  Label Ts, Ru;     // the toggles: "√" when on
+  Label Ts1, Ru1;   // their light-blue squares
+  Label TrayIcon1;  // the tray icon; its hint is the tooltip
+  Timer Timer2;     // the scheduler, 20 ms
+  Timer Tsys;       // the stall timer, 15 000 ms
+  AutoRunEntry ARun;
+
+  // ---- State shared by the handlers ----
+  std::uint8_t trackingRun = 0;
+  std::uint8_t modalGuard = 0;
+  int dragX = -1;
+  int dragY = -1;
+  std::uint16_t queueCursor = 0;
+  std::uint16_t statusCursor = 0;
+  std::uint8_t animationCounter = 0;
+  std::uint8_t stallTicks = 0;
+  std::uint8_t runningParsers = 0;
+  std::uint8_t popupOnNew = 0;
+  // Created by FormCreate, destroyed by FormDestroy.
+  std::unique_ptr<std::vector<HttpClient*>> runningClients;
+  std::unique_ptr<StringList> charsetMemo;
+
+ private:
+  // Calls Cancel on every running client; false when one raised.
+  void CancelAllClients();
+  MsgAnswer AskModal(const Bytes& text, MsgButtons buttons);
+  void ReadConfiguration();
+  void WriteConfiguration();
+  void StartRun();
+  void StopRun();
+  void PrepareSiteQueue(StringList& queue);
+
+  EngineHosts hosts_;
+  ResultStore store_;
+  std::array<Label*, 8> links_;
+  std::array<Label*, 8> captions_;
+  std::array<Label*, 8> marks_;
+  std::array<Label*, 8> boxes_;
+};
+
+}  // namespace vexo

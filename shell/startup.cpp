@@ -1,0 +1,163 @@
+// The main window's life: creation with the configuration, showing,
+// minimising, the close question with the saving of a run, and destruction
+// with the configuration write and the history compaction.
+#include <unistd.h>
+
+#include "platform/files.h"
+#include "platform/ini_profile.h"
+#include "shell/fvexo1.h"
+#include "shell/texts.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr std::string_view kSection = "vexo";
+constexpr Colour kSkinBlue = 0x88C4FF;
+constexpr Colour kAnimationBlue = 0x44A2FF;
+constexpr Colour kPaleBlue = 0xDFF0FF;
+// Dialogs of the main window hold modalGuard here; 100 or more keeps the
+// window from hiding or popping up.
+constexpr std::uint8_t kModal = 120;
+constexpr std::uint8_t kModalThreshold = 100;
+
+}  // namespace
+
+void TMain::FormCreate() {
+  // The autostart entry starts switched off once the window is loaded; the
+  // configuration below switches it on again.
+  ARun.Loaded();
+  try {
+    dragX = -1;
+    dragY = -1;
+    modalGuard = 0;
+
+    La1.SetFontColor(kAnimationBlue);
+    for (Label* l : {&Ru1, &Ts1, &z1, &z2, &z3, &z4, &z5, &z6, &z7, &z8, &Line1})
+      l->SetColor(kSkinBlue);
+    La2.SetColor(kPaleBlue);
+    sbar.SetColor(kPaleBlue);
+
+    kl2.SetCaption(services_.program_folder);
+    App().OnMinimize = [this] { AppMinimize(); };
+
+    const ShellTexts& t = Texts();
+    for (int row = 1; row <= 3; ++row) {
+      LinkLabel(row)->SetCaption(t.welcome_link);
+      CaptionLabel(row)->SetCaption(t.welcome_notice[row - 1]);
+    }
+
+    SaEdit.SetText("");
+    sum1.SetCaption("0");
+    sbar.SetCaption(t.publisher_line);
+
+    store_.DestroyLists();
+    runningClients = std::make_unique<std::vector<HttpClient*>>();
+    charsetMemo = std::make_unique<StringList>();
+    charsetMemo->push_back("");
+
+    ReadConfiguration();
+  } catch (...) {
+    // Creation ends quietly; what was set stays.
+  }
+}
+
+void TMain::ReadConfiguration() {
+  IniProfile ini(services_.config_file);
+  ini.Load();
+  gjc.SetText(ini.ReadString(kSection, "gjc", ""));
+  gjc3.SetCaption(ini.ReadString(kSection, "gjc3", ""));
+  // A byte, as the window keeps it.
+  popupOnNew = static_cast<std::uint8_t>(ini.ReadInt(kSection, "ts", 1));
+  if (ini.ReadInt(kSection, "ru", 1) == 1) {
+    ARun.SetActive(true);
+    Ru.SetCaption(Texts().toggle_on);
+  }
+  hosts_ = ReadEngineHosts(ini);
+  gjc2.SetCaption(gjc.Text());
+  if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
+}
+
+void TMain::FormShow() {
+  try {
+    App().SetTaskbarButtonVisible(false);
+    if (!kl2.Caption().empty()) (void)::chdir(kl2.Caption().c_str());
+  } catch (...) {
+  }
+}
+
+void TMain::AppMinimize() {
+  if (modalGuard >= kModalThreshold) return;
+  window.SetVisible(false);
+  App().SetTaskbarButtonVisible(false);
+}
+
+bool TMain::FormCloseQuery() {
+  bool can_close = false;
+  const std::uint8_t noted = modalGuard;
+  modalGuard = kModal;
+  try {
+    if (AskModal(Texts().msg_confirm_exit, MsgButtons::OkCancel) != MsgAnswer::Ok) {
+      modalGuard = noted;
+      return false;
+    }
+  } catch (...) {
+    modalGuard = noted;
+    return false;
+  }
+  // modalGuard stays up: nothing may hide or pop up the window from here on.
+  try {
+    trackingRun = 0;
+    Timer2.SetEnabled(false);
+    Tsys.SetEnabled(false);
+    CancelAllClients();
+    try {
+      if (const StringList* block = store_.OpenBlock(); block && block->size() > 1)
+        store_.SaveOpenBlock();
+      if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1)
+        store_.AgeSiteQueue();
+    } catch (...) {
+      // A failed save skips the rest of the saving; the shutdown goes on.
+    }
+    can_close = true;
+  } catch (...) {
+  }
+  try {
+    trackingRun = 0;
+    Timer2.SetEnabled(false);
+    Tsys.SetEnabled(false);
+    CancelAllClients();
+  } catch (...) {
+  }
+  return can_close;
+}
+
+void TMain::WriteConfiguration() {
+  IniProfile ini(services_.config_file);
+  ini.Load();
+  ini.WriteString(kSection, "gjc", Trim(gjc.Text()));
+  ini.WriteString(kSection, "gjc3", Trim(gjc3.Caption()));
+  ini.WriteInt(kSection, "ts", Ts.Caption().empty() ? 0 : 1);
+  ini.WriteInt(kSection, "ru", Ru.Caption().empty() ? 0 : 1);
+  const auto slash = services_.config_file.rfind('/');
+  if (slash != std::string::npos && slash > 0) CreateDir(services_.config_file.substr(0, slash));
+  ini.Save();
+}
+
+void TMain::FormDestroy() {
+  try {
+    WriteConfiguration();
+    window.SetVisible(false);
+    App().SetTaskbarButtonVisible(false);
+    store_.ClearLists();
+    if (!charsetMemo) charsetMemo = std::make_unique<StringList>();
+    charsetMemo->clear();
+    store_.CompactHistory();
+    runningClients.reset();
+    store_.DestroyLists();
+    charsetMemo.reset();
+  } catch (...) {
+  }
+}
+
+}  // namespace vexo

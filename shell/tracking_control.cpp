@@ -1,0 +1,123 @@
+// The track button: starting a run (counters, rows, the working lists, the
+// engine query URLs on top of the remembered sites) and stopping it (saving
+// the open block and the site queue).
+#include "analysis/keyword_query.h"
+#include "platform/files.h"
+#include "shell/fvexo1.h"
+#include "shell/texts.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr std::uint8_t kModal = 120;
+// A site queue this long (pass marker included) gets only the news-front set.
+constexpr std::size_t kFullPassLimit = 100;
+
+}  // namespace
+
+void TMain::Spt1Click() {
+  try {
+    trackingRun = 0;
+    Timer2.SetEnabled(false);
+    Tsys.SetEnabled(false);
+    // Cancelled clients are destroyed by their own request-done handler.
+    CancelAllClients();
+    if (runningClients) runningClients->clear();
+    Tsys.SetInterval(15000);
+    animationCounter = 0;
+    stallTicks = 0;
+    La1.SetCaption("");
+
+    const ShellTexts& t = Texts();
+    if (Spt1.Caption() == t.stop) {
+      StopRun();
+    } else if (Spt1.Caption() == t.track) {
+      StartRun();
+    }
+  } catch (...) {
+    // What was done stays done; no message.
+  }
+}
+
+void TMain::StartRun() {
+  const ShellTexts& t = Texts();
+  const Bytes keywords = Trim(gjc.Text());
+  if (keywords.empty()) {
+    const std::uint8_t noted = modalGuard;
+    modalGuard = kModal;
+    AskModal(t.msg_no_keywords, MsgButtons::Ok);
+    modalGuard = noted;
+    return;
+  }
+
+  Spt1.SetCaption(t.stop);
+  queueCursor = 0;
+  runningParsers = 0;
+  trackingRun = 1;
+
+  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 1, "");
+  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 2, "");
+
+  SetSa("0");
+  ss.SetCaption("0");
+  ss.SetVisible(true);
+  sum1.SetCaption("0");
+  sum1.SetVisible(true);
+  sbar.SetCaption(t.sbar_tracking);
+  Spt2.SetVisible(false);
+  SetSa("");
+
+  store_.CreateRunLists();
+
+  // History and remembered sites belong to one set of keywords.
+  if (gjc2.Caption() != keywords) {
+    gjc3.SetCaption("");
+    for (int n = 1; n <= kMaxBlockFiles; ++n) {
+      const std::string file = store_.BlockFile(n);
+      if (FileExists(file)) DeleteFile(file);
+    }
+    if (FileExists(store_.SiteQueueFile())) DeleteFile(store_.SiteQueueFile());
+  }
+
+  PrepareSiteQueue(*store_.SiteQueue());
+
+  sys.SetCaption("");
+  if (gjc3.Caption().empty()) gjc3.SetCaption(SplitMixedKeywords(gjc.Text()));
+  gjc2.SetCaption(keywords);
+  gjc.SetEnabled(false);
+  statusCursor =
+      static_cast<std::uint16_t>(ResultStore::IndexOfLine(*store_.SiteQueue(), kPassMarker) + 1);
+  store_.OpenBlock()->push_back(IntToText(store_.NextBlockNumber()));
+
+  if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
+}
+
+void TMain::PrepareSiteQueue(StringList& queue) {
+  if (FileExists(store_.SiteQueueFile())) LoadLines(store_.SiteQueueFile(), queue);
+  queue.insert(queue.begin(), Bytes(kPassMarker));
+
+  const bool worn = ResultStore::IndexOfLine(queue, kAgeMarker3) >= 0;
+  const StringList urls = (!worn && queue.size() < kFullPassLimit)
+                              ? FullQuerySet(hosts_, gjc.Text())
+                              : NewsFrontSet(hosts_, gjc.Text());
+  queue.insert(queue.begin(), urls.begin(), urls.end());
+
+  // Forget the candidate sites: nothing stays below the oldest age marker.
+  const int i = ResultStore::IndexOfLine(queue, kAgeMarker3);
+  if (i > 0 && static_cast<std::size_t>(i) < queue.size() - 1)
+    queue.resize(static_cast<std::size_t>(i) + 1);
+}
+
+void TMain::StopRun() {
+  const ShellTexts& t = Texts();
+  Spt1.SetCaption(t.track);
+  gjc.SetEnabled(true);
+  Spt2.SetVisible(!store_.GetRowText(1, 1).empty());
+  sbar.SetCaption(t.sbar_stopped);
+  TrayIcon1.SetHint(TrayTooltip(sum1.Caption()));
+  store_.SaveOpenBlock();
+  store_.SaveSiteQueueAtStop();
+}
+
+}  // namespace vexo
