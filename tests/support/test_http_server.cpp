@@ -233,7 +233,7 @@ NeverAccepting::NeverAccepting() {
     fillers_.push_back(fd);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) continue;
     pollfd p{fd, POLLOUT, 0};
-    if (::poll(&p, 1, 50) == 0) return;
+    if (::poll(&p, 1, 200) == 0) return;
   }
 }
 
