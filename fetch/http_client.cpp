@@ -104,7 +104,7 @@ void HttpClient::StartGet() {
   relocating_ = false;
   const auto alive = alive_;
   SetState(HttpClientState::Starting);
-  if (!*alive) return;
+  if (!*alive || state_ != HttpClientState::Starting) return;  // cancelled by the handler
 
   status_code_ = 0;
   received_count_ = 0;

@@ -473,6 +473,37 @@ TEST_F(CancelTest, InsideEveryEventEndsWithOneDone) {
   }
 }
 
+TEST_F(CancelTest, WhileStartingNothingIsConnected) {
+  TestHttpServer server([](const std::string&) { return Reply("HTTP/1.0 200 OK", "", "x"); });
+  HttpClient c;
+  ClientRecorder r;
+  Prepare(c, r, server.Url());
+  c.OnStateChange = [](HttpClient& s) {
+    if (s.State() == HttpClientState::Starting) s.Cancel();
+  };
+  c.StartGet();
+  ASSERT_TRUE(Finish(r));
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.done_error, kErrorCancelled);
+  EXPECT_EQ(server.Accepted(), 0);
+  EXPECT_EQ(c.State(), HttpClientState::Idle);
+}
+
+TEST_F(CancelTest, BetweenRelocationHopsStopsTheNextHop) {
+  TestHttpServer server(
+      [](const std::string&) { return Reply("HTTP/1.0 302 Found", "Location: /next\r\n", ""); });
+  HttpClient c;
+  ClientRecorder r;
+  Prepare(c, r, server.Url());
+  c.OnLocationChange = [](HttpClient& s) { s.Cancel(); };
+  c.StartGet();
+  ASSERT_TRUE(Finish(r));
+  RunFor(20);
+  EXPECT_EQ(r.done, 1);
+  EXPECT_EQ(r.done_error, kErrorCancelled);
+  EXPECT_EQ(server.Accepted(), 1);
+}
+
 TEST_F(CancelTest, WhileConnectingClosesTheSocket) {
   NeverAccepting server;
   HttpClient c;
