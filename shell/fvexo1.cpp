@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "fetch/http_client.h"
 #include "platform/folders.h"
 #include "shell/texts.h"
 
@@ -100,10 +101,16 @@ void TMain::SetMarkCell(int row, const Bytes& text) {
 }
 
 void TMain::CancelAllClients() {
-  if (!runningClients || !services_.cancel_client) return;
+  if (!runningClients) return;
   // A copy: cancelling may touch the list.
   const std::vector<HttpClient*> clients = *runningClients;
-  for (HttpClient* c : clients) services_.cancel_client(c);
+  for (HttpClient* c : clients) {
+    if (services_.cancel_client) {
+      services_.cancel_client(c);
+    } else if (c) {
+      c->Cancel();
+    }
+  }
 }
 
 MsgAnswer TMain::AskModal(const Bytes& text, MsgButtons buttons) {

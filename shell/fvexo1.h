@@ -35,8 +35,8 @@ struct MainServices {
   std::string config_file;      // vexo.ini
   std::string autostart_entry;  // the .desktop file of ARun
   std::string executable;       // what ARun starts
-  // Cancels one running client (the fetch layer sets it). A client that
-  // raises on Cancel is the caller's concern; the handlers catch it.
+  // Cancels one running client; empty calls the client's own Cancel. Tests
+  // put stand-ins in the running-client list and record the calls here.
   std::function<void(HttpClient*)> cancel_client;
 };
 

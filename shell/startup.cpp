@@ -3,6 +3,7 @@
 // with the configuration write and the history compaction.
 #include <unistd.h>
 
+#include "platform/connect_to.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
 #include "shell/fvexo1.h"
@@ -74,6 +75,7 @@ void TMain::ReadConfiguration() {
     Ru.SetCaption(Texts().toggle_on);
   }
   hosts_ = ReadEngineHosts(ini);
+  if (const auto map = ini.Get(kSection, "connect_to")) SetConnectToMap(*map);
   gjc2.SetCaption(gjc.Text());
   if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/connect_to.h"
 #include "platform/ini_profile.h"
 #include "shell/texts.h"
 #include "tests/shell/shell_fixture.h"
@@ -209,14 +210,14 @@ TEST_F(StartupTest, ClosingWithoutARunWritesNoStoreFiles) {
 }
 
 TEST_F(StartupTest, DestroyWritesTheConfigurationTrimmedAndKeepsOtherLines) {
-  PutBytes(Ini(), "[vexo]\r\nconnect_to=*=127.0.0.1:8080\r\nru=1\r\n[other]\r\nk=v\r\n");
+  PutBytes(Ini(), "[vexo]\r\nkeep_me=*=127.0.0.1:8080\r\nru=1\r\n[other]\r\nk=v\r\n");
   TMain& m = Open();
   m.gjc.SetText(Gb("  手机 诺基亚  "));
   m.gjc3.SetCaption(Gb(" 手机+诺基亚 "));
   m.Ru.SetCaption("");
   m.FormDestroy();
   EXPECT_EQ(Content(Ini()),
-            "[vexo]\r\nconnect_to=*=127.0.0.1:8080\r\nru=0\r\ngjc=" + Gb("手机 诺基亚") +
+            "[vexo]\r\nkeep_me=*=127.0.0.1:8080\r\nru=0\r\ngjc=" + Gb("手机 诺基亚") +
                 "\r\ngjc3=" + Gb("手机+诺基亚") + "\r\nts=1\r\n[other]\r\nk=v\r\n");
   EXPECT_FALSE(m.window.Visible());
   EXPECT_FALSE(m.runningClients);
@@ -267,6 +268,15 @@ TEST_F(StartupTest, DestroyCompactsBlockFilesIntoHistory) {
   EXPECT_EQ(Lines(Block(1)),
             (StringList{Gb("…第一条标题…"), Gb("…第二条标题…"), Gb("…第三条标题…")}));
   EXPECT_FALSE(FileExists(Block(2)));
+}
+
+TEST_F(StartupTest, TheConfigurationCanSendEngineHostsElsewhere) {
+  PutBytes(Ini(), "[vexo]\r\nconnect_to=www.baidu.com=127.0.0.1:8081\r\n");
+  Open();
+  const ConnectTarget t = Resolve("www.baidu.com", 80);
+  SetConnectToMap("");
+  EXPECT_EQ(t.host, "127.0.0.1");
+  EXPECT_EQ(t.port, 8081);
 }
 
 TEST_F(StartupTest, ProgramServicesFollowTheEnvironment) {
