@@ -123,7 +123,8 @@ void ContentStage(AnalysisRun& run) {
       title.clear();
       if (run.host.Tracking()) {
         const std::string_view window = View(page, v + 1, t - 1);
-        if (!CleanText(RemoveSpaces(window)).empty() && run.Match(View(lower, v + 1, t - 1)) > 0) {
+        // Both tests are pure; the cheap one goes first.
+        if (run.Match(View(lower, v + 1, t - 1)) > 0 && !CleanText(RemoveSpaces(window)).empty()) {
           title = CleanText(window);
           DropCutCharacters(title);
           link = PrecedingTagLink(run, v);

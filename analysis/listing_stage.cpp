@@ -19,6 +19,7 @@ constexpr Pos kSnippetLateMatch = 94;
 constexpr std::array<std::string_view, 5> kHighlightTags = {
     "<font color=red>", "<font color=\"red\">", "<font color=#cc0033>", "<font color=#e10900>",
     "<font color=d00001>"};
+constexpr std::string_view kHighlightHead = "<font color=";
 
 bool IsLinkEnd(unsigned char c) {
   return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
@@ -45,8 +46,12 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
   std::string_view s = TrimView(textBefore);
   while (Len(s) > kShortestLearningText && host.Tracking()) {
     // A page uses one of the tags, so the sum is the position of that one.
+    // All of them begin alike: none occurs before the first common head.
+    const Pos head = PosOf(kHighlightHead, s);
     Pos p = 0;
-    for (std::string_view tag : kHighlightTags) p += PosOf(tag, s);
+    if (head > 0) {
+      for (std::string_view tag : kHighlightTags) p += PosOf(tag, s, head);
+    }
     if (p < 2) break;
     p += 5;
     while (p < Len(s) && !IsTagEdge(ByteAt(s, p))) ++p;
