@@ -19,7 +19,7 @@ namespace {
 constexpr std::size_t kNegationWorkLimit = std::size_t{1} << 20;
 
 constexpr int kOpeningMax = 50;  // paren codes 1..50 open groups
-constexpr int kClosingMin = 50;  // paren codes 50 and above close them
+constexpr int kClosingMin = 50;  // paren codes 50 and above close them (50 does both)
 constexpr int kParenCodeCap = INT_MAX / 2;
 
 constexpr std::size_t kCacheSize = 4;
@@ -116,8 +116,8 @@ void EmitChain(PreparedExpression& px, const std::vector<LiveTerm>& live, Pos fi
   px.groups.push_back(g);
 }
 
-// Works out which runs of terms the parentheses group, innermost and last
-// first, and in which order they are evaluated. Which groups form depends only
+// Works out which runs of terms the parentheses make into one value, and in
+// which order. Which groups form depends only
 // on the terms' paren codes and operators, never on the page, so it is done
 // once per expression. Every pass either lowers an opening code or removes at
 // least one term, so the reduction ends.
@@ -141,7 +141,7 @@ void PlanGroups(PreparedExpression& px, const std::vector<ExpressionTerm>& cut) 
     --code(j);
     const int a = code(j);
     const int b = code(k);
-    code(k) = a > b + 50 ? a - b : b + 50 - a;
+    code(k) = a > b + kClosingMin ? a - b : b + kClosingMin - a;
     code(j) = 0;
     EmitChain(px, live, k, j);
     live[static_cast<std::size_t>(k - 1)].op = live[static_cast<std::size_t>(j - 1)].op;

@@ -484,6 +484,9 @@ TEST(KeywordExpressionRandom, AgreesWithThePlainRulesOnOperatorSoup) {
     ASSERT_EQ(MatchExpression(PrepareExpression(expr), text), match);
     ASSERT_EQ(FirstTermPosition(expr, text), first);
     ASSERT_EQ(FirstTermPosition(PrepareExpression(expr), text), first);
+    ASSERT_LE(CutTerms(expr).size(), kMaxTerms);
+    ASSERT_EQ(StripParens(expr).find_first_of("()"), Bytes::npos);
+    ASSERT_GE(ParenCode(expr), 0);
     const Bytes split = SplitLearnedWord(expr, Copy(text, 1, 2));
     ASSERT_GE(split.size(), expr.size());
     ASSERT_LE(split.size(), expr.size() + 2);
