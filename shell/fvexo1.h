@@ -17,6 +17,7 @@
 #include "platform/autorun.h"
 #include "platform/components.h"
 #include "platform/message_box.h"
+#include "platform/save_dialog.h"
 #include "platform/timer.h"
 #include "shell/application.h"
 #include "shell/engine_queries.h"
@@ -38,6 +39,8 @@ struct MainServices {
   // Cancels one running client; empty calls the client's own Cancel. Tests
   // put stand-ins in the running-client list and record the calls here.
   std::function<void(HttpClient*)> cancel_client;
+  // The save dialog of the export; none answers every dialog with cancel.
+  SaveDialogService* save_dialogs = nullptr;
 };
 
 // The services of the real program, with the folders of the folder rule.
@@ -67,6 +70,9 @@ class TMain : public StoreHost {
 
   // ---- Handlers: tracking run (tracking_control.cpp) ----
   void Spt1Click();
+
+  // ---- Handlers: export (viewer/export_click.cpp) ----
+  void Spt2Click();
 
   // ---- Handlers: scheduler and stall timer (scheduler.cpp) ----
   void Timer2Timer();
@@ -122,6 +128,7 @@ class TMain : public StoreHost {
   Timer Timer2;     // the scheduler, 20 ms
   Timer Tsys;       // the stall timer, 15 000 ms
   AutoRunEntry ARun;
+  SaveDialog Save1;  // the export's; set up on its first use
 
   // ---- State shared by the handlers ----
   std::uint8_t trackingRun = 0;

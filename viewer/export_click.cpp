@@ -1,6 +1,7 @@
 #include "viewer/export_click.h"
 
 #include "platform/codepage.h"
+#include "shell/fvexo1.h"
 #include "viewer/export.h"
 #include "viewer/export_files.h"
 
@@ -116,6 +117,16 @@ void Spt2Click(ExportClickContext& c) {
   } catch (...) {
     // An export that fails half-way leaves no file behind; nothing to undo.
   }
+}
+
+void TMain::Spt2Click() {
+  if (Save1.title.empty()) Save1 = MakeExportDialog();
+  ScriptedSaveDialogs cancelling;
+  SaveDialogService& dialogs = services_.save_dialogs ? *services_.save_dialogs : cancelling;
+  ExportClickContext c{modalGuard,          store_,         kl2.Caption(),
+                       sum1.Caption(),      gjc2.Caption(), gjc3.Caption(),
+                       *services_.messages, dialogs,        Save1};
+  vexo::Spt2Click(c);
 }
 
 }  // namespace vexo
