@@ -23,12 +23,18 @@ bool IsMarked(std::string_view link) {
   return !link.empty() && link.front() == '*';
 }
 
+// The number of the last page of an export of `count` target positions.
+long long LastPage(long long count) {
+  if (count < 1) return 0;
+  return (std::min(count, kMaxBlockNumber * kTargetsPerBlock) - 1) / kTargetsPerPage;
+}
+
 // Gathers the rows of the output files one block line at a time and hands
 // each finished file to the staging area.
 class ExportWriter {
  public:
   ExportWriter(const ExportRequest& r, StagedFiles& files)
-      : r_(r), files_(files), last_page_(std::max(0LL, (r.sum1 - 1) / kTargetsPerPage)) {}
+      : r_(r), files_(files), last_page_(LastPage(r.sum1)) {}
 
   // Line j (1-based, after the number line) of block n, whose last line is
   // `lastLine`. False when a file could not be written.

@@ -26,8 +26,8 @@ bool WriteAllTo(int fd, std::string_view data) {
 }  // namespace
 
 StagedFiles::StagedFiles(std::string folder) : folder_(std::move(folder)) {
-  if (folder_.empty()) folder_ = ".";
-  if (folder_.back() != '/') folder_ += '/';
+  if (folder_.empty()) folder_.push_back('.');
+  if (folder_.back() != '/') folder_.push_back('/');
 }
 
 StagedFiles::~StagedFiles() {
@@ -51,6 +51,13 @@ bool StagedFiles::Stage(const std::string& name, std::string_view data) {
 }
 
 bool StagedFiles::Commit() {
+  // A folder in the way of one name would stop the renames half-way.
+  for (const Entry& e : staged_) {
+    if (DirExists(e.final_path)) {
+      Abort();
+      return false;
+    }
+  }
   for (std::size_t i = 0; i < staged_.size(); ++i) {
     if (!RenameFile(staged_[i].temp, staged_[i].final_path)) {
       staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(i));

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include "export_fixture.h"
 
 namespace vexo::export_test {
@@ -64,6 +66,15 @@ TEST_F(ExportTest, EarlierFilesOfTheSameNameSurviveAFailedExport) {
   EXPECT_EQ(OutNames(), std::vector<std::string>{"back.txt"});
 }
 
+TEST_F(ExportTest, FolderInTheWayOfALaterPageStopsTheExportBeforeAnyRename) {
+  ASSERT_TRUE(WriteFileAtomic(Out("back.htm"), "earlier"));
+  std::filesystem::create_directories(Out("back2.htm/inside"));
+  LayOutRun(45);
+  EXPECT_EQ(Export(ExportKind::Html).status, ExportStatus::kWriteFailed);
+  EXPECT_EQ(Read("back.htm"), "earlier");
+  EXPECT_EQ(OutNames(), (std::vector<std::string>{"back.htm", "back2.htm"}));
+}
+
 TEST_F(ExportTest, UnreadableBlockFileStopsTheExportBeforeAnyFile) {
   LayOutRun(410);
   // A folder in place of block file 2 is no block file: skipped like a
@@ -101,6 +112,13 @@ TEST_F(ExportTest, DamagedBlockNumbersEndQuietly) {
   r.first_block = -5;
   EXPECT_EQ(WriteExport(r).status, ExportStatus::kDone);  // bounded walk over missing files
   EXPECT_EQ(TextRows(Read("back.txt")).size(), 5u);
+
+  for (const long long count : {LLONG_MIN, -1LL, LLONG_MAX}) {
+    r = Request(ExportKind::Html, "back.htm");
+    r.sum1 = count;
+    EXPECT_EQ(WriteExport(r).status, ExportStatus::kDone) << count;
+    EXPECT_EQ(RowNumbers(Read("back.htm")).size(), 5u);
+  }
 }
 
 }  // namespace

@@ -52,6 +52,9 @@ TEST(HtmlRowHead, EightyByteLinkInRowFiveShowsSeventyThreeBytesAndTheEllipsis) {
   const Bytes row = HtmlRowHead(link, 5);
   EXPECT_EQ(row, "<p><font color=\"#009900\"><a href=\"" + link + "\" target=\"_blank\">5" +
                      Gb("、") + link.substr(0, 73) + Gb("…</a>") + "</font><br>");
+  // The GB2312 bytes themselves: number sign A1 A2, ellipsis A1 AD.
+  EXPECT_NE(row.find("5\xA1\xA2http"), Bytes::npos);
+  EXPECT_NE(row.find("\xA1\xAD</a>"), Bytes::npos);
 }
 
 TEST(HtmlRowHead, HrefIsEscapedAndOnlyWebAddressesAreLinked) {
@@ -172,6 +175,10 @@ TEST(NavigationBar, LinksInTheOrderFirstPreviousNextLast) {
   EXPECT_EQ(NavigationBar(1, 3, "back.htm"),
             Gb("<p><a href=\"back.htm\">|&lt;最前</a>　<a href=\"back.htm\">&lt;&lt;上页</a>　"
                "<a href=\"back2.htm\">下页&gt;&gt;</a>　<a href=\"back3.htm\">最后&gt;|</a></p>"));
+  // Full-width spaces (A1 A1) after all but the last link.
+  EXPECT_NE(NavigationBar(1, 3, "b.htm").find("</a>\xA1\xA1<a href=\"b2.htm\">"), Bytes::npos);
+  EXPECT_EQ(NavigationBar(1, 3, "b.htm").substr(NavigationBar(1, 3, "b.htm").size() - 8),
+            "</a></p>");
 }
 
 }  // namespace
