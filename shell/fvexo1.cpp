@@ -30,6 +30,8 @@ MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxS
   s.config_file = ConfigFilePath(env);
   s.autostart_entry = AutostartEntryPath(env);
   s.executable = env.executable;
+  static SystemBrowser browser;
+  s.browser = &browser;
   return s;
 }
 
@@ -65,6 +67,7 @@ TMain::TMain(MainServices services)
 
   Timer2.OnTimer = [this] { Timer2Timer(); };
   Tsys.OnTimer = [this] { TsysTimer(); };
+  InitViewerComponents();
 }
 
 TMain::~TMain() {

@@ -15,12 +15,16 @@
 #include "analysis/result_store.h"
 #include "analysis/store_host.h"
 #include "platform/autorun.h"
+#include "platform/browser.h"
 #include "platform/components.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
+#include "platform/status_icon.h"
 #include "platform/timer.h"
 #include "shell/application.h"
 #include "shell/engine_queries.h"
+#include "viewer/chrome_services.h"
+#include "viewer/tray_icon.h"
 
 namespace vexo {
 
@@ -41,6 +45,12 @@ struct MainServices {
   std::function<void(HttpClient*)> cancel_client;
   // The save dialog of the export; none answers every dialog with cancel.
   SaveDialogService* save_dialogs = nullptr;
+  // The web browser; none opens nothing.
+  BrowserLauncher* browser = nullptr;
+  // The desktop's status area for the tray icon; none shows no icon.
+  StatusIconService* status_icon = nullptr;
+  // The window side of the chrome handlers, given by the view.
+  ChromeServices chrome;
 };
 
 // The services of the real program, with the folders of the folder rule.
@@ -51,6 +61,8 @@ class TMain : public StoreHost {
   Application own_app_;
   VirtualTimerService idle_timers_;     // used when no timer service is given
   ScriptedMessageBoxes default_boxes_;  // used when no message boxes are given
+  RecordingBrowser quiet_browser_;      // used when no browser is given
+  ScriptedStatusIcon quiet_icon_;       // used when no status area is given
   MainServices services_;
 
  public:
@@ -73,6 +85,50 @@ class TMain : public StoreHost {
 
   // ---- Handlers: export (viewer/export_click.cpp) ----
   void Spt2Click();
+
+  // ---- Handlers: result pages and marks (viewer/result_pages.cpp, viewer/marks.cpp) ----
+  void SaChange();
+  void Spt3Click();  // clear
+  void Spt4Click();  // first page
+  void Spt5Click();  // previous page
+  void Spt6Click();  // next page
+  void Spt7Click();  // last page
+  // The families of eight: row r is 1-8, other rows do nothing.
+  void MarkClick(int row);         // x<r>Click
+  void CaptionMouseDown(int row);  // M<r>2MouseDown: open the target
+  void CaptionMouseMove(int row);  // M<r>2MouseMove: the hint shows the link
+  void x1Click() { MarkClick(1); }
+  void x2Click() { MarkClick(2); }
+  void x3Click() { MarkClick(3); }
+  void x4Click() { MarkClick(4); }
+  void x5Click() { MarkClick(5); }
+  void x6Click() { MarkClick(6); }
+  void x7Click() { MarkClick(7); }
+  void x8Click() { MarkClick(8); }
+  // Pressed look of the label-buttons Spt2-Spt7: opaque white while down.
+  void LabelButtonMouseDown(SpeedButton& button);
+  void LabelButtonMouseUp(SpeedButton& button);
+
+  // ---- Handlers: window chrome (viewer/window_chrome.cpp) ----
+  // Screen coordinates of the cursor.
+  void Image1MouseDown(int x, int y);
+  void Image1MouseMove(int x, int y);
+  void Image1MouseUp(int x, int y);
+  void min1MouseDown();
+  void min1MouseUp();
+  void min1Click();
+  void close1MouseDown();
+  void close1MouseUp();
+  void close1Click();
+  void FormResize();
+  void TrayIcon1Click();
+  void RuClick();
+  void TsClick();
+  void help1Click();
+  void about1Click();
+  void Spb1Click();
+  void sbarClick();
+  BrowserLauncher& Browser() { return services_.browser ? *services_.browser : quiet_browser_; }
 
   // ---- Handlers: scheduler and stall timer (scheduler.cpp) ----
   void Timer2Timer();
@@ -118,15 +174,24 @@ class TMain : public StoreHost {
   Label Line1;       // a rule across the window
   SpeedButton Spt1;  // track / stop
   SpeedButton Spt2;  // export
+  SpeedButton Spt3;  // clear
+  SpeedButton Spt4;  // first page
+  SpeedButton Spt5;  // previous page
+  SpeedButton Spt6;  // next page
+  SpeedButton Spt7;  // last page
+  Label min1;        // hide, over the title image
+  Label close1;      // close, over the title image
+  SpeedButton help1;
+  SpeedButton about1;
   SpeedButton Spb1;  // news
   Label M11, M12, M21, M22, M31, M32, M41, M42, M51, M52, M61, M62, M71, M72, M81, M82;
   Label x1, x2, x3, x4, x5, x6, x7, x8;
   Label z1, z2, z3, z4, z5, z6, z7, z8;
-  Label Ts, Ru;     // the toggles: "√" when on
-  Label Ts1, Ru1;   // their light-blue squares
-  Label TrayIcon1;  // the tray icon; its hint is the tooltip
-  Timer Timer2;     // the scheduler, 20 ms
-  Timer Tsys;       // the stall timer, 15 000 ms
+  Label Ts, Ru;    // the toggles: "√" when on
+  Label Ts1, Ru1;  // their light-blue squares
+  TTrayIcon TrayIcon1{services_.status_icon ? *services_.status_icon : quiet_icon_};
+  Timer Timer2;  // the scheduler, 20 ms
+  Timer Tsys;    // the stall timer, 15 000 ms
   AutoRunEntry ARun;
   SaveDialog Save1;  // the export's; set up on its first use
 
@@ -148,6 +213,8 @@ class TMain : public StoreHost {
  private:
   // Calls Cancel on every running client; false when one raised.
   void CancelAllClients();
+  // Captions, hints and handlers of the rows, the chrome and the tray icon.
+  void InitViewerComponents();
   MsgAnswer AskModal(const Bytes& text, MsgButtons buttons);
   void ReadConfiguration();
   void WriteConfiguration();

@@ -115,7 +115,7 @@ void TMain::StopRun() {
   gjc.SetEnabled(true);
   Spt2.SetVisible(!store_.GetRowText(1, 1).empty());
   sbar.SetCaption(t.sbar_stopped);
-  TrayIcon1.SetHint(TrayTooltip(sum1.Caption()));
+  TrayIcon1.SetToolTip(TrayTooltip(sum1.Caption()));
   store_.SaveOpenBlock();
   store_.SaveSiteQueueAtStop();
 }

@@ -238,7 +238,7 @@ TEST_F(TrackingTest, StopSavesTheOpenBlockAndTheRememberedSites) {
   EXPECT_FALSE(m.Timer2.Enabled());
   EXPECT_TRUE(m.Spt2.Visible());
   EXPECT_EQ(m.sbar.Caption(), Gb(" Vexo已经停止跟踪"));
-  EXPECT_EQ(m.TrayIcon1.Hint(), Gb("已跟踪到:1个目标"));
+  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:1个目标"));
   EXPECT_EQ(Lines(Block(1)),
             (StringList{"1", "http://www.sina.com.cn/news/1.html", Gb("…手机新品今日发布…")}));
   EXPECT_EQ(Lines(Kix()), (StringList{"http://www.sina.com.cn", "[:--:]"}));
@@ -250,7 +250,7 @@ TEST_F(TrackingTest, StopWithNothingFoundWritesNoBlockFileAndHidesExport) {
   m.Spt1Click();
   EXPECT_FALSE(FileExists(Block(1)));
   EXPECT_FALSE(m.Spt2.Visible());
-  EXPECT_EQ(m.TrayIcon1.Hint(), Gb("已跟踪到:0个目标"));
+  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:0个目标"));
 }
 
 TEST_F(TrackingTest, StopWithAOneLineQueueWritesNoSiteQueueFile) {

@@ -1,0 +1,24 @@
+#include "viewer/make1.h"
+
+#include "shell/texts.h"
+#include "viewer/viewer_texts.h"
+
+namespace vexo {
+
+Tmake::Tmake(BrowserLauncher& browser) : browser_(browser) {
+  const ViewerTexts& t = ViewerText();
+  caption = t.about_caption;
+  Label9.SetCaption("\n" + t.about_publisher + "\n");
+  Label1.SetCaption(t.about_site);
+  Label10.SetCaption(kPublisherHomePage);
+  Label10.SetFontColor(0x0000FF);
+}
+
+void Tmake::Label10Click() {
+  try {
+    browser_.OpenAddress(Label10.Caption());
+  } catch (...) {
+  }
+}
+
+}  // namespace vexo

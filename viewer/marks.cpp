@@ -1,0 +1,141 @@
+// Marking targets (stored as a leading "*" on the link line of their block),
+// clearing the run's list, opening a target in the browser and the link shown
+// on hover.
+#include "platform/files.h"
+#include "shell/fvexo1.h"
+#include "shell/texts.h"
+#include "viewer/run_numbers.h"
+#include "viewer/viewer_texts.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr std::uint8_t kModal = 120;
+// The longest address handed to the browser.
+constexpr Pos kMaxAddress = 999;
+// Block numbers the store itself would write.
+constexpr long long kMaxBlockNumber = 1'000'000'000;
+
+bool ValidBlockNumber(const Bytes& line0, long long& n) {
+  return TryTextToInt(line0, n) && n >= 1 && n <= kMaxBlockNumber;
+}
+
+// Index of row r's title line in the list, or -1. An empty label finds
+// nothing: it is no target.
+int FindTitleLine(const StringList& list, const Bytes& caption, const Bytes& link) {
+  if (!caption.empty()) {
+    const int t = ResultStore::IndexOfLine(list, caption);
+    if (t >= 0) return t;
+  }
+  if (link.empty()) return -1;
+  const int l = ResultStore::IndexOfLine(list, link);
+  return l >= 1 ? l + 1 : -1;
+}
+
+}  // namespace
+
+void TMain::MarkClick(int row) {
+  Label* cell = MarkCell(row);
+  if (!cell) return;
+  try {
+    const Bytes& mark = ViewerText().mark;
+    const bool marked = cell->Caption().empty();
+    cell->SetCaption(marked ? mark : Bytes());
+
+    if (Sa().empty()) SetSa("1");
+    // The block of the page's start serves all eight rows.
+    const long long c = ReadNumber(Sa()) / kBlockTargets;
+    const long long sum = ReadNumber(sum1.Caption());
+    StringList loaded;
+    std::string file;
+    StringList* list = nullptr;
+    if (c < sum / kBlockTargets) {
+      file = store_.BlockFile(FirstBlockNumber(store_.OpenBlock(), sum) + c);
+      if (!LoadBlock(file, loaded)) return;
+      list = &loaded;
+    } else {
+      list = store_.OpenBlock();
+      if (!list) return;
+    }
+
+    const int t = FindTitleLine(*list, CaptionLabel(row)->Caption(), LinkLabel(row)->Caption());
+    if (t <= 1) return;
+    Bytes& link = (*list)[static_cast<std::size_t>(t - 1)];
+    const bool starred = ByteAt(link, 1) == '*';
+    if (!marked && starred) Delete(link, 1, 1);
+    if (marked && !starred) Insert("*", link, 1);
+    LinkLabel(row)->SetCaption(link);
+
+    if (list == &loaded) {
+      SaveLines(file, loaded);
+    } else {
+      long long n = 0;
+      if (ValidBlockNumber(list->front(), n) && FileExists(store_.BlockFile(n)))
+        SaveLines(store_.BlockFile(n), *list);
+    }
+  } catch (...) {
+  }
+}
+
+void TMain::Spt3Click() {
+  try {
+    const std::uint8_t noted = modalGuard;
+    modalGuard = kModal;
+    MsgAnswer answer = MsgAnswer::Cancel;
+    try {
+      answer = services_.messages->Show(
+          {Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
+    } catch (...) {
+    }
+    modalGuard = noted;
+    if (answer != MsgAnswer::Ok) return;
+
+    ss.SetCaption("0");
+    sum1.SetCaption("0");
+    SetSa("0");
+    for (int row = 1; row <= 8; ++row) {
+      store_.SetRowText(row, 1, "");
+      store_.SetRowText(row, 2, "");
+    }
+    SetSa("");
+
+    // The cleared targets stay on disk for the duplicate test; the run goes
+    // on in a new block.
+    StringList* open = store_.OpenBlock();
+    long long n = 0;
+    if (!open || open->empty() || !ValidBlockNumber(open->front(), n)) return;
+    const std::string temp = store_.TempFolder();
+    if (!DirExists(temp)) CreateDir(temp);
+    SaveLines(store_.BlockFile(n), *open);
+    open->clear();
+    open->push_back(IntToText(n + 1));
+  } catch (...) {
+  }
+}
+
+void TMain::CaptionMouseDown(int row) {
+  Label* link_label = LinkLabel(row);
+  if (!link_label) return;
+  try {
+    Bytes address = link_label->Caption();
+    if (address.empty()) return;
+    if (ByteAt(address, 1) == '*') Delete(address, 1, 1);
+    Browser().OpenAddress(Copy(address, 1, kMaxAddress));
+  } catch (...) {
+  }
+}
+
+void TMain::CaptionMouseMove(int row) {
+  if (Label* caption = CaptionLabel(row)) caption->SetHint(LinkLabel(row)->Caption());
+}
+
+void TMain::LabelButtonMouseDown(SpeedButton& button) {
+  button.SetColor(kPressedColour);
+}
+
+void TMain::LabelButtonMouseUp(SpeedButton& button) {
+  button.SetColor(kDefaultColour);
+}
+
+}  // namespace vexo

@@ -1,0 +1,207 @@
+// The borderless window's own controls: dragging by the title image, hiding
+// to the tray and coming back, closing, centring, the two toggles, help,
+// about, news and the status line.
+#include <climits>
+
+#include "shell/fvexo1.h"
+#include "shell/texts.h"
+#include "viewer/help_page.h"
+#include "viewer/make1.h"
+#include "viewer/viewer_texts.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr std::uint8_t kModal = 120;
+constexpr std::uint8_t kModalThreshold = 100;
+
+int Clamped(long long v) {
+  return static_cast<int>(v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : v);
+}
+
+// Holds modalGuard at 120 while a dialog of the main window is open.
+class ModalScope {
+ public:
+  explicit ModalScope(std::uint8_t& guard) : guard_(guard), noted_(guard) { guard_ = kModal; }
+  ~ModalScope() { guard_ = noted_; }
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+
+ private:
+  std::uint8_t& guard_;
+  std::uint8_t noted_;
+};
+
+void MoveWindowBy(FormWindow& w, long long dx, long long dy) {
+  w.SetBounds(Clamped(w.Left() + dx), Clamped(w.Top() + dy), w.Width(), w.Height());
+}
+
+}  // namespace
+
+void TMain::InitViewerComponents() {
+  const ViewerTexts& t = ViewerText();
+  const struct {
+    SpeedButton* button;
+    const Bytes& caption;
+    const Bytes& hint;
+  } buttons[] = {{&Spt2, t.spt2, t.spt2_hint}, {&Spt3, t.spt3, t.spt3_hint},
+                 {&Spt4, t.spt4, t.spt4_hint}, {&Spt5, t.spt5, t.spt5_hint},
+                 {&Spt6, t.spt6, t.spt6_hint}, {&Spt7, t.spt7, t.spt7_hint}};
+  for (const auto& b : buttons) {
+    b.button->SetCaption(b.caption);
+    b.button->SetHint(b.hint);
+    b.button->SetVisible(false);
+  }
+  for (int row = 1; row <= 8; ++row) {
+    MarkCell(row)->SetHint(t.mark_hint);
+    MarkCell(row)->SetFontColor(0xFF0000);
+  }
+  min1.SetHint(t.min1_hint);
+  close1.SetHint(t.close1_hint);
+  help1.SetCaption(t.help1);
+  about1.SetCaption(t.about1);
+  if (Spb1.Caption().empty()) Spb1.SetCaption(t.news);
+
+  SaEdit.OnChange = [this] { SaChange(); };
+
+  TrayIcon1.SetIcon(kProgramIcon);
+  TrayIcon1.SetToolTip(t.tray_tooltip);
+  TrayIcon1.OnClick = [this](TTrayIcon*) { TrayIcon1Click(); };
+  TrayIcon1.SetActive(true);
+}
+
+void TMain::Image1MouseDown(int x, int y) {
+  dragX = x;
+  dragY = y;
+}
+
+void TMain::Image1MouseMove(int x, int y) {
+  if (dragX < 0 || dragY < 0) return;
+  MoveWindowBy(window, static_cast<long long>(x) - dragX, static_cast<long long>(y) - dragY);
+  dragX = x;
+  dragY = y;
+}
+
+void TMain::Image1MouseUp(int x, int y) {
+  if (dragX >= 0 && dragY >= 0)
+    MoveWindowBy(window, static_cast<long long>(x) - dragX, static_cast<long long>(y) - dragY);
+  dragX = -1;
+  dragY = -1;
+}
+
+void TMain::min1MouseDown() {
+  min1.SetCaption(ViewerText().min1_down);
+  min1.SetColor(kPressedColour);
+}
+
+void TMain::min1MouseUp() {
+  min1.SetCaption("");
+  min1.SetColor(kDefaultColour);
+}
+
+void TMain::min1Click() {
+  AppMinimize();
+}
+
+void TMain::close1MouseDown() {
+  close1.SetCaption(ViewerText().close1_down);
+  close1.SetColor(kPressedColour);
+}
+
+void TMain::close1MouseUp() {
+  close1.SetCaption("");
+  close1.SetColor(kDefaultColour);
+}
+
+void TMain::close1Click() {
+  try {
+    if (services_.chrome.close_window) services_.chrome.close_window();
+  } catch (...) {
+  }
+}
+
+void TMain::FormResize() {
+  try {
+    if (!services_.chrome.screen_size) return;
+    const ScreenSize screen = services_.chrome.screen_size();
+    const long long left = (static_cast<long long>(screen.width) - window.Width()) / 2;
+    const long long top = (static_cast<long long>(screen.height) - window.Height()) / 2;
+    window.SetBounds(Clamped(left), Clamped(top), window.Width(), window.Height());
+  } catch (...) {
+  }
+}
+
+void TMain::TrayIcon1Click() {
+  // A run whose timers were stopped gets them back.
+  if (trackingRun != 0 && !Timer2.Enabled()) Timer2.SetEnabled(true);
+  if (trackingRun != 0 && !Tsys.Enabled()) Tsys.SetEnabled(true);
+  if (modalGuard >= kModalThreshold) return;
+  const ChromeServices& chrome = services_.chrome;
+  try {
+    if (chrome.window_active && chrome.window_active()) return;
+    if (chrome.restore_application) chrome.restore_application();
+    window.SetVisible(true);
+    FormResize();
+    if (chrome.raise_window) chrome.raise_window();
+  } catch (...) {
+  }
+}
+
+void TMain::RuClick() {
+  if (!Ru.Caption().empty()) {
+    ARun.SetActive(false);
+    Ru.SetCaption("");
+  } else {
+    ARun.SetActive(true);
+    Ru.SetCaption(Texts().toggle_on);
+  }
+}
+
+void TMain::TsClick() {
+  if (popupOnNew != 0) {
+    popupOnNew = 0;
+    Ts.SetCaption("");
+  } else {
+    popupOnNew = 1;
+    Ts.SetCaption(Texts().toggle_on);
+  }
+}
+
+void TMain::help1Click() {
+  ModalScope modal(modalGuard);
+  try {
+    const ViewerTexts& t = ViewerText();
+    OpenHelpPage(kl2.Caption(), Browser());
+    services_.messages->Show({t.help_caption, t.help_text, MsgButtons::Ok});
+    gjc.SetText(t.example_keywords);
+    services_.messages->Show({t.example_caption, t.example_text, MsgButtons::Ok});
+  } catch (...) {
+  }
+}
+
+void TMain::about1Click() {
+  ModalScope modal(modalGuard);
+  try {
+    Tmake box(Browser());
+    if (services_.chrome.show_about) services_.chrome.show_about(box);
+  } catch (...) {
+  }
+}
+
+void TMain::Spb1Click() {
+  ModalScope modal(modalGuard);
+  try {
+    if (services_.chrome.show_news) services_.chrome.show_news();
+  } catch (...) {
+  }
+}
+
+void TMain::sbarClick() {
+  try {
+    Browser().OpenAddress(kPublisherHomePage);
+  } catch (...) {
+  }
+}
+
+}  // namespace vexo
