@@ -71,8 +71,12 @@ TMain::TMain(MainServices services)
 }
 
 TMain::~TMain() {
+  // Workers first: none may call back into a window that is half gone.
+  StopParsers();
   Timer2.SetEnabled(false);
   Tsys.SetEnabled(false);
+  // A client destroyed mid-request raises nothing more.
+  ownedClients_.clear();
 }
 
 Label* TMain::LinkLabel(int row) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/parser_host.h"
 #include "analysis/result_store.h"
 #include "analysis/store_host.h"
 #include "platform/autorun.h"
@@ -29,6 +30,7 @@
 namespace vexo {
 
 class HttpClient;
+enum class RequestType : unsigned char;
 
 // What the main window needs from outside. Tests give temporary folders, a
 // virtual clock and scripted message boxes.
@@ -56,7 +58,7 @@ struct MainServices {
 // The services of the real program, with the folders of the folder rule.
 MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxService& messages);
 
-class TMain : public StoreHost {
+class TMain : public StoreHost, public ParserHost {
   // First, so that the components below can be built on the services.
   Application own_app_;
   VirtualTimerService idle_timers_;     // used when no timer service is given
@@ -133,6 +135,9 @@ class TMain : public StoreHost {
   // ---- Handlers: scheduler and stall timer (scheduler.cpp) ----
   void Timer2Timer();
   void TsysTimer();
+  // Events of the clients started by the scheduler.
+  void HttpRequestDone(HttpClient& sender, RequestType rq_type, int error);
+  void HttpDocData(HttpClient& sender, const char* buffer, int len);
 
   // ---- StoreHost ----
   bool Tracking() const override { return trackingRun == 1; }
@@ -144,6 +149,14 @@ class TMain : public StoreHost {
   Bytes RowLabel(int row, int which) const override;
   void SetRowLabel(int row, int which, const Bytes& text) override;
   void SetMarkCell(int row, const Bytes& text) override;
+
+  // ---- ParserHost ----
+  int PopupOnNew() const override { return popupOnNew; }
+  Bytes Gjc3() const override { return gjc3.Caption(); }
+  void SetGjc3(const Bytes& text) override { gjc3.SetCaption(text); }
+  void PopUpForNewTarget(const Pthrd*) override { TrayIcon1Click(); }
+  int RunningParsers() const override { return runningParsers; }
+  void SetRunningParsers(int count) override { runningParsers = count < 0 ? 0 : count; }
 
   ResultStore& Store() { return store_; }
   const ResultStore& Store() const { return store_; }
@@ -204,7 +217,7 @@ class TMain : public StoreHost {
   std::uint16_t statusCursor = 0;
   std::uint8_t animationCounter = 0;
   std::uint8_t stallTicks = 0;
-  std::uint8_t runningParsers = 0;
+  int runningParsers = 0;  // wider than a byte: a busy run can queue hundreds of pieces
   std::uint8_t popupOnNew = 0;
   // Created by FormCreate, destroyed by FormDestroy.
   std::unique_ptr<std::vector<HttpClient*>> runningClients;
@@ -221,6 +234,12 @@ class TMain : public StoreHost {
   void StartRun();
   void StopRun();
   void PrepareSiteQueue(StringList& queue);
+  // The scheduler's steps (scheduler.cpp).
+  void ShowActivity();
+  void Schedule();
+  void RefillPass(StringList& queue);
+  void StartClient(const Bytes& url, int tag);
+  void CancelClient(HttpClient* client);
 
   EngineHosts hosts_;
   ResultStore store_;
@@ -228,6 +247,9 @@ class TMain : public StoreHost {
   std::array<Label*, 8> captions_;
   std::array<Label*, 8> marks_;
   std::array<Label*, 8> boxes_;
+  // Every client the scheduler created and its request-done event has not
+  // destroyed yet; whatever is left goes with the window.
+  std::vector<std::unique_ptr<HttpClient>> ownedClients_;
 };
 
 }  // namespace vexo

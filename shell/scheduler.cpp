@@ -1,10 +1,257 @@
-// The scheduler and the stall timer of a tracking run.
+// The scheduler and the stall timer of a tracking run: up to eight downloads
+// at once, engine result pages first, then the follow-up list, pass after
+// pass; every arriving piece goes to a parser worker with its charset.
+#include <algorithm>
+#include <limits>
+
+#include "analysis/thrd1.h"
+#include "fetch/charset_memo.h"
+#include "fetch/http_client.h"
+#include "platform/codepage.h"
 #include "shell/fvexo1.h"
+#include "shell/texts.h"
 
 namespace vexo {
 
-void TMain::Timer2Timer() {}
+namespace {
 
-void TMain::TsysTimer() {}
+constexpr std::size_t kMaxClients = 8;
+constexpr int kFollowUpTagBase = 50;
+constexpr int kTallWindow = 150;
+constexpr int kSquares = 22;      // ticks over which the squares grow
+constexpr int kClearTick = 23;    // the tick that empties the animation
+constexpr int kRotateAfter = 28;  // ticks between status-line rotations
+constexpr int kCycleTicks = 7;    // stall ticks per cycle, minus one
+constexpr std::string_view kMarkerLead = "[:";
+constexpr std::uint16_t kCursorMax = std::numeric_limits<std::uint16_t>::max();
+
+struct SchedulerTexts {
+  Bytes square = Gb("  ■");
+  Bytes no_network = Gb(" ★ 还没有拨号连接上网络 or 此时网络线路出现故障");
+  Bytes congested = Gb(" ★ 上网带宽较窄 or 此时网络较拥挤");
+};
+
+const SchedulerTexts& Said() {
+  static const SchedulerTexts texts;
+  return texts;
+}
+
+bool BeginsWithMarker(const Bytes& line) {
+  return !line.empty() && line.front() == '[';
+}
+
+// A cursor past the end of the queue, without wrapping a 16-bit counter.
+std::uint16_t PastTheEnd(std::size_t count) {
+  return static_cast<std::uint16_t>(std::min<std::size_t>(count + 1000, kCursorMax));
+}
+
+}  // namespace
+
+void TMain::Timer2Timer() {
+  try {
+    if (trackingRun == 1 && window.Visible()) ShowActivity();
+  } catch (...) {
+    // The display waits for the next tick.
+  }
+  if (runningParsers != 0 || trackingRun != 1) return;
+  try {
+    Schedule();
+  } catch (...) {
+    if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
+  }
+}
+
+void TMain::ShowActivity() {
+  ++animationCounter;
+  if (window.Height() > kTallWindow) {
+    if (animationCounter < kSquares && animationCounter % 2 == 1) {
+      La1.SetCaption(La1.Caption() + Said().square);
+    } else if (animationCounter == kClearTick) {
+      La1.SetCaption("");
+    }
+  }
+  if (animationCounter <= kRotateAfter) return;
+  animationCounter = 0;
+  const StringList* queue = store_.SiteQueue();
+  if (!queue) return;
+  const long long count = static_cast<long long>(queue->size());
+  long long cursor = static_cast<long long>(statusCursor) + 1;
+  for (int i = 0; i < 2; ++i) {
+    if (count - 2 < cursor) cursor = ResultStore::IndexOfLine(*queue, kPassMarker) + 1;
+    if (cursor < count && Contains((*queue)[static_cast<std::size_t>(cursor)], kMarkerLead))
+      ++cursor;
+  }
+  statusCursor = static_cast<std::uint16_t>(std::clamp<long long>(cursor, 0, kCursorMax));
+  if (cursor < count) {
+    const Bytes& line = (*queue)[static_cast<std::size_t>(cursor)];
+    if (!Contains(line, kMarkerLead)) sbar.SetCaption(" " + line);
+  }
+}
+
+void TMain::Schedule() {
+  const Bytes tip = TrayTooltip(sum1.Caption());
+  if (TrayIcon1.ToolTip() != tip) TrayIcon1.SetToolTip(tip);
+
+  StringList* queue = store_.SiteQueue();
+  StringList* follow = store_.FollowUp();
+  if (!queue || !follow || !runningClients) return;
+
+  if (follow->empty()) {
+    if (static_cast<long long>(queue->size()) - 1 < queueCursor) RefillPass(*queue);
+    for (int slot = 1; slot <= 8; ++slot) {
+      if (queueCursor >= queue->size() || runningClients->size() >= kMaxClients) continue;
+      if (queueCursor == kCursorMax) break;  // a queue longer than the cursor can count
+      ++queueCursor;
+      const Bytes line = (*queue)[queueCursor - 1u];
+      // The pass marker: the sites below it come through the follow-up list.
+      if (BeginsWithMarker(line)) queueCursor = PastTheEnd(queue->size());
+      if (queueCursor < queue->size() && Contains(line, "http://")) StartClient(line, slot);
+    }
+  } else {
+    for (int slot = 1; slot <= 8; ++slot) {
+      if (follow->empty() || runningClients->size() >= kMaxClients) break;
+      // Empty lines (only a hand-edited site-queue file has them) are dropped
+      // unfetched, like the age markers.
+      while (!follow->empty() && follow->back().empty()) follow->pop_back();
+      if (!follow->empty() && BeginsWithMarker(follow->back())) follow->pop_back();
+      if (!follow->empty() && BeginsWithMarker(follow->back())) follow->pop_back();
+      while (!follow->empty() && follow->back().empty()) follow->pop_back();
+      if (follow->empty()) break;
+      const Bytes line = follow->back();
+      follow->pop_back();
+      StartClient(line, kFollowUpTagBase + slot);
+    }
+  }
+
+  if (trackingRun == 1 && !Tsys.Enabled()) Tsys.SetEnabled(true);
+}
+
+void TMain::RefillPass(StringList& queue) {
+  while (ResultStore::IndexOfLine(queue, kPassMarker) >= 0) queue.erase(queue.begin());
+  *store_.FollowUp() = queue;
+  queue.insert(queue.begin(), Bytes(kPassMarker));
+  const StringList news = NewsFrontSet(hosts_, gjc.Text());
+  queue.insert(queue.begin(), news.begin(), news.end());
+  queueCursor = 0;
+}
+
+void TMain::StartClient(const Bytes& url, int tag) {
+  ownedClients_.push_back(std::make_unique<HttpClient>());
+  HttpClient* client = ownedClients_.back().get();
+  client->NoCache = true;
+  client->MultiThreaded = true;
+  client->Tag = tag;
+  client->URL = url;
+  runningClients->push_back(client);
+  client->OnRequestDone = [this](HttpClient& sender, RequestType rq_type, int error) {
+    HttpRequestDone(sender, rq_type, error);
+  };
+  client->OnDocData = [this](HttpClient& sender, const char* buffer, int len) {
+    HttpDocData(sender, buffer, len);
+  };
+  try {
+    client->StartGet();
+  } catch (...) {
+    // A request that cannot start stays in the list until the stall timer
+    // cancels it.
+  }
+}
+
+void TMain::CancelClient(HttpClient* client) {
+  if (services_.cancel_client) {
+    services_.cancel_client(client);
+  } else if (client) {
+    client->Cancel();
+  }
+}
+
+void TMain::TsysTimer() {
+  try {
+    if (trackingRun == 1 && runningClients && !runningClients->empty()) {
+      Bytes memo = "|";
+      const Bytes seen = sys.Caption();
+      // A copy: a cancel may end up changing the list.
+      const std::vector<HttpClient*> clients = *runningClients;
+      for (HttpClient* client : clients) {
+        try {
+          // A substring test: a site root is caught by a deeper page of it.
+          if (Contains(seen, client->URL)) {
+            CancelClient(client);
+          } else {
+            memo += "|" + client->URL;
+          }
+        } catch (...) {
+        }
+      }
+      sys.SetCaption(memo);
+    }
+  } catch (...) {
+  }
+  try {
+    if (trackingRun == 1) {
+      if (++stallTicks > kCycleTicks) {
+        stallTicks = 0;
+        ss.SetCaption(IntToText(TextToInt(ss.Caption()) + 1));
+      }
+      if (!Timer2.Enabled()) Timer2.SetEnabled(true);
+    }
+  } catch (...) {
+  }
+  try {
+    if (trackingRun != 1) Tsys.SetEnabled(false);
+  } catch (...) {
+  }
+}
+
+void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
+  int status = 0;
+  bool noted = true;
+  try {
+    if (runningClients) {
+      auto it = std::find(runningClients->begin(), runningClients->end(), &sender);
+      if (it != runningClients->end()) runningClients->erase(it);
+    }
+    if (charsetMemo) ForgetCharset(*charsetMemo, sender.URL);
+  } catch (...) {
+    noted = false;
+  }
+  try {
+    status = sender.StatusCode();
+    // The client's own event is on the stack; it touches nothing of the
+    // client once this handler returns.
+    auto it = std::find_if(ownedClients_.begin(), ownedClients_.end(),
+                           [&](const auto& owned) { return owned.get() == &sender; });
+    if (it != ownedClients_.end()) ownedClients_.erase(it);
+  } catch (...) {
+    noted = false;
+  }
+  try {
+    if (noted && sys.Caption().empty() && trackingRun == 1) {
+      if (status == kStatusConnectFailed) sbar.SetCaption(Said().no_network);
+      if (status == kStatusCancelled) sbar.SetCaption(Said().congested);
+    }
+  } catch (...) {
+  }
+  try {
+    if (trackingRun == 1) {
+      if (!Timer2.Enabled()) Timer2.SetEnabled(true);
+      if (!Tsys.Enabled()) Tsys.SetEnabled(true);
+    }
+  } catch (...) {
+  }
+}
+
+void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
+  try {
+    const std::string_view piece = buffer && len > 0
+                                       ? std::string_view(buffer, static_cast<std::size_t>(len))
+                                       : std::string_view();
+    if (!charsetMemo) return;
+    const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), piece);
+    if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
+      StartParser(code, sender.Tag, UpToZero(piece), sender.URL, Trim(gjc3.Caption()), *this);
+  } catch (...) {
+  }
+}
 
 }  // namespace vexo
