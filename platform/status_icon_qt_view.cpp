@@ -1,0 +1,74 @@
+#include "platform/status_icon_qt_view.h"
+
+#include <QCursor>
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include "platform/codepage.h"
+
+namespace vexo {
+
+QtStatusIcon::QtStatusIcon() : tray_(new QSystemTrayIcon) {
+  QObject::connect(tray_, &QSystemTrayIcon::activated, tray_,
+                   [this](QSystemTrayIcon::ActivationReason why) { Activated(why); });
+}
+
+QtStatusIcon::~QtStatusIcon() {
+  delete tray_.data();
+}
+
+void QtStatusIcon::Apply(const StatusIconData& data) {
+  tray_->setIcon(data.icon.empty() ? QIcon() : QIcon(QString::fromStdString(data.icon)));
+  tray_->setToolTip(QString::fromStdString(GbToUtf8(data.tooltip)));
+}
+
+bool QtStatusIcon::Add(const StatusIconData& data) {
+  if (!tray_ || added_ || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  Apply(data);
+  tray_->show();
+  added_ = true;
+  return true;
+}
+
+bool QtStatusIcon::Modify(const StatusIconData& data) {
+  if (!tray_ || !added_) return false;
+  Apply(data);
+  return true;
+}
+
+bool QtStatusIcon::Delete() {
+  if (!tray_ || !added_) return false;
+  tray_->hide();
+  added_ = false;
+  return true;
+}
+
+ScreenPoint QtStatusIcon::CursorPos() const {
+  const QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+void QtStatusIcon::Activated(int reason) {
+  // A copy: a handler may replace on_mouse while it runs.
+  const auto handler = on_mouse;
+  if (!handler) return;
+  switch (reason) {
+    case QSystemTrayIcon::Trigger:
+      handler(StatusIconMouse::LeftUp);
+      break;
+    case QSystemTrayIcon::DoubleClick:
+      // Qt reports the first click as a Trigger before this: the rest of the
+      // desktop's sequence.
+      handler(StatusIconMouse::LeftDoubleClick);
+      handler(StatusIconMouse::LeftUp);
+      break;
+    case QSystemTrayIcon::Context:
+      handler(StatusIconMouse::RightUp);
+      break;
+    default:
+      handler(StatusIconMouse::Other);
+      break;
+  }
+}
+
+}  // namespace vexo

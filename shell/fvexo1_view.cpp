@@ -1,0 +1,411 @@
+#include "shell/fvexo1_view.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QScreen>
+#include <QToolButton>
+
+#include <algorithm>
+
+#include "shell/about_box_view.h"
+#include "shell/application.h"
+#include "shell/fvexo1.h"
+#include "shell/skin_label_view.h"
+
+// The pictures are compiled into this static library; registering them here
+// also keeps the linker from dropping them.
+static void RegisterVexoResources() {
+  Q_INIT_RESOURCE(vexo);
+}
+
+namespace vexo {
+
+namespace {
+
+// Places on the 540 x 400 client area.
+constexpr int kWidth = 540;
+constexpr int kHeight = 400;
+constexpr QRect kTitle{0, 0, 540, 27};
+constexpr QRect kLeftEdge{0, 27, 2, 371};
+constexpr QRect kRightEdge{538, 27, 2, 371};
+constexpr QRect kBottomEdge{0, 398, 540, 2};
+constexpr QRect kHide{500, 7, 13, 13};
+constexpr QRect kClose{517, 6, 15, 15};
+constexpr int kRowTop = 86;
+constexpr int kRowPitch = 34;
+constexpr int kButtonStripTop = 362;
+constexpr QRect kStatusLine{1, 383, 538, 14};
+
+const QColor kNavy(0x00, 0x00, 0x80);
+const QColor kRed(0xFF, 0x00, 0x00);
+const QColor kBlue(0x00, 0x00, 0xFF);
+const QColor kWhite(0xFF, 0xFF, 0xFF);
+
+// The view's own words: the prompt before the edit, the toggles' names and
+// the names of the counters.
+const char* const kKeywordPrompt = "关键词";
+const char* const kAutorunName = "开机运行";
+const char* const kPopupName = "弹出提示";
+const char* const kCountName = "目标";
+const char* const kCycleName = "轮次";
+
+QString U(const char* utf8) {
+  return QString::fromUtf8(utf8);
+}
+
+QRect RowCaption(int row) {
+  return {26, kRowTop + (row - 1) * kRowPitch, 500, 24};
+}
+QRect RowBox(int row) {
+  return {8, kRowTop + (row - 1) * kRowPitch + 6, 12, 12};
+}
+QRect RowMark(int row) {
+  return RowBox(row).adjusted(1, 1, -1, -1);
+}
+
+ScreenSize SizeOf(const QScreen* s) {
+  if (!s) return {};
+  return {s->geometry().width(), s->geometry().height()};
+}
+
+}  // namespace
+
+void RegisterPictures() {
+  static const bool done = [] {
+    RegisterVexoResources();
+    return true;
+  }();
+  (void)done;
+}
+
+QIcon ProgramIcon() {
+  RegisterPictures();
+  return QIcon(QStringLiteral(":/vexo/vexo.png"));
+}
+
+QFont WindowFont() {
+  QFont f;
+  f.setFamilies({U("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+                 QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK SC"),
+                 QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
+  f.setPixelSize(12);
+  return f;
+}
+
+HintPauseStyle::HintPauseStyle(const Application& app) : app_(app) {}
+
+int HintPauseStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                              QStyleHintReturn* returned) const {
+  if (hint == SH_ToolTip_WakeUpDelay) return std::max(0, app_.HintPauseMs());
+  return QProxyStyle::styleHint(hint, option, widget, returned);
+}
+
+// ---- The chrome services ----
+
+ChromeServices ChromeLink::Services() {
+  ChromeServices s;
+  s.screen_size = [this] {
+    return view_ ? view_->Screen() : SizeOf(QGuiApplication::primaryScreen());
+  };
+  s.window_active = [this] { return view_ && view_->isVisible() && view_->isActiveWindow(); };
+  s.restore_application = [this] {
+    if (view_ && view_->isMinimized())
+      view_->setWindowState(view_->windowState() & ~Qt::WindowMinimized);
+  };
+  s.raise_window = [this] {
+    if (view_) view_->RaiseWithoutStayingOnTop();
+  };
+  s.close_window = [this] {
+    if (view_) view_->close();
+  };
+  s.show_about = [this](Tmake& box) {
+    AboutBoxView dialog(box, view_);
+    dialog.exec();
+  };
+  return s;
+}
+
+// ---- Building ----
+
+MainView::MainView(TMain& model, ChromeLink* link, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool), model_(model), link_(link) {
+  RegisterPictures();
+  setFixedSize(kWidth, kHeight);
+  setFont(WindowFont());
+  Paint(this, kWhite, kNavy);
+  setWindowIcon(ProgramIcon());
+
+  BuildFrame();
+  BuildControls();
+  BuildRows();
+  MirrorApplication();
+  MirrorWindow();
+  if (link_) link_->view_ = this;
+}
+
+MainView::~MainView() {
+  if (link_ && link_->view_ == this) link_->view_ = nullptr;
+}
+
+QWidget* MainView::Part(const std::string& name) const {
+  const auto it = parts_.find(name);
+  return it == parts_.end() ? nullptr : it->second;
+}
+
+void MainView::BuildFrame() {
+  TMain& m = model_;
+  auto image = [this](const char* file, QRect place, const std::string& name) {
+    auto* l = new SkinLabel(this);
+    l->setGeometry(place);
+    l->setPixmap(QPixmap(QString::fromUtf8(file)));
+    l->setScaledContents(true);
+    parts_[name] = l;
+    return l;
+  };
+  SkinLabel* title = image(":/vexo/title.png", kTitle, "Image1");
+  image(":/vexo/edge_left.png", kLeftEdge, "Image2");
+  image(":/vexo/edge_right.png", kRightEdge, "Image3");
+  image(":/vexo/edge_bottom.png", kBottomEdge, "Image4");
+  title->onPress = [&m](QPoint p) { m.Image1MouseDown(p.x(), p.y()); };
+  title->onMove = [&m](QPoint p) { m.Image1MouseMove(p.x(), p.y()); };
+  title->onRelease = [&m](QPoint p) { m.Image1MouseUp(p.x(), p.y()); };
+
+  // The title-bar controls: transparent over the title picture, which shows
+  // them at rest.
+  QFont bold = WindowFont();
+  bold.setBold(true);
+  SkinLabel* hide = mirror_.Label(m.min1, this, kHide, {}, kBlue);
+  hide->setFont(bold);
+  hide->onPress = [&m](QPoint) { m.min1MouseDown(); };
+  hide->onRelease = [&m](QPoint) { m.min1MouseUp(); };
+  hide->onClick = [&m] { m.min1Click(); };
+  SkinLabel* close = mirror_.Label(m.close1, this, kClose, {}, kRed);
+  close->onPress = [&m](QPoint) { m.close1MouseDown(); };
+  close->onRelease = [&m](QPoint) { m.close1MouseUp(); };
+  close->onClick = [&m] { m.close1Click(); };
+  for (SkinLabel* l : {hide, close}) {
+    l->setAlignment(Qt::AlignCenter);
+    l->setCursor(Qt::PointingHandCursor);
+  }
+  parts_["min1"] = hide;
+  parts_["close1"] = close;
+}
+
+void MainView::BuildControls() {
+  TMain& m = model_;
+  StaticLabel(U(kKeywordPrompt), {8, 34, 40, 20});
+  parts_["gjc"] = MirrorEdit(m.gjc, {48, 34, 196, 20});
+
+  struct Button {
+    SpeedButton* button;
+    const char* name;
+    QRect place;
+    void (TMain::*click)();
+  };
+  for (const Button& b : {Button{&m.Spt1, "Spt1", {250, 33, 46, 22}, &TMain::Spt1Click},
+                          Button{&m.Spb1, "Spb1", {300, 33, 38, 22}, &TMain::Spb1Click},
+                          Button{&m.help1, "help1", {342, 33, 38, 22}, &TMain::help1Click},
+                          Button{&m.about1, "about1", {384, 33, 38, 22}, &TMain::about1Click}}) {
+    QToolButton* w = mirror_.Button(*b.button, this, b.place);
+    connect(w, &QToolButton::clicked, this, [&m, click = b.click] { (m.*click)(); });
+    parts_[b.name] = w;
+  }
+
+  // The toggles: a white cell with a red tick over a light-blue square.
+  struct Toggle {
+    vexo::Label* square;
+    vexo::Label* cell;
+    const char* square_name;
+    const char* cell_name;
+    int x;
+    const char* words;
+    int words_width;
+    void (TMain::*click)();
+  };
+  for (const Toggle& t :
+       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 428, kAutorunName, 50, &TMain::RuClick},
+        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 496, kPopupName, 40, &TMain::TsClick}}) {
+    parts_[t.square_name] = mirror_.Label(*t.square, this, {t.x, 38, 12, 12});
+    SkinLabel* cell = mirror_.Label(*t.cell, this, {t.x + 1, 39, 10, 10}, kWhite, kRed);
+    cell->setAlignment(Qt::AlignCenter);
+    cell->setCursor(Qt::PointingHandCursor);
+    cell->onClick = [&m, click = t.click] { (m.*click)(); };
+    parts_[t.cell_name] = cell;
+    StaticLabel(U(t.words), {t.x + 15, 34, t.words_width, 20})->setToolTip(ToQ(t.cell->Hint()));
+  }
+
+  // The band with the counters and the activity squares.
+  parts_["La2"] = mirror_.Label(m.La2, this, {2, 60, 536, 18});
+  SkinLabel* count_name = StaticLabel(U(kCountName), {8, 61, 26, 16});
+  parts_["sum1"] = mirror_.Label(m.sum1, this, {34, 61, 44, 16});
+  SkinLabel* cycle_name = StaticLabel(U(kCycleName), {84, 61, 26, 16});
+  parts_["ss"] = mirror_.Label(m.ss, this, {110, 61, 30, 16});
+  // The names show with their numbers.
+  mirror_.Follow(m.sum1.changed, [&m, count_name] { count_name->setVisible(m.sum1.Visible()); });
+  mirror_.Follow(m.ss.changed, [&m, cycle_name] { cycle_name->setVisible(m.ss.Visible()); });
+  parts_["La1"] = mirror_.Label(m.La1, this, {146, 61, 300, 16});
+  parts_["Line1"] = mirror_.Label(m.Line1, this, {2, 80, 536, 1});
+
+  // The label-buttons below the rows: paging, export, clear.
+  struct Strip {
+    SpeedButton* button;
+    const char* name;
+    void (TMain::*click)();
+  };
+  int x = 406;
+  for (const Strip& s :
+       {Strip{&m.Spt4, "Spt4", &TMain::Spt4Click}, Strip{&m.Spt5, "Spt5", &TMain::Spt5Click},
+        Strip{&m.Spt6, "Spt6", &TMain::Spt6Click}, Strip{&m.Spt7, "Spt7", &TMain::Spt7Click},
+        Strip{&m.Spt2, "Spt2", &TMain::Spt2Click}, Strip{&m.Spt3, "Spt3", &TMain::Spt3Click}}) {
+    LabelButton(*s.button, s.name, {x, kButtonStripTop, 20, 16},
+                [&m, click = s.click] { (m.*click)(); });
+    x += 22;
+  }
+
+  SkinLabel* status = mirror_.Label(m.sbar, this, kStatusLine);
+  status->setCursor(Qt::PointingHandCursor);
+  status->onClick = [&m] { m.sbarClick(); };
+  parts_["sbar"] = status;
+}
+
+void MainView::BuildRows() {
+  TMain& m = model_;
+  for (int row = 1; row <= 8; ++row) {
+    const std::string r = std::to_string(row);
+    parts_["z" + r] = mirror_.Label(*m.RowBox(row), this, RowBox(row));
+    SkinLabel* mark = mirror_.Label(*m.MarkCell(row), this, RowMark(row), kWhite, kRed);
+    mark->setAlignment(Qt::AlignCenter);
+    mark->setCursor(Qt::PointingHandCursor);
+    mark->onClick = [&m, row] { m.MarkClick(row); };
+    parts_["x" + r] = mark;
+
+    SkinLabel* caption = mirror_.Label(*m.CaptionLabel(row), this, RowCaption(row));
+    caption->setWordWrap(true);
+    caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    caption->setCursor(Qt::PointingHandCursor);
+    caption->onPress = [&m, row](QPoint) { m.CaptionMouseDown(row); };
+    caption->onMove = [&m, row](QPoint) { m.CaptionMouseMove(row); };
+    parts_["M" + r + "2"] = caption;
+  }
+}
+
+SkinLabel* MainView::LabelButton(SpeedButton& button, const std::string& name, QRect place,
+                                 std::function<void()> click) {
+  TMain& m = model_;
+  SkinLabel* w = mirror_.Label(button, this, place);
+  w->setAlignment(Qt::AlignCenter);
+  w->setCursor(Qt::PointingHandCursor);
+  w->onPress = [&m, &button](QPoint) { m.LabelButtonMouseDown(button); };
+  w->onRelease = [&m, &button](QPoint) { m.LabelButtonMouseUp(button); };
+  w->onClick = std::move(click);
+  parts_[name] = w;
+  return w;
+}
+
+QLineEdit* MainView::MirrorEdit(Edit& edit, QRect place) {
+  auto* e = new QLineEdit(this);
+  e->setGeometry(place);
+  // Typing reaches the model; the model's own changes come back below, and
+  // text that is already shown is not set again (no loop, the caret stays).
+  connect(e, &QLineEdit::textEdited, this,
+          [&edit](const QString& text) { edit.SetText(FromQ(text)); });
+  mirror_.Follow(edit.changed, [e, &edit] {
+    if (FromQ(e->text()) != edit.Text()) {
+      const QString shown = ToQ(edit.Text());
+      const int caret = e->cursorPosition();
+      e->setText(shown);
+      e->setCursorPosition(std::min(caret, static_cast<int>(shown.size())));
+    }
+    e->setVisible(edit.Visible());
+    e->setEnabled(edit.Enabled());
+    e->setToolTip(ToQ(edit.Hint()));
+  });
+  return e;
+}
+
+SkinLabel* MainView::StaticLabel(const QString& text, QRect place) {
+  auto* l = new SkinLabel(this);
+  l->setGeometry(place);
+  l->setTextFormat(Qt::PlainText);
+  l->setText(text);
+  return l;
+}
+
+void MainView::MirrorApplication() {
+  Application& app = model_.App();
+  mirror_.Follow(app.changed, [this, &app] {
+    setWindowTitle(ToQ(app.Title()));
+    QGuiApplication::setApplicationDisplayName(ToQ(app.Title()));
+  });
+}
+
+void MainView::MirrorWindow() {
+  FormWindow& w = model_.window;
+  // The place now; showing is the owner's first step.
+  move(w.Left(), w.Top());
+  mirror_.FollowChanges(w.changed, [this, &w] {
+    if (mirroring_window_) return;
+    mirroring_window_ = true;
+    if (w.Left() != x() || w.Top() != y()) move(w.Left(), w.Top());
+    if (w.Visible() != isVisible()) setVisible(w.Visible());
+    mirroring_window_ = false;
+  });
+}
+
+// ---- Window events ----
+
+ScreenSize MainView::Screen() const {
+  return SizeOf(screen() ? screen() : QGuiApplication::primaryScreen());
+}
+
+void MainView::RaiseWithoutStayingOnTop() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void MainView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!mirroring_window_) {
+    mirroring_window_ = true;
+    model_.window.SetVisible(true);
+    mirroring_window_ = false;
+  }
+  model_.FormShow();
+}
+
+void MainView::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (event->spontaneous() || mirroring_window_) return;
+  mirroring_window_ = true;
+  model_.window.SetVisible(false);
+  mirroring_window_ = false;
+}
+
+void MainView::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (mirroring_window_) return;
+  mirroring_window_ = true;
+  model_.window.SetBounds(x(), y(), width(), height());
+  mirroring_window_ = false;
+}
+
+void MainView::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && isMinimized() && model_.App().OnMinimize)
+    model_.App().OnMinimize();
+}
+
+void MainView::closeEvent(QCloseEvent* event) {
+  if (!model_.FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (OnClosed) OnClosed();
+}
+
+}  // namespace vexo

@@ -1,0 +1,97 @@
+// The program entry: the application with its title and hint pause, the main
+// window and its view, the message loop, and the orderly end.
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <utility>
+
+#include "platform/message_box_qt_view.h"
+#include "platform/status_icon_qt_view.h"
+#include "platform/timer_qt.h"
+#include "shell/application.h"
+#include "shell/fvexo1.h"
+#include "shell/fvexo1_view.h"
+
+namespace {
+
+// A signal only writes a byte here; the event loop does the rest.
+int g_signal_pipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+  const char byte = 1;
+  const ssize_t written = ::write(g_signal_pipe[1], &byte, 1);
+  (void)written;
+}
+
+// SIGTERM (the desktop session ends) and SIGINT end the program as a confirmed
+// close would: the run stops, the store is saved and the configuration is
+// written.
+void CatchTermination() {
+  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signal_pipe) != 0) return;
+  struct sigaction action = {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  vexo::Application app;
+  vexo::InitApplication(app);
+  CatchTermination();
+
+  QApplication qt(argc, argv);
+  // The tray icon stands for the program: it ends by the close question only.
+  qt.setQuitOnLastWindowClosed(false);
+  QApplication::setStyle(new vexo::HintPauseStyle(app));
+
+  vexo::RegisterPictures();
+  vexo::QtTimerService timers;
+  vexo::QtMessageBoxes boxes;
+  vexo::QtStatusIcon status_area;
+  vexo::ChromeLink chrome;
+  vexo::MainServices services = vexo::ProgramServices(app, timers, boxes);
+  services.status_icon = &status_area;
+  services.chrome = chrome.Services();
+  int code = 0;
+  {
+    vexo::TMain form(std::move(services));
+    form.FormCreate();
+    {
+      vexo::MainView view(form, &chrome);
+      boxes.SetOwner(&view);
+      view.OnClosed = [] { QCoreApplication::quit(); };
+
+      QSocketNotifier* ending = nullptr;
+      if (g_signal_pipe[0] >= 0) {
+        ending = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &view);
+        QObject::connect(ending, &QSocketNotifier::activated, &view, [&view, &boxes, ending] {
+          char byte;
+          (void)::read(g_signal_pipe[0], &byte, 1);
+          ending->setEnabled(false);
+          boxes.AnswerEverythingOk();
+          QTimer::singleShot(0, &view, [&view] {
+            view.close();
+            // Whatever the close query decided, the session is over.
+            QCoreApplication::quit();
+          });
+        });
+      }
+
+      form.FormResize();
+      view.show();
+      code = qt.exec();
+      boxes.SetOwner(nullptr);
+    }
+    form.FormDestroy();
+  }
+  return code;
+}
