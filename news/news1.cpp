@@ -1,0 +1,307 @@
+#include "news/news1.h"
+
+#include <unordered_set>
+#include <utility>
+
+#include "news/news_headlines.h"
+#include "news/news_texts.h"
+#include "platform/files.h"
+
+namespace vexo {
+
+namespace {
+
+constexpr Colour kRed = 0xFF0000;
+constexpr Colour kNavy = 0x000080;
+constexpr Colour kWhite = 0xFFFFFF;
+// Twenty whole rows of 16 pixels and the grid's border.
+constexpr int kGridHeight = 322;
+constexpr int kFirstPageRows = 20;
+
+}  // namespace
+
+Tnews::Tnews(NewsServices services)
+    : services_(std::move(services)),
+      Tsys(services_.timers ? *services_.timers : idle_timers_, kNewsAbortMs, false),
+      categories_{&Spt1, &Spt2, &Spt3, &Spt4, &Spt5, &Spt6, &Spt7, &Spt8},
+      paging_{&Spn1, &Spn2, &Spn3, &Spn4} {
+  const NewsTexts& t = GetNewsTexts();
+  window.SetColor(kWhite);
+  window.SetFontColor(kNavy);
+  caption.SetCaption(t.caption);
+  cap.SetFontColor(kRed);
+  for (int i = 0; i < kCategories; ++i)
+    categories_[static_cast<std::size_t>(i)]->SetCaption(
+        t.category_buttons[static_cast<std::size_t>(i)]);
+  for (std::size_t i = 0; i < paging_.size(); ++i) {
+    paging_[i]->SetCaption(t.paging_captions[i]);
+    paging_[i]->SetHint(t.paging_hints[i]);
+  }
+  Stgd.SetHint(t.grid_hint);
+  Stgd.SetHeight(kGridHeight);
+  // The buttons follow the grid's painting, which follows every change.
+  Stgd.changed.Connect([this] { StgdDrawCell(); });
+  Tsys.OnTimer = [this] { TsysTimer(); };
+  StgdDrawCell();
+}
+
+Tnews::~Tnews() {
+  FormDestroy();
+}
+
+// ---- Life of the window ----
+
+void Tnews::FormCreate() {
+  try {
+    Stgd.SetColWidth(0, 21);
+    Stgd.SetColWidth(1, 498);
+    Stgd.SetColWidth(2, 0);
+    category = 1;
+    StartCategory();
+  } catch (...) {
+  }
+}
+
+void Tnews::FormShow() {
+  // The view puts its selection on the hidden link column of row 0.
+  Stgd.SetRow(0);
+}
+
+void Tnews::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  LeaveCategory();
+}
+
+SpeedButton* Tnews::CategoryButton(int n) {
+  return (n >= 1 && n <= kCategories) ? categories_[static_cast<std::size_t>(n - 1)] : nullptr;
+}
+
+SpeedButton* Tnews::PagingButton(int n) {
+  return (n >= 1 && n <= 4) ? paging_[static_cast<std::size_t>(n - 1)] : nullptr;
+}
+
+void Tnews::SetCategoryButtonsEnabled(bool on) {
+  for (SpeedButton* b : categories_) b->SetEnabled(on);
+}
+
+void Tnews::CategoryClick(int n) {
+  SpeedButton* button = CategoryButton(n);
+  if (!button || !button->Enabled() || destroyed_) return;
+  try {
+    LeaveCategory();
+    category = static_cast<std::uint8_t>(n);
+    StartCategory();
+  } catch (...) {
+  }
+}
+
+// ---- Title files ----
+
+// Without a program folder nothing is read or written (never the working
+// folder).
+bool Tnews::HasFolder() const { return !services_.program_folder.empty(); }
+
+std::string Tnews::TempFolder() const {
+  return services_.program_folder + "Temp";
+}
+
+std::string Tnews::LastVisitFile(int n) const {
+  return TempFolder() + "/news" + IntToText(n);
+}
+
+std::string Tnews::EarlierVisitFile(int n) const {
+  return LastVisitFile(n) + "2";
+}
+
+void Tnews::MarkSeen(const StringList& seen) {
+  std::unordered_set<Bytes> folded;
+  for (const Bytes& line : seen) folded.insert(Lower(line));
+  const Bytes& star = GetNewsTexts().star;
+  for (int r = 0; r + 1 < Stgd.RowCount(); ++r)
+    if (folded.count(Lower(Stgd.Cell(1, r)))) Stgd.SetCell(0, r, star);
+}
+
+// ---- Fetching ----
+
+void Tnews::StartCategory() {
+  try {
+    Stgd.Clear();
+    Stgd.SetRowCount(1);
+    Stgd.SetTopRow(0);
+    Stgd.SetRow(0);
+    SetCategoryButtonsEnabled(false);
+    Stgd.SetCell(1, 0, GetNewsTexts().waiting);
+    newsClients = std::make_unique<std::vector<HttpClient*>>();
+    // A timer already on keeps its period: a fetch started soon after the
+    // previous one ends with that one's period.
+    Tsys.SetEnabled(true);
+    const int n = category >= 1 && category <= kCategories ? category : 1;
+    cap.SetCaption(GetNewsTexts().category_captions[static_cast<std::size_t>(n - 1)]);
+    for (int i = 1; i <= kSourcesPerCategory; ++i) {
+      owned_.push_back(Fetch{std::make_unique<HttpClient>(), services_.sources.At(n, i)});
+      HttpClient* client = owned_.back().client.get();
+      newsClients->push_back(client);
+      client->NoCache = true;
+      client->MultiThreaded = true;
+      client->Tag = i;
+      client->URL = owned_.back().address;
+      client->OnRequestDone = [this](HttpClient& sender, RequestType, int) {
+        NewsRequestDone(sender);
+      };
+      client->OnDocData = [this](HttpClient& sender, const char* piece, int length) {
+        NewsDocData(sender, piece, length);
+      };
+      // A client that cannot start stays listed until the abort timer
+      // cancels it; the sources after it are not fetched.
+      client->StartGet();
+    }
+  } catch (...) {
+  }
+}
+
+void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
+  try {
+    if (!piece || length < 10 || client.StatusCode() != 200) return;
+    Bytes page = client.URL;
+    for (const Fetch& f : owned_)
+      if (f.client.get() == &client) page = f.address;
+    const auto headlines =
+        ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page);
+    for (const Headline& h : headlines) {
+      const int last = Stgd.RowCount() - 1;
+      Stgd.SetCell(1, last, h.caption);
+      Stgd.SetCell(2, last, h.link);
+      Stgd.SetRowCount(last + 2);
+    }
+  } catch (...) {
+  }
+}
+
+void Tnews::NewsRequestDone(HttpClient& client) {
+  try {
+    if (!newsClients) return;
+    auto& list = *newsClients;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+      if (*it == &client) {
+        list.erase(it);
+        break;
+      }
+    }
+    // The client copied its handler before calling it, so it may go now.
+    for (auto it = owned_.begin(); it != owned_.end(); ++it) {
+      if (it->client.get() == &client) {
+        owned_.erase(it);
+        break;
+      }
+    }
+    if (!list.empty()) return;
+    if (!HasFolder()) {
+      SetCategoryButtonsEnabled(true);
+      return;
+    }
+
+    StringList seen;
+    if (FileExists(EarlierVisitFile(category)) && LoadLines(EarlierVisitFile(category), seen))
+      MarkSeen(seen);
+    seen.clear();
+    if (FileExists(LastVisitFile(category)) && LoadLines(LastVisitFile(category), seen)) {
+      MarkSeen(seen);
+      CreateDir(TempFolder());
+      SaveLines(EarlierVisitFile(category), seen);
+    }
+    SetCategoryButtonsEnabled(true);
+  } catch (...) {
+  }
+}
+
+void Tnews::LeaveCategory() {
+  try {
+    const bool unfinished = Fetching();
+    // No OnRequestDone follows the destruction of a running client.
+    owned_.clear();
+    newsClients.reset();
+    if (!HasFolder()) return;
+    CreateDir(TempFolder());
+    // A fetch cut short never moved the last visit to the earlier one; do it
+    // now, so that the captions of that visit are not overwritten unseen.
+    if (unfinished && FileExists(LastVisitFile(category))) {
+      StringList last;
+      if (LoadLines(LastVisitFile(category), last)) SaveLines(EarlierVisitFile(category), last);
+    }
+    SaveLines(LastVisitFile(category), Stgd.Column(1));
+  } catch (...) {
+  }
+}
+
+void Tnews::TsysTimer() {
+  Tsys.SetEnabled(false);
+  if (!newsClients) return;
+  // Cancel reports later, so the list stays as it is while it is walked.
+  const std::vector<HttpClient*> clients = *newsClients;
+  for (HttpClient* c : clients) {
+    try {
+      c->Cancel();
+    } catch (...) {
+    }
+  }
+}
+
+// ---- Opening and paging ----
+
+void Tnews::OpenCurrentRow() {
+  try {
+    const int row = Stgd.Row();
+    const Bytes link = Stgd.Cell(2, row);
+    Stgd.SetCell(0, row, GetNewsTexts().star);
+    if (services_.browser && !link.empty()) services_.browser->OpenAddress(link);
+  } catch (...) {
+  }
+}
+
+void Tnews::StgdDblClick() {
+  OpenCurrentRow();
+}
+
+void Tnews::StgdKeyPress(char key) {
+  if (key == '\r') OpenCurrentRow();
+}
+
+void Tnews::StgdDrawCell() {
+  const int top = Stgd.TopRow();
+  const int rows = Stgd.RowCount();
+  const int h = Stgd.VisibleRows();
+  Spn1.SetVisible(top != 0);
+  Spn2.SetVisible(top != 0);
+  const bool more = !(rows < kFirstPageRows || top == rows - h + 1);
+  Spn3.SetVisible(more);
+  Spn4.SetVisible(more);
+}
+
+void Tnews::ShowPage(int top) {
+  Stgd.SetTopRow(top);
+  Stgd.SetRow(Stgd.TopRow());
+}
+
+void Tnews::Spn1Click() {
+  ShowPage(0);
+}
+
+void Tnews::Spn2Click() {
+  const int top = Stgd.TopRow();
+  const int h = Stgd.VisibleRows();
+  ShowPage(top > h - 1 ? top - (h - 1) : 0);
+}
+
+void Tnews::Spn3Click() {
+  const int top = Stgd.TopRow();
+  const int h = Stgd.VisibleRows();
+  const int rows = Stgd.RowCount();
+  ShowPage(rows - top > 2 * h - 1 ? top + h - 1 : rows - h + 1);
+}
+
+void Tnews::Spn4Click() {
+  ShowPage(Stgd.RowCount() - Stgd.VisibleRows() + 1);
+}
+
+}  // namespace vexo
