@@ -1,5 +1,6 @@
 #include "analysis/block_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -48,6 +49,20 @@ bool WindowsHold(int fd, off_t size, std::string_view text) {
   return false;
 }
 
+// The number n of a directory entry named exactly as block file n.
+int BlockNumberOfName(std::string_view name) {
+  constexpr std::string_view kSuffix = ".tmp";
+  if (!name.ends_with(kSuffix)) return 0;
+  name.remove_suffix(kSuffix.size());
+  if (name.empty() || name.size() > 3 || name.front() == '0') return 0;
+  int n = 0;
+  for (const char c : name) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n <= kMaxBlockFiles ? n : 0;
+}
+
 }  // namespace
 
 bool FileHasText(std::string_view text, const std::string& path) {
@@ -70,7 +85,8 @@ bool IsBlockNumberLine(std::string_view line) {
 }
 
 bool FitsOnOneLine(std::string_view text) {
-  return text.find_first_of("\r\n") == std::string_view::npos;
+  // Two memchr scans; find_first_of tests the set byte by byte.
+  return text.find('\n') == std::string_view::npos && text.find('\r') == std::string_view::npos;
 }
 
 bool IsHistoryLine(std::string_view line) {
@@ -81,8 +97,52 @@ int ResultStore::FileContains(std::string_view text, const std::string& file) co
   return FileHasText(text, file) ? 1 : -1;
 }
 
+ResultStore::HistoryBatch::HistoryBatch(ResultStore& store) : store_(store) {
+  ++store_.historyBatches_;
+}
+
+ResultStore::HistoryBatch::~HistoryBatch() {
+  if (--store_.historyBatches_ == 0) store_.ForgetHistoryListing();
+}
+
+void ResultStore::ForgetHistoryListing() {
+  historyListed_ = false;
+  historyListable_ = false;
+  historyFiles_.clear();
+}
+
+const std::vector<int>* ResultStore::HistoryListing() const {
+  if (!historyListed_) {
+    historyListed_ = true;
+    historyListable_ = false;
+    historyFiles_.clear();
+    const std::string folder = TempFolder();
+    if (!DirExists(folder)) {
+      historyListable_ = true;  // no folder, no history
+    } else if (DIR* dir = ::opendir(folder.c_str())) {
+      errno = 0;
+      while (const dirent* entry = ::readdir(dir)) {
+        if (const int n = BlockNumberOfName(entry->d_name)) historyFiles_.push_back(n);
+      }
+      // A listing cut short by an error could miss a file: not used then.
+      historyListable_ = errno == 0;
+      ::closedir(dir);
+      std::sort(historyFiles_.rbegin(), historyFiles_.rend());
+    }
+  }
+  return historyListable_ ? &historyFiles_ : nullptr;
+}
+
 int ResultStore::InHistory(std::string_view title) const {
   if (!host_.Tracking()) return -1;
+  if (historyBatches_ > 0) {
+    if (const std::vector<int>* files = HistoryListing()) {
+      for (const int n : *files) {
+        if (FileHasText(title, BlockFile(n))) return 1;
+      }
+      return -1;
+    }
+  }
   if (!DirExists(TempFolder())) return -1;
   for (int n = kMaxBlockFiles; n >= 1; --n) {
     // A missing file simply fails to open.
@@ -92,6 +152,7 @@ int ResultStore::InHistory(std::string_view title) const {
 }
 
 int ResultStore::NextBlockNumber() {
+  ForgetHistoryListing();
   int count = 0;
   for (int n = 1; n <= kMaxBlockFiles; ++n) {
     if (FileExists(BlockFile(n))) ++count;
@@ -127,6 +188,7 @@ int ResultStore::NextBlockNumber() {
 // so a failed save or a crash can at worst leave titles twice, never lose
 // them. A file that cannot be read stays where it is and keeps its number.
 void ResultStore::CompactHistory() {
+  ForgetHistoryListing();
   StringList acc;
   std::vector<int> pending;  // read files whose titles are only in acc so far
   std::set<int> kept;        // unreadable files, left in place

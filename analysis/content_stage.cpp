@@ -34,8 +34,9 @@ bool InTextRun(const AnalysisRun& run, Pos& v, Pos& t) {
 
 // Position just behind the next match from byte `from` on (the searched text
 // is Len - from bytes long), or 0 when there is none.
-Pos NextMatchFrom(const AnalysisRun& run, Pos from) {
-  const Pos g = run.FirstTerm(ViewN(run.lower, from, Len(run.page) - from));
+Pos NextMatchFrom(AnalysisRun& run, Pos from) {
+  const Pos g = from >= 1 ? run.FirstTermInTail(from)
+                          : run.FirstTerm(ViewN(run.lower, from, Len(run.page) - from));
   return g < 2 ? 0 : from + g;
 }
 

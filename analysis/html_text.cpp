@@ -16,46 +16,92 @@ void CutAt(Bytes& s, char stop) {
   if (at != Bytes::npos) s.resize(at);
 }
 
-bool IsLowerEqual(char a, char b) {
-  return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Deletes every occurrence of the lower-case pattern `pat`, matched in the
-// lower-cased text, until none is left. The entities have no border (no
-// proper prefix equals a suffix), so removals never interfere with each other
-// and one pass over a stack gives the same text as "delete the first one
-// again and again" in linear time.
-Bytes DeleteAllFolded(std::string_view s, std::string_view pat) {
-  Bytes out;
-  out.reserve(s.size());
-  for (const char c : s) {
-    out.push_back(c);
-    if (out.size() < pat.size()) continue;
-    const std::string_view tail(out.data() + out.size() - pat.size(), pat.size());
-    if (std::equal(tail.begin(), tail.end(), pat.begin(), IsLowerEqual))
-      out.resize(out.size() - pat.size());
+// Deletes every occurrence of the lower-case entity `pat` (matched without
+// regard to ASCII case) until none is left, in place. The entities have no
+// border (no proper prefix equals a suffix), so removals never interfere with
+// each other, and compacting the text over a stack gives the same text as
+// "delete the first one again and again" in linear time. Every entity ends
+// in ";", so only a ";" can complete one.
+void DeleteEntity(Bytes& s, std::string_view pat) {
+  const Pos first = PosOfFolded(pat, s);
+  if (first == 0) return;
+  const std::size_t n = pat.size();
+  std::size_t w = static_cast<std::size_t>(first - 1);
+  for (std::size_t r = w; r < s.size(); ++r) {
+    const char c = s[r];
+    s[w++] = c;
+    if (c != ';' || w < n) continue;
+    const char* tail = s.data() + (w - n);
+    if (std::equal(tail, tail + n - 1, pat.begin(),
+                   [](char a, char b) { return FoldAscii(a) == b; }))
+      w -= n;
   }
-  return out;
+  s.resize(w);
 }
 
-// Deletes the full-width spaces A1 A1 that are whole characters. A trail byte
-// A1 followed by a lead byte A1 belongs to two other characters and stays:
-// "场。" is B3 A1 A1 A3.
-Bytes DeleteFullWidthSpaces(std::string_view s) {
-  Bytes out;
-  out.reserve(s.size());
+// Deletes the full-width spaces A1 A1 that are whole characters, in place. A
+// trail byte A1 followed by a lead byte A1 belongs to two other characters and
+// stays: "场。" is B3 A1 A1 A3.
+void DeleteFullWidthSpaces(Bytes& s) {
+  if (s.find("\xA1\xA1") == Bytes::npos) return;
+  std::size_t w = 0;
   std::size_t i = 0;
   while (i < s.size()) {
     const auto b = static_cast<unsigned char>(s[i]);
     if (IsLeadByte(b) && i + 1 < s.size()) {
-      if (b != 0xA1 || static_cast<unsigned char>(s[i + 1]) != 0xA1) out.append(s.substr(i, 2));
+      if (b != 0xA1 || static_cast<unsigned char>(s[i + 1]) != 0xA1) {
+        s[w++] = s[i];
+        s[w++] = s[i + 1];
+      }
       i += 2;
     } else {
-      out.push_back(s[i]);
-      ++i;
+      s[w++] = s[i++];
     }
   }
-  return out;
+  s.resize(w);
+}
+
+std::string_view TrimmedView(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
+  return s;
+}
+
+// CleanText on a string of our own, without copying it.
+void CleanTextInPlace(Bytes& s) {
+  const std::string_view kept = TrimmedView(s);
+  if (kept.size() != s.size()) {
+    const std::size_t head = static_cast<std::size_t>(kept.data() - s.data());
+    s.erase(head + kept.size());
+    s.erase(0, head);
+  }
+  if (s.find('\n') != Bytes::npos || s.find('\r') != Bytes::npos) {
+    std::erase(s, '\n');
+    std::erase(s, '\r');
+  }
+  DeleteFullWidthSpaces(s);
+  if (s.find('&') == Bytes::npos) return;
+  for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"})
+    DeleteEntity(s, entity);
+}
+
+// CleanLink on a string of our own.
+void CleanLinkInPlace(Bytes& s) {
+  CutAt(s, ' ');
+  CutAt(s, '\r');
+  CutAt(s, '\n');
+  constexpr std::string_view kScheme = "javascript:";
+  const Pos j = PosOfFolded(kScheme, s);
+  if (j == 0) return;
+  const Pos open = PosOf("(", s);
+  // An opening parenthesis before the scheme deletes nothing here.
+  Delete(s, j, open > 0 ? open - j + 1 : Len(kScheme));
+  const Pos close = PosOf(")", s);
+  if (close > 0) Delete(s, close, 600);
 }
 
 // Extensions of files that are never targets. Matched as a substring of this
@@ -68,24 +114,17 @@ constexpr std::string_view kRefusedExtensions =
 bool HasRefusedExtension(std::string_view link) {
   const auto last = link.find_last_of(".:");
   if (last == std::string_view::npos || link[last] != '.') return false;
-  const Bytes ext = Lower(link.substr(last, 4));
-  return Contains(kRefusedExtensions, ext);
+  char ext[4];
+  const std::string_view piece = link.substr(last, 4);
+  std::transform(piece.begin(), piece.end(), ext, FoldAscii);
+  return Contains(kRefusedExtensions, std::string_view(ext, piece.size()));
 }
 
 }  // namespace
 
 Bytes CleanLink(std::string_view s) {
   Bytes out(s);
-  CutAt(out, ' ');
-  CutAt(out, '\r');
-  CutAt(out, '\n');
-  const Pos j = PosOf("javascript:", Lower(out));
-  if (j == 0) return out;
-  const Pos open = PosOf("(", out);
-  // An opening parenthesis before the scheme deletes nothing here.
-  Delete(out, j, open > 0 ? open - j + 1 : Len("javascript:"));
-  const Pos close = PosOf(")", out);
-  if (close > 0) Delete(out, close, 600);
+  CleanLinkInPlace(out);
   return out;
 }
 
@@ -97,12 +136,8 @@ Bytes RemoveSpaces(std::string_view s) {
 }
 
 Bytes CleanText(std::string_view s) {
-  Bytes out = Trim(s);
-  std::erase(out, '\n');
-  std::erase(out, '\r');
-  out = DeleteFullWidthSpaces(out);
-  for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"})
-    out = DeleteAllFolded(out, entity);
+  Bytes out(TrimmedView(s));
+  CleanTextInPlace(out);
   return out;
 }
 
@@ -121,10 +156,10 @@ Bytes StripTags(std::string_view s) {
   }
   kept.append(s.substr(from));
 
-  Bytes out = CleanText(kept);
-  if (out.starts_with("...")) Delete(out, 1, 3);
-  if (out.ends_with("...")) out.resize(out.size() - 3);
-  return out;
+  CleanTextInPlace(kept);
+  if (kept.starts_with("...")) kept.erase(0, 3);
+  if (kept.ends_with("...")) kept.resize(kept.size() - 3);
+  return kept;
 }
 
 Bytes Utf8ToAnsi(std::string_view s) {
@@ -166,10 +201,21 @@ Bytes MakeAbsolute(std::string_view page, std::string_view link) {
   return (last > 7 ? Copy(page, 1, last - 1) : Bytes(page)) + "/" + Bytes(link);
 }
 
+namespace {
+
+constexpr std::array<std::string_view, 5> kEngineLabels = {".baidu.", ".google.", ".zhongsou.",
+                                                           ".chinasearch.", ".sogou."};
+
+// The same test on a text that is not lower-cased yet.
+bool HasEngineLabelFolded(std::string_view s) {
+  return std::any_of(kEngineLabels.begin(), kEngineLabels.end(),
+                     [&](std::string_view label) { return PosOfFolded(label, s) > 0; });
+}
+
+}  // namespace
+
 bool ContainsEngineLabel(std::string_view lowered) {
-  constexpr std::array<std::string_view, 5> kLabels = {".baidu.", ".google.", ".zhongsou.",
-                                                       ".chinasearch.", ".sogou."};
-  return std::any_of(kLabels.begin(), kLabels.end(),
+  return std::any_of(kEngineLabels.begin(), kEngineLabels.end(),
                      [&](std::string_view label) { return Contains(lowered, label); });
 }
 
@@ -179,12 +225,12 @@ Bytes ResolveLink(std::string_view page, std::string_view link) {
   l.reserve(link.size());
   std::copy_if(link.begin(), link.end(), std::back_inserter(l),
                [](char c) { return c != '"' && c != '\'' && c != '\\'; });
-  if (Contains(Lower(l), "lto:")) return {};  // mailto:
+  if (PosOfFolded("lto:", l) > 0) return {};  // mailto:
   if (HasRefusedExtension(l)) return {};
-  l = CleanLink(l);
+  CleanLinkInPlace(l);
   if (Len(l) > 3) l = MakeAbsolute(page, l);
-  l = CleanText(l);
-  if (Len(l) <= 10 || ContainsEngineLabel(Lower(l)) || Contains(l, "/#")) return {};
+  CleanTextInPlace(l);
+  if (Len(l) <= 10 || HasEngineLabelFolded(l) || Contains(l, "/#")) return {};
   return l;
 }
 

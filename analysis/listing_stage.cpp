@@ -78,8 +78,8 @@ Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
   if (s > start) start = s + 2;
   Pos end = len - start > kMaxTitle ? start + kMaxTitle : len + 1;
   if (CountHighBytes(snippet, start + 1, end - 1) % 2 != 0) --end;
-  if (ByteRoleAt(snippet, start + 1) == ByteRole::Trail) ++start;
-  if (ByteRoleAt(snippet, end - 1) == ByteRole::Lead) --end;
+  if (RoleByLookback(snippet, start + 1) == ByteRole::Trail) ++start;
+  if (RoleByLookback(snippet, end - 1) == ByteRole::Lead) --end;
   Bytes title = RemoveSpaces(View(snippet, start + 1, end - 1));
   DropCutCharacters(title);
   return title;

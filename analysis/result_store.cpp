@@ -24,18 +24,6 @@ const Bytes& MarkCellText() {
   return kMark;
 }
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 bool EndsWith(std::string_view s, char c) {
   return !s.empty() && s.back() == c;
 }
@@ -43,10 +31,22 @@ bool EndsWith(std::string_view s, char c) {
 // Step 3 of the acceptance: something after the host, i.e. a "/" from the
 // ninth byte on (just past "http://" plus one host byte).
 bool HasPathAfterHost(std::string_view link) {
-  return Contains(CopyFrom(link, 9), "/");
+  return PosOf("/", link, 9) > 0;
+}
+
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
+
+bool SameLineIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
 
 ResultStore::ResultStore(StoreHost& host) : host_(host) {}
 ResultStore::~ResultStore() = default;
@@ -105,7 +105,8 @@ std::string ResultStore::SiteQueueFile() const {
 
 int ResultStore::IndexOfLine(const StringList& list, std::string_view line) {
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (EqualIgnoringAsciiCase(list[i], line)) return static_cast<int>(i);
+    if (list[i].size() == line.size() && SameLineIgnoringCase(list[i], line))
+      return static_cast<int>(i);
   }
   return -1;
 }
@@ -121,6 +122,7 @@ bool ResultStore::SaveBlock(const StringList& block) {
   if (block.empty()) return false;
   long long n = 0;
   if (!TryTextToInt(block.front(), n) || n < 1 || n > kMaxBlockNumber) return false;
+  ForgetHistoryListing();
   if (!EnsureTempFolder()) return false;
   return SaveLines(BlockFile(n), block);
 }
@@ -131,7 +133,7 @@ bool ResultStore::SaveOpenBlock() {
 }
 
 int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
-  if (!Contains(Lower(link), "http://")) return 0;
+  if (PosOfFolded("http://", link) == 0) return 0;
   if (!openBlock_ || !siteQueue_) return 0;
   if (!HasPathAfterHost(link)) return 0;
   if (EndsWith(link, '/') || EndsWith(link, '#')) return 0;

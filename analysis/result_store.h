@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "analysis/store_host.h"
 #include "platform/bytes.h"
@@ -22,6 +23,10 @@ inline constexpr std::string_view kAgeMarker3 = "[:++:]";
 // Block files are numbered 1 to 100; a block holds at most this many lines.
 inline constexpr int kMaxBlockFiles = 100;
 inline constexpr int kMaxBlockLines = 400;
+
+// Two lines are the same line when they are equal but for the case of ASCII
+// letters (the list lookups' comparison).
+bool SameLineIgnoringCase(std::string_view a, std::string_view b);
 
 class ResultStore {
  public:
@@ -87,7 +92,29 @@ class ResultStore {
   // Whole-line lookup ignoring ASCII letter case: 0-based index or -1.
   static int IndexOfLine(const StringList& list, std::string_view line);
 
+  // While a batch is open (one page analysis), nothing but the store itself
+  // creates block files or the Temp folder, so InHistory lists the Temp
+  // folder once and then opens only the block files that exist, instead of
+  // trying all hundred names for every title. The store forgets the listing
+  // whenever it writes block files itself, and when the batch ends; a caller
+  // that hands control to other code inside a batch calls
+  // ForgetHistoryListing afterwards.
+  class HistoryBatch {
+   public:
+    explicit HistoryBatch(ResultStore& store);
+    ~HistoryBatch();
+    HistoryBatch(const HistoryBatch&) = delete;
+    HistoryBatch& operator=(const HistoryBatch&) = delete;
+
+   private:
+    ResultStore& store_;
+  };
+  void ForgetHistoryListing();
+
  private:
+  // The numbers of the block files that exist (missing Temp folder: none),
+  // or nullptr when the folder cannot be listed.
+  const std::vector<int>* HistoryListing() const;
   bool EnsureTempFolder() const;
   bool SaveBlock(const StringList& block);
   void ShowNewTarget(const Bytes& link, const Bytes& title, long long sum);
@@ -96,6 +123,11 @@ class ResultStore {
   std::unique_ptr<StringList> openBlock_;
   std::unique_ptr<StringList> siteQueue_;
   std::unique_ptr<StringList> followUp_;
+
+  int historyBatches_ = 0;
+  mutable bool historyListed_ = false;
+  mutable bool historyListable_ = false;
+  mutable std::vector<int> historyFiles_;  // highest first
 };
 
 }  // namespace vexo

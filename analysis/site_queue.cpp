@@ -18,10 +18,36 @@ Pos HostEnd(std::string_view address) {
   return p;
 }
 
-bool HasAgeMarker(const StringList& queue) {
-  return ResultStore::IndexOfLine(queue, kAgeMarker1) >= 0 ||
-         ResultStore::IndexOfLine(queue, kAgeMarker2) >= 0 ||
-         ResultStore::IndexOfLine(queue, kAgeMarker3) >= 0;
+// The first index of each line the site operations look for, found in one
+// pass over the queue (-1 when absent). Markers hold no letters, so an exact
+// comparison is the case-insensitive one.
+struct QueueScan {
+  int pass = -1;
+  int fresh = -1;   // [:--:]
+  int older = -1;   // [:==:]
+  int oldest = -1;  // [:++:]
+  int root = -1;
+  bool HasAgeMarker() const { return fresh >= 0 || older >= 0 || oldest >= 0; }
+};
+
+QueueScan ScanQueue(const StringList& queue, std::string_view root) {
+  QueueScan found;
+  const auto first = [](int& slot, std::size_t i) {
+    if (slot < 0) slot = static_cast<int>(i);
+  };
+  for (std::size_t i = 0; i < queue.size(); ++i) {
+    const Bytes& line = queue[i];
+    if (line.size() == kPassMarker.size() && line.front() == '[') {
+      if (line == kPassMarker) first(found.pass, i);
+      if (line == kAgeMarker1) first(found.fresh, i);
+      if (line == kAgeMarker2) first(found.older, i);
+      if (line == kAgeMarker3) first(found.oldest, i);
+    }
+    if (found.root < 0 && line.size() == root.size() && SameLineIgnoringCase(line, root)) {
+      found.root = static_cast<int>(i);
+    }
+  }
+  return found;
 }
 
 void InsertAt(StringList& queue, int index, std::string_view line) {
@@ -29,11 +55,19 @@ void InsertAt(StringList& queue, int index, std::string_view line) {
   queue.insert(queue.begin() + static_cast<std::ptrdiff_t>(at), Bytes(line));
 }
 
-// The newest proven site goes directly under the pass marker; the first one
-// also brings the age marker that separates proven sites from candidates.
-void InsertProvenSite(StringList& queue, const Bytes& root) {
-  const int under = ResultStore::IndexOfLine(queue, kPassMarker) + 1;
-  if (!HasAgeMarker(queue)) InsertAt(queue, under, kAgeMarker1);
+// Moves the site root found at scan.root (when above 0) to directly under the
+// pass marker, newest first; the first proven site also brings the age
+// marker that separates proven sites from candidates.
+void MoveUpAsProven(StringList& queue, const QueueScan& scan, const Bytes& root) {
+  int pass = scan.pass;
+  if (scan.root > 0) {
+    queue.erase(queue.begin() + scan.root);
+    // A root is never a marker line (it is longer), so only the pass
+    // marker's index can shift.
+    if (scan.root < pass) --pass;
+  }
+  const int under = pass + 1;
+  if (!scan.HasAgeMarker()) InsertAt(queue, under, kAgeMarker1);
   InsertAt(queue, under, root);
 }
 
@@ -70,11 +104,10 @@ void ResultStore::RememberSite(std::string_view link) {
   if (!siteQueue_) return;
   StringList& queue = *siteQueue_;
   const Bytes root = SiteRoot(link);
-  const int marker = IndexOfLine(queue, kPassMarker);
-  if (!(Count(queue) - (marker + 1) < 411 && Len(root) > 7)) return;
-  const int at = IndexOfLine(queue, root);
-  if (at > 0) queue.erase(queue.begin() + at);
-  InsertProvenSite(queue, root);
+  if (Len(root) <= 7) return;
+  const QueueScan scan = ScanQueue(queue, root);
+  if (!(Count(queue) - (scan.pass + 1) < 411)) return;
+  MoveUpAsProven(queue, scan, root);
 }
 
 void ResultStore::PromotePageSite(std::string_view pageAddress) {
@@ -83,26 +116,21 @@ void ResultStore::PromotePageSite(std::string_view pageAddress) {
   if (queue.back() == kAgeMarker3) return;
   const Bytes root = SiteRoot(pageAddress);
   if (Len(root) <= 7) return;
-  const int at = IndexOfLine(queue, root);
+  const QueueScan scan = ScanQueue(queue, root);
   // With one age marker the sum is its index minus 2: only a candidate below
   // the marker moves; with none, any site below the top.
-  const int markers = IndexOfLine(queue, kAgeMarker1) + IndexOfLine(queue, kAgeMarker2) +
-                      IndexOfLine(queue, kAgeMarker3);
-  if (at > 0 && markers + 2 < at) {
-    queue.erase(queue.begin() + at);
-    InsertProvenSite(queue, root);
-  }
+  const int markers = scan.fresh + scan.older + scan.oldest;
+  if (scan.root > 0 && markers + 2 < scan.root) MoveUpAsProven(queue, scan, root);
 }
 
 void ResultStore::AppendSite(std::string_view link) {
   if (!siteQueue_) return;
   StringList& queue = *siteQueue_;
-  // Bounded number of candidates, and none once the oldest age state ends the queue.
-  if (!(Count(queue) - IndexOfLine(queue, kPassMarker) < 361 &&
-        Count(queue) - IndexOfLine(queue, kAgeMarker3) > 1))
-    return;
   Bytes root = CandidateSiteRoot(link);
-  if (Len(root) > 7 && IndexOfLine(queue, root) < 0) queue.push_back(std::move(root));
+  const QueueScan scan = ScanQueue(queue, root);
+  // Bounded number of candidates, and none once the oldest age state ends the queue.
+  if (!(Count(queue) - scan.pass < 361 && Count(queue) - scan.oldest > 1)) return;
+  if (Len(root) > 7 && scan.root < 0) queue.push_back(std::move(root));
 }
 
 void ResultStore::AgeSiteQueue() {

@@ -1,5 +1,7 @@
 #include "analysis/thrd1.h"
 
+#include <string.h>
+
 #include <QMetaObject>
 #include <algorithm>
 #include <exception>
@@ -109,6 +111,8 @@ void DecodePage(ParserPage& page) {
 
 void RunStages(ParserPage& page, ParserHost& host, const Pthrd* sender) {
   DecodePage(page);
+  // Only this analysis touches the store until it returns (pop-ups aside).
+  const ResultStore::HistoryBatch batch(host.Store());
   AnalysisRun run(host, sender, page.address, page.expression, page.text);
   if (host.Tracking() && page.tag > 50 && !ContainsEngineLabel(Lower(page.address))) {
     ContentStage(run);
@@ -138,7 +142,7 @@ void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
 
 void DropCutCharacters(Bytes& title) {
   if (!title.empty() && ByteRoleAt(title, 1) == ByteRole::Trail) title.erase(0, 1);
-  if (!title.empty() && ByteRoleAt(title, Len(title)) == ByteRole::Lead) title.pop_back();
+  if (!title.empty() && RoleByLookback(title, Len(title)) == ByteRole::Lead) title.pop_back();
 }
 
 AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std::string_view e,
@@ -153,18 +157,83 @@ Pos AnalysisRun::Match(std::string_view loweredText) const {
   return MatchExpression(*expression_, loweredText);
 }
 
-ByteRole AnalysisRun::RoleAt(Pos p) {
-  if (!rolesKnown_) {
-    roles_ = ByteRoles(page);
-    rolesKnown_ = true;
+Pos AnalysisRun::FirstTermInTail(Pos start) {
+  start = std::max<Pos>(start, 1);
+  const Pos end = Len(lower) - 1;  // the last byte of the tail
+  const PreparedExpression& px = *expression_;
+  if (nextWord_.size() != px.words.size()) nextWord_.assign(px.words.size(), NextWord{});
+  Pos best = 0;
+  for (const PreparedExpression::Term& term : px.terms) {
+    if (term.negated) continue;
+    const std::string_view word = px.words[term.word];
+    NextWord& next = nextWord_[term.word];
+    // Every tail ends at the same byte, so an earlier search still holds when
+    // it began at or before `start` and found nothing or something at or
+    // after it.
+    const bool known =
+        next.searchedFrom >= 1 && next.searchedFrom <= start && (next.at == 0 || next.at >= start);
+    if (!known) {
+      next.searchedFrom = start;
+      next.at = 0;
+      if (!word.empty() && start <= end) {
+        const std::string_view tail = View(lower, start, end);
+        const void* hit = ::memmem(tail.data(), tail.size(), word.data(), word.size());
+        if (hit != nullptr) next.at = start + (static_cast<const char*>(hit) - tail.data());
+      }
+    }
+    const Pos p = next.at == 0 ? 0 : next.at - start + 1;
+    if (p >= 2 && (best == 0 || p < best)) best = p;
   }
-  if (p < 1 || p > Len(page)) return ByteRole::Single;
+  return best;
+}
+
+namespace {
+
+// How far RoleByLookback looks for a byte that ends a character. Chinese text
+// runs are mostly shorter; a longer one costs one count from the start.
+constexpr Pos kRoleLookback = 64;
+
+// Role at p from the nearest byte before p that cannot lead a character;
+// Single standing for "unknown" is told apart through `known`.
+ByteRole LookBack(std::string_view s, Pos p, bool& known) {
+  known = false;
+  if (p < 1 || p > Len(s)) {
+    known = true;
+    return ByteRole::Single;
+  }
+  Pos j = p - 1;  // bytes j+1 .. p-1 all lie in the lead range
+  while (j >= 1 && IsLeadByte(ByteAt(s, j))) {
+    if (p - j > kRoleLookback) return ByteRole::Single;
+    --j;
+  }
+  known = true;
+  // Characters start at j + 1; an odd count of lead-range bytes before p
+  // leaves p as the second byte of a pair.
+  if ((p - 1 - j) % 2 != 0) return ByteRole::Trail;
+  return IsLeadByte(ByteAt(s, p)) ? ByteRole::Lead : ByteRole::Single;
+}
+
+}  // namespace
+
+ByteRole RoleByLookback(std::string_view s, Pos p) {
+  bool known = false;
+  const ByteRole role = LookBack(s, p, known);
+  return known ? role : ByteRoleAt(s, p);
+}
+
+ByteRole AnalysisRun::RoleAt(Pos p) {
+  bool known = false;
+  const ByteRole role = LookBack(page, p, known);
+  if (known) return role;
+  if (roles_.empty()) roles_ = ByteRoles(page);
   return roles_[static_cast<std::size_t>(p - 1)];
 }
 
 void AnalysisRun::Store(std::string_view link, std::string_view title) {
   if (host.Store().AppendTarget(link, title) == 1 && host.PopupOnNew() == 1) {
     host.PopUpForNewTarget(sender);
+    // The window's code ran meanwhile and may have saved blocks itself.
+    host.Store().ForgetHistoryListing();
   }
 }
 

@@ -58,6 +58,12 @@ inline Pos CountHighBytes(std::string_view s, Pos first, Pos last) {
                        [](char c) { return static_cast<unsigned char>(c) > 0x80; });
 }
 
+// ByteRoleAt(s, p) found by looking back from p instead of counting from the
+// start of s: a byte that cannot lead a character always ends one, so the
+// count of lead-range bytes between the nearest such byte and p decides. Falls
+// back to counting from the start when no such byte lies near.
+ByteRole RoleByLookback(std::string_view s, Pos p);
+
 // A title loses a first byte that is a trail byte and a last byte that is a
 // lead byte (roles counted from the start of the title).
 void DropCutCharacters(Bytes& title);
@@ -78,6 +84,12 @@ class AnalysisRun {
   Pos FirstTerm(std::string_view loweredText) const;
   Pos Match(std::string_view loweredText) const;
 
+  // FirstTerm of *lower* from byte `start` up to, not including, its last
+  // byte. The searches move forward through the page, so each word's next
+  // occurrence is remembered and reused while it lies at or after `start`:
+  // the page is then searched about once per word instead of once per match.
+  Pos FirstTermInTail(Pos start);
+
   // Role of the byte at position p of the page, counted from its start.
   ByteRole RoleAt(Pos p);
 
@@ -85,9 +97,16 @@ class AnalysisRun {
   void Store(std::string_view link, std::string_view title);
 
  private:
+  // Where a word's search in a tail last started, and what it found there
+  // (0: nothing up to the end of the tail).
+  struct NextWord {
+    Pos searchedFrom = 0;
+    Pos at = 0;
+  };
+
   const std::shared_ptr<const PreparedExpression> expression_;
-  std::vector<ByteRole> roles_;  // filled on first use
-  bool rolesKnown_ = false;
+  std::vector<NextWord> nextWord_;  // by word index, once FirstTermInTail ran
+  std::vector<ByteRole> roles_;     // all roles, once a lookback was too long
 };
 
 void ContentStage(AnalysisRun& run);

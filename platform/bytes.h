@@ -34,6 +34,10 @@ inline bool Contains(std::string_view hay, std::string_view needle) {
   return PosOf(needle, hay) > 0;
 }
 
+// PosOf(lowerNeedle, Lower(hay), from) without making the lower-cased copy.
+// A needle holding upper-case letters is never found, as in a lowered text.
+Pos PosOfFolded(std::string_view lowerNeedle, std::string_view hay, Pos from = 1);
+
 // Up to n bytes from position p; p below 1 counts as 1.
 Bytes Copy(std::string_view s, Pos p, Pos n);
 // The bytes from position p to the end.
