@@ -1,0 +1,293 @@
+// The scheduler's rules on virtual time. Clients are real but go nowhere:
+// every host leads to a closed local port, and no test here runs the event
+// loop until it asks for the clients' answers.
+#include <algorithm>
+
+#include "fetch/http_client.h"
+#include "platform/connect_to.h"
+#include "shell/engine_queries.h"
+#include "tests/shell/shell_fixture.h"
+#include "tests/support/run_until.h"
+#include "tests/support/test_http_server.h"
+
+namespace vexo {
+namespace {
+
+const Bytes kPass(kPassMarker);
+
+class SchedulerTest : public ShellTest {
+ protected:
+  SchedulerTest() { SetConnectToMap("*=127.0.0.1:" + std::to_string(closed_.Port())); }
+  ~SchedulerTest() override {
+    main_.reset();
+    SetConnectToMap("");
+  }
+
+  std::vector<Bytes> Urls() const {
+    std::vector<Bytes> urls;
+    for (HttpClient* c : *main_->runningClients) urls.push_back(c->URL);
+    return urls;
+  }
+  std::vector<int> Tags() const {
+    std::vector<int> tags;
+    for (HttpClient* c : *main_->runningClients) tags.push_back(c->Tag);
+    return tags;
+  }
+  // One scheduler tick.
+  void Tick() { time_.AdvanceBy(20); }
+
+  testing::ClosedPort closed_;
+};
+
+TEST_F(SchedulerTest, TheFirstTickStartsTheFirstEightEngineUrlsWithTagsOneToEight) {
+  TMain& m = StartWith("手机");
+  const StringList all = FullQuerySet(m.Hosts(), m.gjc.Text());
+  Tick();
+  EXPECT_EQ(Urls(), std::vector<Bytes>(all.begin(), all.begin() + 8));
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_TRUE(Contains(Urls().front(), "/news?") && Contains(Urls().front(), "start=0"));
+  EXPECT_EQ(m.queueCursor, 8);
+  for (HttpClient* c : *m.runningClients) {
+    EXPECT_TRUE(c->NoCache);
+    EXPECT_TRUE(c->MultiThreaded);
+  }
+  Tick();
+  Tick();
+  EXPECT_EQ(m.runningClients->size(), 8u) << "never more than eight";
+  EXPECT_EQ(m.queueCursor, 8);
+  EXPECT_TRUE(m.Tsys.Enabled());
+}
+
+TEST_F(SchedulerTest, AFreedSlotIsFilledWithTheNextEngineUrlAsSlotOne) {
+  TMain& m = StartWith("手机");
+  const StringList all = FullQuerySet(m.Hosts(), m.gjc.Text());
+  Tick();
+  m.runningClients->erase(m.runningClients->begin() + 2);
+  Tick();
+  ASSERT_EQ(m.runningClients->size(), 8u);
+  EXPECT_EQ(m.runningClients->back()->URL, all[8]);
+  EXPECT_EQ(m.runningClients->back()->Tag, 1);
+}
+
+TEST_F(SchedulerTest, NothingStartsWhileAParserIsPending) {
+  TMain& m = StartWith("手机");
+  m.runningParsers = 1;
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_TRUE(m.runningClients->empty());
+  EXPECT_EQ(m.queueCursor, 0);
+  m.runningParsers = 0;
+  Tick();
+  EXPECT_EQ(m.runningClients->size(), 8u);
+}
+
+TEST_F(SchedulerTest, TheFollowUpListGoesFirstFromItsEndWithTagsFromFiftyOne) {
+  TMain& m = StartWith("手机");
+  *m.Store().FollowUp() = {"http://a.cn/1.htm", "http://b.cn/2.htm", "http://c.cn/3.htm"};
+  Tick();
+  EXPECT_EQ(Urls(),
+            (std::vector<Bytes>{"http://c.cn/3.htm", "http://b.cn/2.htm", "http://a.cn/1.htm"}));
+  EXPECT_EQ(Tags(), (std::vector<int>{51, 52, 53}));
+  EXPECT_EQ(m.queueCursor, 0) << "the engine URLs wait";
+  EXPECT_TRUE(m.Store().FollowUp()->empty());
+  Tick();
+  EXPECT_EQ(m.runningClients->size(), 8u) << "then the engine URLs fill the free slots";
+  EXPECT_EQ(m.runningClients->back()->Tag, 5);
+}
+
+TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
+  struct Case {
+    const char* name;
+    StringList follow;
+    std::vector<Bytes> started;
+    StringList left;
+  };
+  const std::vector<Case> cases = {
+      {"two age markers", {"http://a.cn", "[:--:]", "[:==:]"}, {"http://a.cn"}, {}},
+      {"one marker", {"http://a.cn", "http://b.cn", "[:--:]"}, {"http://b.cn", "http://a.cn"}, {}},
+      {"only markers", {"[:--:]", "[:++:]"}, {}, {}},
+      {"empty lines", {"http://a.cn", "", ""}, {"http://a.cn"}, {}},
+      {"more than eight",
+       {"http://1.cn", "http://2.cn", "http://3.cn", "http://4.cn", "http://5.cn", "http://6.cn",
+        "http://7.cn", "http://8.cn", "http://9.cn"},
+       {"http://9.cn", "http://8.cn", "http://7.cn", "http://6.cn", "http://5.cn", "http://4.cn",
+        "http://3.cn", "http://2.cn"},
+       {"http://1.cn"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMain& m = StartWith("k");
+    m.runningParsers = 1;
+    Tick();
+    *m.Store().FollowUp() = c.follow;
+    m.runningParsers = 0;
+    Tick();
+    std::vector<Bytes> started;
+    for (HttpClient* client : *m.runningClients)
+      if (client->Tag > 50) started.push_back(client->URL);
+    EXPECT_EQ(started, c.started);
+    if (!c.left.empty()) {
+      EXPECT_EQ(*m.Store().FollowUp(), c.left);
+    }
+    m.Spt1Click();  // stop
+  }
+}
+
+TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerAndTheRefillFetchesTheSitesAsFollowUps) {
+  TMain& m = StartWith("k");
+  *m.Store().SiteQueue() = {"http://www.google.com/x", kPass, "http://s1.cn", "http://s2.cn",
+                            "[:--:]"};
+  Tick();
+  EXPECT_EQ(Urls(), (std::vector<Bytes>{"http://www.google.com/x"}));
+  EXPECT_GT(m.queueCursor, 5) << "past the end after the marker";
+
+  Tick();  // the refill: news front, then the remembered sites
+  const StringList news = NewsFrontSet(m.Hosts(), m.gjc.Text());
+  StringList expected_queue = news;
+  for (const Bytes& line : {kPass, Bytes("http://s1.cn"), Bytes("http://s2.cn"), Bytes("[:--:]")})
+    expected_queue.push_back(line);
+  EXPECT_EQ(*m.Store().SiteQueue(), expected_queue);
+  EXPECT_EQ(*m.Store().FollowUp(), (StringList{"http://s1.cn", "http://s2.cn", "[:--:]"}));
+  ASSERT_EQ(m.runningClients->size(), 4u);
+  EXPECT_EQ(Urls()[1], news[0]);
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 1, 2, 3}));
+
+  Tick();  // the follow-up list from its end; the age marker is dropped
+  EXPECT_EQ(Urls().back(), "http://s1.cn");
+  EXPECT_EQ(Urls()[4], "http://s2.cn");
+  EXPECT_EQ(Tags().back(), 52);
+  EXPECT_TRUE(m.Store().FollowUp()->empty());
+}
+
+TEST_F(SchedulerTest, TheTooltipCarriesTheTargetCount) {
+  TMain& m = StartWith("k");
+  m.sum1.SetCaption("17");
+  Tick();
+  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:17个目标"));
+}
+
+TEST_F(SchedulerTest, TheActivityLineGrowsClearsAndTheStatusLineRotatesOverTheSites) {
+  TMain& m = StartWith("k");
+  m.window.SetVisible(true);
+  m.window.SetBounds(0, 0, 540, 400);
+  *m.Store().SiteQueue() = {"http://e.cn/q", kPass,          "http://s1.cn",
+                            "[:--:]",        "http://s2.cn", "http://s3.cn"};
+  m.statusCursor = 2;
+  m.runningParsers = 1;  // the display runs on its own
+  const Bytes square = Gb("  ■");
+  Tick();
+  EXPECT_EQ(m.La1.Caption(), square);
+  for (int i = 2; i <= 21; ++i) Tick();
+  Bytes eleven;
+  for (int i = 0; i < 11; ++i) eleven += square;
+  EXPECT_EQ(m.La1.Caption(), eleven);
+  Tick();
+  Tick();
+  EXPECT_EQ(m.La1.Caption(), "");
+  for (int i = 24; i <= 29; ++i) Tick();
+  EXPECT_EQ(m.sbar.Caption(), " http://s2.cn") << "the age marker is skipped";
+  for (int i = 0; i < 29; ++i) Tick();
+  EXPECT_EQ(m.sbar.Caption(), " http://s1.cn")
+      << "wraps to the first line after the marker before the last line";
+  for (int i = 0; i < 29; ++i) Tick();
+  EXPECT_EQ(m.sbar.Caption(), " http://s2.cn");
+}
+
+TEST_F(SchedulerTest, AHiddenWindowShowsNoActivity) {
+  TMain& m = StartWith("k");
+  m.window.SetVisible(false);
+  m.runningParsers = 1;
+  for (int i = 0; i < 40; ++i) Tick();
+  EXPECT_EQ(m.La1.Caption(), "");
+  EXPECT_EQ(m.animationCounter, 0);
+}
+
+TEST_F(SchedulerTest, ARequestRunningAtTwoStallTicksIsCancelledAtTheSecond) {
+  TMain& m = StartWith("k");
+  Tick();
+  ASSERT_EQ(m.runningClients->size(), 8u);
+  time_.AdvanceBy(15000);
+  EXPECT_TRUE(cancelled_.empty());
+  Bytes memo = "|";
+  for (const Bytes& url : Urls()) memo += "|" + url;
+  EXPECT_EQ(m.sys.Caption(), memo);
+  time_.AdvanceBy(15000);
+  EXPECT_EQ(cancelled_, *m.runningClients);
+  EXPECT_EQ(m.sys.Caption(), "|");
+}
+
+TEST_F(SchedulerTest, ANewRequestInsideAnInFlightUrlIsCancelledAtTheFirstTick) {
+  TMain& m = StartWith("k");
+  m.runningParsers = 1;
+  HttpClient root, other;
+  root.URL = "http://site.cn";
+  other.URL = "http://else.cn/a";
+  m.runningClients->assign({&root, &other});
+  m.sys.SetCaption("||http://site.cn/deep/page.htm");
+  m.Tsys.SetEnabled(true);
+  time_.AdvanceBy(15000);
+  EXPECT_EQ(cancelled_, (std::vector<HttpClient*>{&root}));
+  EXPECT_EQ(m.sys.Caption(), "||http://else.cn/a");
+  m.runningClients->clear();
+}
+
+TEST_F(SchedulerTest, TheCycleCounterGrowsEveryEightStallTicks) {
+  TMain& m = StartWith("k");
+  m.runningParsers = 1;
+  m.Tsys.SetEnabled(true);
+  time_.AdvanceBy(7 * 15000);
+  EXPECT_EQ(m.ss.Caption(), "0");
+  time_.AdvanceBy(15000);
+  EXPECT_EQ(m.ss.Caption(), "1");
+  time_.AdvanceBy(8 * 15000);
+  EXPECT_EQ(m.ss.Caption(), "2");
+}
+
+TEST_F(SchedulerTest, TheStallTimerSwitchesItselfOffOutsideARunAndRestartsTheScheduler) {
+  TMain& m = StartWith("k");
+  m.Timer2.SetEnabled(false);
+  m.Tsys.SetEnabled(true);
+  time_.AdvanceBy(15000);
+  EXPECT_TRUE(m.Timer2.Enabled());
+  m.trackingRun = 0;
+  time_.AdvanceBy(15000);
+  EXPECT_FALSE(m.Tsys.Enabled());
+}
+
+TEST_F(SchedulerTest, RefusedConnectionsAtTheStartShowTheNetworkMessage) {
+  TMain& m = StartWith("k");
+  Tick();
+  ASSERT_EQ(m.runningClients->size(), 8u);
+  ASSERT_TRUE(testing::RunUntil([&] { return m.runningClients->empty(); }));
+  EXPECT_EQ(m.sbar.Caption(), Gb(" ★ 还没有拨号连接上网络 or 此时网络线路出现故障"));
+  EXPECT_TRUE(m.Timer2.Enabled());
+  EXPECT_TRUE(m.Tsys.Enabled());
+}
+
+TEST_F(SchedulerTest, FailuresAfterTheFirstStallTickLeaveTheStatusLineAlone) {
+  TMain& m = StartWith("k");
+  m.sys.SetCaption("|");
+  const Bytes before = m.sbar.Caption();
+  Tick();
+  ASSERT_TRUE(testing::RunUntil([&] { return m.runningClients->empty(); }));
+  EXPECT_EQ(m.sbar.Caption(), before);
+}
+
+TEST_F(SchedulerTest, ClientsCancelledByStopStillDestroyThemselvesQuietly) {
+  MainServices s = Services();
+  s.cancel_client = nullptr;
+  main_ = std::make_unique<TMain>(s);
+  main_->FormCreate();
+  TMain& m = StartWith("k");
+  Tick();
+  ASSERT_EQ(m.runningClients->size(), 8u);
+  m.Spt1Click();  // stop: cancelled, out of the list
+  EXPECT_TRUE(m.runningClients->empty());
+  testing::RunFor(50);
+  EXPECT_NE(m.sbar.Caption(), Gb(" ★ 上网带宽较窄 or 此时网络较拥挤"));
+  EXPECT_EQ(m.PendingWorkers(), 0);
+  EXPECT_EQ(m.trackingRun, 0);
+  EXPECT_FALSE(m.Timer2.Enabled()) << "a stopped run stays stopped";
+}
+
+}  // namespace
+}  // namespace vexo
