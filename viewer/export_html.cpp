@@ -3,14 +3,12 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "shell/texts.h"
 #include "viewer/highlight.h"
 
 namespace vexo {
 
 namespace {
-
-// The publisher's home page, the target of the footer link.
-constexpr std::string_view kPublisherPage = "http://www.vexo-soft.example/";
 
 constexpr Pos kShownLinkBytes = 74;
 
@@ -212,7 +210,7 @@ Bytes HtmlPage(std::string_view keywords, std::string_view navigation, std::stri
   out += navigation;
   out += "<p>";
   out += t.link_start;
-  out += kPublisherPage;
+  out += kPublisherHomePage;  // the footer links to the publisher
   out += t.link_target;
   out += t.footer_text;
   out += t.link_end;
