@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "platform/codepage.h"
 
@@ -111,13 +112,34 @@ constexpr std::string_view kRefusedExtensions =
     ".txt.mid.css.pdf.zip.exe.dll.cab.mp3.swf.asf.wma.rar.ram.rm\\.jpg.jpeg.gif.avi.au\\.mov."
     "mpg.mpeg.png.pcx.ico.bmp.ocx.java.class";
 
+// Every piece of kRefusedExtensions that starts at one of its dots and is at
+// most four bytes long, sorted: the extensions that the substring test refuses.
+const std::vector<std::string_view>& RefusedPieces() {
+  static const std::vector<std::string_view> pieces = [] {
+    std::vector<std::string_view> out;
+    for (std::size_t i = 0; i < kRefusedExtensions.size(); ++i) {
+      if (kRefusedExtensions[i] != '.') continue;
+      for (std::size_t n = 1; n <= 4 && i + n <= kRefusedExtensions.size(); ++n)
+        out.push_back(kRefusedExtensions.substr(i, n));
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+  }();
+  return pieces;
+}
+
 bool HasRefusedExtension(std::string_view link) {
-  const auto last = link.find_last_of(".:");
-  if (last == std::string_view::npos || link[last] != '.') return false;
+  std::size_t last = link.size();
+  while (last > 0 && link[last - 1] != '.' && link[last - 1] != ':') --last;
+  if (last == 0 || link[--last] != '.') return false;
+  // The lower-cased piece begins with its dot, so it can occur in the list
+  // only where a dot stands.
   char ext[4];
   const std::string_view piece = link.substr(last, 4);
   std::transform(piece.begin(), piece.end(), ext, FoldAscii);
-  return Contains(kRefusedExtensions, std::string_view(ext, piece.size()));
+  const auto& refused = RefusedPieces();
+  return std::binary_search(refused.begin(), refused.end(), std::string_view(ext, piece.size()));
 }
 
 }  // namespace

@@ -19,7 +19,6 @@ constexpr Pos kSnippetLateMatch = 94;
 constexpr std::array<std::string_view, 5> kHighlightTags = {
     "<font color=red>", "<font color=\"red\">", "<font color=#cc0033>", "<font color=#e10900>",
     "<font color=d00001>"};
-constexpr std::string_view kHighlightHead = "<font color=";
 
 bool IsLinkEnd(unsigned char c) {
   return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
@@ -43,14 +42,22 @@ bool LearningApplies(const AnalysisRun& run) {
 }  // namespace
 
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
-  std::string_view s = TrimView(textBefore);
+  const std::string_view all = TrimView(textBefore);
+  // The text loses its head as words are learned; each tag's next occurrence
+  // (a position in `all`, 0 for none) stays valid while it lies ahead.
+  std::array<Pos, kHighlightTags.size()> next{};
+  std::array<bool, kHighlightTags.size()> searched{};
+  Pos base = 0;  // bytes of `all` dropped so far
+  std::string_view s = all;
   while (Len(s) > kShortestLearningText && host.Tracking()) {
     // A page uses one of the tags, so the sum is the position of that one.
-    // All of them begin alike: none occurs before the first common head.
-    const Pos head = PosOf(kHighlightHead, s);
     Pos p = 0;
-    if (head > 0) {
-      for (std::string_view tag : kHighlightTags) p += PosOf(tag, s, head);
+    for (std::size_t k = 0; k < kHighlightTags.size(); ++k) {
+      if (!searched[k] || (next[k] != 0 && next[k] <= base)) {
+        next[k] = Find(kHighlightTags[k], all, base + 1);
+        searched[k] = true;
+      }
+      if (next[k] != 0) p += next[k] - base;
     }
     if (p < 2) break;
     p += 5;
@@ -63,7 +70,9 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
       const Bytes word(TrimView(View(s, p + 1, q - 1)));
       host.SetGjc3(SplitLearnedWord(host.Gjc3(), word));
     }
-    s.remove_prefix(static_cast<std::size_t>(std::min(q - 1, Len(s))));
+    const Pos drop = std::min(q - 1, Len(s));
+    s.remove_prefix(static_cast<std::size_t>(drop));
+    base += drop;
   }
 }
 
@@ -92,7 +101,7 @@ void ListingStage(AnalysisRun& run) {
   std::string_view lower = run.lower;
   bool learningKnown = false;
   bool learning = false;
-  Pos t = PosOf("href=", lower);
+  Pos t = Find("href=", lower);
   while (run.host.Tracking() && t > 0) {
     if (!learningKnown) {
       // Nothing the stage does adds or removes a marker line, so one look
@@ -122,13 +131,13 @@ void ListingStage(AnalysisRun& run) {
       // The snippet runs from the end of this anchor to the next anchor; a
       // link without one ("</a>" missing or not before the next "<a href=")
       // has an empty snippet and so gives no target.
-      const Pos a = PosOf("</a>", lower) + 4;
-      const Pos b = PosOf("<a href=", lower);
+      const Pos a = Find("</a>", lower) + 4;
+      const Pos b = Find("<a href=", lower);
       const Bytes snippet = a < b ? StripTags(View(page, a, b - 1)) : Bytes();
       run.Store(link, SnippetTitle(run, snippet));
       run.host.Store().AppendSite(link);
     }
-    t = PosOf("href=", lower);
+    t = Find("href=", lower);
   }
 }
 

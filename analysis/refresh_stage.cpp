@@ -21,9 +21,12 @@ void RefreshStage(AnalysisRun& run) {
   const std::string_view lower = run.lower;
   const Pos len = Len(page);
   // A page carries at most one of the three forms, so the sum is the
-  // position of the one present.
-  const Pos r = PosOf("http-equiv=\"refresh\"", lower) + PosOf("http-equiv='refresh'", lower) +
-                PosOf("http-equiv=refresh", lower);
+  // position of the one present. All three begin alike: none occurs before
+  // the first common head.
+  const Pos head = Find("http-equiv=", lower);
+  if (head == 0) return;
+  const Pos r = Find("http-equiv=\"refresh\"", lower, head) +
+                Find("http-equiv='refresh'", lower, head) + Find("http-equiv=refresh", lower, head);
   if (r == 0) return;
 
   Pos t = r;

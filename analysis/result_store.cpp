@@ -1,6 +1,9 @@
 #include "analysis/result_store.h"
 
+#include <string.h>
+
 #include <climits>
+#include <cstdint>
 
 #include "analysis/block_files.h"
 #include "platform/codepage.h"
@@ -42,7 +45,15 @@ char FoldAscii(char c) {
 
 bool SameLineIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  std::size_t i = 0;
+  for (; i + 8 <= a.size(); i += 8) {
+    std::uint64_t x;
+    std::uint64_t y;
+    ::memcpy(&x, a.data() + i, 8);
+    ::memcpy(&y, b.data() + i, 8);
+    if (x != y && LowerEight(x) != LowerEight(y)) return false;
+  }
+  for (; i < a.size(); ++i) {
     if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) return false;
   }
   return true;

@@ -225,8 +225,17 @@ ByteRole AnalysisRun::RoleAt(Pos p) {
   bool known = false;
   const ByteRole role = LookBack(page, p, known);
   if (known) return role;
-  if (roles_.empty()) roles_ = ByteRoles(page);
-  return roles_[static_cast<std::size_t>(p - 1)];
+  // Count characters forward from the last character start reached; the
+  // stages ask for positions further and further into the page.
+  if (charStart_ > p) charStart_ = 1;
+  const Pos len = Len(page);
+  while (charStart_ < p) {
+    const Pos step = IsLeadByte(ByteAt(page, charStart_)) && charStart_ + 1 <= len ? 2 : 1;
+    if (charStart_ + step > p) break;
+    charStart_ += step;
+  }
+  if (charStart_ < p) return ByteRole::Trail;  // p is the second byte of the pair at p - 1
+  return IsLeadByte(ByteAt(page, p)) ? ByteRole::Lead : ByteRole::Single;
 }
 
 void AnalysisRun::Store(std::string_view link, std::string_view title) {

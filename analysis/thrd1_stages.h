@@ -7,6 +7,8 @@
 // text) and the clamped views below, so no position arithmetic can reach
 // outside the page whatever the page holds.
 
+#include <string.h>
+
 #include <algorithm>
 #include <memory>
 #include <string_view>
@@ -39,6 +41,16 @@ inline std::string_view View(std::string_view s, Pos first, Pos last) {
 // Up to n bytes starting at position p (the part inside the text).
 inline std::string_view ViewN(std::string_view s, Pos p, Pos n) {
   return View(s, p, p + n - 1);
+}
+
+// PosOf through memmem, which skips ahead on two-byte hashes instead of
+// stopping at every occurrence of the needle's first byte.
+inline Pos Find(std::string_view needle, std::string_view hay, Pos from = 1) {
+  if (needle.empty() || from > Len(hay)) return 0;
+  if (from < 1) from = 1;
+  const std::string_view rest = hay.substr(static_cast<std::size_t>(from - 1));
+  const void* hit = ::memmem(rest.data(), rest.size(), needle.data(), needle.size());
+  return hit == nullptr ? 0 : static_cast<const char*>(hit) - hay.data() + 1;
 }
 
 inline std::string_view TrimView(std::string_view s) {
@@ -106,7 +118,7 @@ class AnalysisRun {
 
   const std::shared_ptr<const PreparedExpression> expression_;
   std::vector<NextWord> nextWord_;  // by word index, once FirstTermInTail ran
-  std::vector<ByteRole> roles_;     // all roles, once a lookback was too long
+  Pos charStart_ = 1;               // a byte known to begin a character
 };
 
 void ContentStage(AnalysisRun& run);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdint>
 
 namespace vexo {
 
@@ -87,20 +86,12 @@ void Insert(std::string_view sub, Bytes& s, Pos p) {
 
 Bytes Lower(std::string_view s) {
   Bytes out(s);
-  // Eight bytes at a time: a byte gets 0x20 added when its low seven bits lie
-  // in 'A'..'Z' and its high bit is clear; nothing carries between bytes.
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
   char* p = out.data();
   std::size_t i = 0;
   for (; i + 8 <= out.size(); i += 8) {
     std::uint64_t x;
     ::memcpy(&x, p + i, 8);
-    const std::uint64_t low7 = x & ~kHigh;
-    const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
-    const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'Z' - 1);
-    const std::uint64_t upper = atLeastA & ~aboveZ & ~x & kHigh;
-    x |= upper >> 2;
+    x = LowerEight(x);
     ::memcpy(p + i, &x, 8);
   }
   for (; i < out.size(); ++i) p[i] = FoldAscii(p[i]);

@@ -5,6 +5,7 @@
 // the string reads as a zero byte, copies and deletions are clamped.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,16 @@ void Insert(std::string_view sub, Bytes& s, Pos p);
 
 // Lower-cases ASCII A-Z only, so positions stay aligned with the original.
 Bytes Lower(std::string_view s);
+// Lower of eight bytes held in one word: a byte gets 0x20 added when its low
+// seven bits lie in 'A'..'Z' and its high bit is clear; nothing carries.
+inline std::uint64_t LowerEight(std::uint64_t x) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  const std::uint64_t low7 = x & ~kHigh;
+  const std::uint64_t atLeastA = low7 + kOnes * (0x80 - 'A');
+  const std::uint64_t aboveZ = low7 + kOnes * (0x80 - 'Z' - 1);
+  return x | ((atLeastA & ~aboveZ & ~x & kHigh) >> 2);
+}
 Bytes Upper(std::string_view s);
 // Removes bytes <= 0x20 (blanks and control bytes) at both ends / one end.
 Bytes Trim(std::string_view s);

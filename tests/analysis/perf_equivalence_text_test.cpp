@@ -1,0 +1,243 @@
+// The fast text helpers against their literal forms: lower-casing, the
+// case-blind search, CleanText, CleanLink, StripTags and ResolveLink give
+// exactly what the plain "copy, lower, search, delete the first one again and
+// again" versions give, on random text full of the bytes they care about.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/html_text.h"
+#include "platform/bytes.h"
+#include "platform/codepage.h"
+
+namespace vexo {
+namespace {
+
+// --- literal forms ----------------------------------------------------------------
+
+Bytes LiteralLower(std::string_view s) {
+  Bytes out(s);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+Bytes LiteralCleanText(std::string_view s) {
+  Bytes out = Trim(s);
+  std::erase(out, '\n');
+  std::erase(out, '\r');
+  // Full-width spaces that are whole characters, by the roles from the start.
+  Bytes kept;
+  for (std::size_t i = 0; i < out.size();) {
+    if (IsLeadByte(static_cast<unsigned char>(out[i])) && i + 1 < out.size()) {
+      if (out.compare(i, 2, "\xA1\xA1") != 0) kept += out.substr(i, 2);
+      i += 2;
+    } else {
+      kept += out[i++];
+    }
+  }
+  out = kept;
+  for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"}) {
+    for (Pos p = PosOf(entity, LiteralLower(out)); p > 0; p = PosOf(entity, LiteralLower(out)))
+      Delete(out, p, Len(entity));
+  }
+  return out;
+}
+
+Bytes LiteralCleanLink(std::string_view s) {
+  Bytes out(s);
+  for (const char stop : {' ', '\r', '\n'}) {
+    const Pos at = PosOf(std::string_view(&stop, 1), out);
+    if (at > 0) out = Copy(out, 1, at - 1);
+  }
+  const Pos j = PosOf("javascript:", LiteralLower(out));
+  if (j == 0) return out;
+  const Pos open = PosOf("(", out);
+  Delete(out, j, open > 0 ? open - j + 1 : 11);
+  const Pos close = PosOf(")", out);
+  if (close > 0) Delete(out, close, 600);
+  return out;
+}
+
+Bytes LiteralStripTags(std::string_view s) {
+  Bytes out(s);
+  while (true) {
+    const Pos open = PosOf("<", out);
+    const Pos close = PosOf(">", out);
+    if (open == 0 || close == 0 || open > close) break;
+    Delete(out, open, close - open + 1);
+  }
+  out = LiteralCleanText(out);
+  if (Copy(out, 1, 3) == "...") Delete(out, 1, 3);
+  if (Len(out) >= 3 && CopyFrom(out, Len(out) - 2) == "...") Delete(out, Len(out) - 2, 3);
+  return out;
+}
+
+Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
+  if (Len(link) <= 3) return {};
+  Bytes l;
+  for (const char c : link)
+    if (c != '"' && c != '\'' && c != '\\') l += c;
+  if (Contains(LiteralLower(l), "lto:")) return {};
+  Pos last = 0;
+  for (Pos p = 1; p <= Len(l); ++p)
+    if (ByteAt(l, p) == '.' || ByteAt(l, p) == ':') last = p;
+  if (last > 0 && ByteAt(l, last) == '.') {
+    const Bytes ext = LiteralLower(Copy(l, last, 4));
+    if (Contains(".txt.mid.css.pdf.zip.exe.dll.cab.mp3.swf.asf.wma.rar.ram.rm\\.jpg.jpeg.gif.avi."
+                 "au\\.mov.mpg.mpeg.png.pcx.ico.bmp.ocx.java.class",
+                 ext))
+      return {};
+  }
+  l = LiteralCleanLink(l);
+  if (Len(l) > 3) l = MakeAbsolute(page, l);
+  l = LiteralCleanText(l);
+  if (Len(l) <= 10 || ContainsEngineLabel(LiteralLower(l)) || Contains(l, "/#")) return {};
+  return l;
+}
+
+// --- random text --------------------------------------------------------------------
+
+const std::vector<Bytes>& Pieces() {
+  static const std::vector<Bytes> pieces = {
+      "&",    "&amp;",    "&AMP;",    "&Amp",        "&g",          "t;",       "&gt;",
+      "&lT;", "&quot;",   "&nbsp",    ";",           "&nbsp;",      "&NBSP;",   "\xA1\xA1",
+      "\xA1", "\xB3\xA1", "\r\n",     "\r",          "\n",          " ",        "\t",
+      "<",    ">",        "<b>",      "</a>",        "...",         "(",        ")",
+      "'",    "\"",       "\\",       "javascript:", "JavaScript:", ":",        ".",
+      ".JPG", ".jpe",     ".htm",     ".rm\\",       ".au",         ".c",       ".Cab",
+      "lto:", "MAILTO:",  "/#",       "#",           "/",           "http://",  "HTTP://",
+      "://",  ".baidu.",  ".GOOGLE.", ".sogou",      "www.a.com",   "x",        "Q",
+      "Z[",   "@`",       "\x80",     "\xFF",        "\xFE\x40",    Gb("新闻"), Gb("　")};
+  return pieces;
+}
+
+Bytes RandomText(std::mt19937& rng, std::size_t parts) {
+  const auto& pieces = Pieces();
+  Bytes s;
+  for (std::size_t i = 0; i < parts; ++i) {
+    const auto r = rng();
+    if (r % 5 == 0)
+      s += static_cast<char>(r >> 8);
+    else
+      s += pieces[(r >> 8) % pieces.size()];
+  }
+  return s;
+}
+
+const std::vector<Bytes>& Pages() {
+  static const std::vector<Bytes> pages = {"http://www.site.com/news/p.htm",
+                                           "http://www.site.com",
+                                           "http://a.b/c/",
+                                           "",
+                                           "http:/",
+                                           "x/y"};
+  return pages;
+}
+
+// --- the comparisons ------------------------------------------------------------------
+
+TEST(FastTextEquivalence, LowerMatchesTheByteLoopOnEveryByteAndLength) {
+  Bytes all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (std::size_t n = 0; n <= all.size(); ++n) {
+    const std::string_view s = std::string_view(all).substr(all.size() - n);
+    ASSERT_EQ(Lower(s), LiteralLower(s)) << n;
+  }
+  std::mt19937 rng(7);
+  for (int round = 0; round < 3000; ++round) {
+    Bytes s(rng() % 70, '\0');
+    for (char& c : s) c = static_cast<char>(rng());
+    ASSERT_EQ(Lower(s), LiteralLower(s));
+  }
+}
+
+TEST(FastTextEquivalence, FoldedSearchMatchesASearchInTheLoweredCopy) {
+  std::mt19937 rng(8);
+  const std::vector<Bytes> needles = {"href=", "http://", "lto:",  "javascript:", ".baidu.",
+                                      "a",     "A",       "&amp;", "\xA1\xA1",    "Http",
+                                      ":",     "</a>",    "zz",    Gb("新闻"),    ""};
+  for (int round = 0; round < 5000; ++round) {
+    const Bytes hay = RandomText(rng, rng() % 25);
+    const Bytes& needle = needles[rng() % needles.size()];
+    const Pos from = static_cast<Pos>(rng() % (hay.size() + 3)) - 1;
+    ASSERT_EQ(PosOfFolded(needle, hay, from), PosOf(needle, LiteralLower(hay), from))
+        << testing::PrintToString(hay) << " / " << needle << " from " << from;
+  }
+}
+
+TEST(FastTextEquivalence, CleaningHelpersMatchTheirLiteralForms) {
+  std::mt19937 rng(9);
+  for (int round = 0; round < 6000; ++round) {
+    const Bytes s = RandomText(rng, rng() % 30);
+    ASSERT_EQ(CleanText(s), LiteralCleanText(s)) << testing::PrintToString(s);
+    ASSERT_EQ(CleanLink(s), LiteralCleanLink(s)) << testing::PrintToString(s);
+    ASSERT_EQ(StripTags(s), LiteralStripTags(s)) << testing::PrintToString(s);
+  }
+}
+
+TEST(FastTextEquivalence, ResolveLinkMatchesItsLiteralForm) {
+  std::mt19937 rng(10);
+  const auto& pages = Pages();
+  int accepted = 0;
+  for (int round = 0; round < 8000; ++round) {
+    // Half of the links look like links, so that many get through.
+    Bytes link = RandomText(rng, rng() % 12);
+    if (round % 2 == 0) link = (rng() % 2 ? "http://www.x.com/" : "d/") + link;
+    const Bytes& page = pages[rng() % pages.size()];
+    const Bytes fast = ResolveLink(page, link);
+    ASSERT_EQ(fast, LiteralResolveLink(page, link))
+        << testing::PrintToString(link) << " on " << page;
+    accepted += !fast.empty();
+  }
+  EXPECT_GT(accepted, 1000);
+}
+
+TEST(FastTextEquivalence, EveryShortExtensionIsJudgedAsTheSubstringTestJudgesIt) {
+  // All extensions of up to three bytes over the letters that occur in the
+  // list, in both cases, behind a link that would pass otherwise.
+  const std::string letters = "acdefghijlmnoprstuvwxyz\\AJP";
+  std::vector<Bytes> exts = {"."};
+  for (const char a : letters) {
+    exts.push_back(Bytes(".") + a);
+    for (const char b : letters) {
+      exts.push_back(Bytes(".") + a + b);
+      for (const char c : {'a', 'e', 'g', 'm', 'p', 's', 't', 'v', 'x', 'L', '\\'})
+        exts.push_back(Bytes(".") + a + b + c);
+    }
+  }
+  for (const Bytes& ext : exts) {
+    const Bytes link = "http://www.site.com/file" + ext;
+    ASSERT_EQ(ResolveLink("http://www.site.com/", link),
+              LiteralResolveLink("http://www.site.com/", link))
+        << ext;
+  }
+}
+
+TEST(FastTextEquivalence, EightBytesLowerAsEightSingleBytes) {
+  std::mt19937_64 rng(11);
+  for (int round = 0; round < 20000; ++round) {
+    std::uint64_t x = rng();
+    // Plenty of letters and their neighbours '@', '[', '`', '{' and high bytes.
+    for (int b = 0; b < 8; ++b) {
+      if (rng() % 2) {
+        const unsigned char near[] = {'@', 'A', 'M', 'Z', '[', '`', 'a', 'z', '{', 0xC1, 0xDA};
+        x &= ~(0xFFULL << (8 * b));
+        x |= static_cast<std::uint64_t>(near[rng() % sizeof near]) << (8 * b);
+      }
+    }
+    std::uint64_t expected = 0;
+    for (int b = 0; b < 8; ++b) {
+      unsigned char c = static_cast<unsigned char>(x >> (8 * b));
+      if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 0x20);
+      expected |= static_cast<std::uint64_t>(c) << (8 * b);
+    }
+    ASSERT_EQ(LowerEight(x), expected) << std::hex << x;
+  }
+}
+
+}  // namespace
+}  // namespace vexo
