@@ -197,7 +197,7 @@ void MainView::BuildFrame() {
 void MainView::BuildControls() {
   TMain& m = model_;
   StaticLabel(U(kKeywordPrompt), {8, 34, 40, 20});
-  parts_["gjc"] = MirrorEdit(m.gjc, {48, 34, 196, 20});
+  parts_["gjc"] = MirrorEdit(m.gjc, {48, 34, 170, 20});
 
   struct Button {
     SpeedButton* button;
@@ -205,10 +205,10 @@ void MainView::BuildControls() {
     QRect place;
     void (TMain::*click)();
   };
-  for (const Button& b : {Button{&m.Spt1, "Spt1", {250, 33, 46, 22}, &TMain::Spt1Click},
-                          Button{&m.Spb1, "Spb1", {300, 33, 38, 22}, &TMain::Spb1Click},
-                          Button{&m.help1, "help1", {342, 33, 38, 22}, &TMain::help1Click},
-                          Button{&m.about1, "about1", {384, 33, 38, 22}, &TMain::about1Click}}) {
+  for (const Button& b : {Button{&m.Spt1, "Spt1", {224, 33, 46, 22}, &TMain::Spt1Click},
+                          Button{&m.Spb1, "Spb1", {274, 33, 38, 22}, &TMain::Spb1Click},
+                          Button{&m.help1, "help1", {316, 33, 38, 22}, &TMain::help1Click},
+                          Button{&m.about1, "about1", {358, 33, 38, 22}, &TMain::about1Click}}) {
     QToolButton* w = mirror_.Button(*b.button, this, b.place);
     connect(w, &QToolButton::clicked, this, [&m, click = b.click] { (m.*click)(); });
     parts_[b.name] = w;
@@ -226,8 +226,8 @@ void MainView::BuildControls() {
     void (TMain::*click)();
   };
   for (const Toggle& t :
-       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 428, kAutorunName, 50, &TMain::RuClick},
-        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 496, kPopupName, 40, &TMain::TsClick}}) {
+       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 404, kAutorunName, 48, &TMain::RuClick},
+        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 472, kPopupName, 48, &TMain::TsClick}}) {
     parts_[t.square_name] = mirror_.Label(*t.square, this, {t.x, 38, 12, 12});
     SkinLabel* cell = mirror_.Label(*t.cell, this, {t.x + 1, 39, 10, 10}, kWhite, kRed);
     cell->setAlignment(Qt::AlignCenter);

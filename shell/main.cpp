@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/message_box_qt_view.h"
+#include "platform/save_dialog_qt_view.h"
 #include "platform/status_icon_qt_view.h"
 #include "platform/timer_qt.h"
 #include "shell/application.h"
@@ -56,9 +57,11 @@ int main(int argc, char** argv) {
   vexo::RegisterPictures();
   vexo::QtTimerService timers;
   vexo::QtMessageBoxes boxes;
+  vexo::QtSaveDialogs dialogs;
   vexo::QtStatusIcon status_area;
   vexo::ChromeLink chrome;
   vexo::MainServices services = vexo::ProgramServices(app, timers, boxes);
+  services.save_dialogs = &dialogs;
   services.status_icon = &status_area;
   services.chrome = chrome.Services();
   int code = 0;
@@ -68,15 +71,17 @@ int main(int argc, char** argv) {
     {
       vexo::MainView view(form, &chrome);
       boxes.SetOwner(&view);
+      dialogs.SetOwner(&view);
       view.OnClosed = [] { QCoreApplication::quit(); };
 
       QSocketNotifier* ending = nullptr;
       if (g_signal_pipe[0] >= 0) {
         ending = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &view);
-        QObject::connect(ending, &QSocketNotifier::activated, &view, [&view, &boxes, ending] {
+        QObject::connect(ending, &QSocketNotifier::activated, &view, [&, ending] {
           char byte;
           (void)::read(g_signal_pipe[0], &byte, 1);
           ending->setEnabled(false);
+          dialogs.CancelEverything();
           boxes.AnswerEverythingOk();
           QTimer::singleShot(0, &view, [&view] {
             view.close();
@@ -90,6 +95,7 @@ int main(int argc, char** argv) {
       view.show();
       code = qt.exec();
       boxes.SetOwner(nullptr);
+      dialogs.SetOwner(nullptr);
     }
     form.FormDestroy();
   }
