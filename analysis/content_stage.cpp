@@ -53,7 +53,7 @@ Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   if (ByteAt(page, q) != '<') return Bytes(run.address);
 
   Pos h = q;
-  while (h < p + 10 && ViewN(run.lower, h, 5) != "href=") ++h;
+  while (h < p + 10 && !(ByteAt(run.lower, h) == 'h' && ViewN(run.lower, h, 5) == "href=")) ++h;
   if (h >= p) return Bytes(run.address);
   Pos r = h;
   while (r < p && !IsTagEdge(ByteAt(page, r))) ++r;
@@ -61,10 +61,10 @@ Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   // Back from the end of the tag to the "href=" or to the "://" of an
   // absolute address; the "href=" at h stops this at h + 4 at the latest.
   Pos s = r;
-  while (s >= h && View(run.lower, s - 4, s) != "href=" && ViewN(page, s, 3) != "://") --s;
+  while (s >= h && !HrefEndsAt(run.lower, s) && !SchemeMarkAt(page, s)) --s;
   Pos e = s + 3;
   while (e <= r && !IsLinkEnd(ByteAt(page, e))) ++e;
-  const Pos start = ViewN(page, s, 3) == "://" ? s - 4 : s + 1;
+  const Pos start = SchemeMarkAt(page, s) ? s - 4 : s + 1;
   return ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 }
 
@@ -124,11 +124,16 @@ void ContentStage(AnalysisRun& run) {
       title.clear();
       if (run.host.Tracking()) {
         const std::string_view window = View(page, v + 1, t - 1);
-        // Both tests are pure; the cheap one goes first.
-        if (run.Match(View(lower, v + 1, t - 1)) > 0 && !CleanText(RemoveSpaces(window)).empty()) {
-          title = CleanText(window);
-          DropCutCharacters(title);
-          link = PrecedingTagLink(run, v);
+        // Both tests are pure; the cheap one goes first. Without a space in
+        // the window the text tested is the title itself.
+        if (run.Match(View(lower, v + 1, t - 1)) > 0) {
+          const bool spaced = window.find(' ') != std::string_view::npos;
+          Bytes cleaned = spaced ? CleanText(RemoveSpaces(window)) : CleanText(window);
+          if (!cleaned.empty()) {
+            title = spaced ? CleanText(window) : std::move(cleaned);
+            DropCutCharacters(title);
+            link = PrecedingTagLink(run, v);
+          }
         }
       }
       // Without a title the store refuses the target; the site of the last

@@ -153,7 +153,12 @@ Bytes CleanLink(std::string_view s) {
 Bytes RemoveSpaces(std::string_view s) {
   Bytes out;
   out.reserve(s.size());
-  std::copy_if(s.begin(), s.end(), std::back_inserter(out), [](char c) { return c != ' '; });
+  // Whole stretches between spaces at a time.
+  for (auto at = s.find(' '); at != std::string_view::npos; at = s.find(' ')) {
+    out.append(s.substr(0, at));
+    s.remove_prefix(at + 1);
+  }
+  out.append(s);
   return out;
 }
 

@@ -19,6 +19,7 @@ constexpr Pos kSnippetLateMatch = 94;
 constexpr std::array<std::string_view, 5> kHighlightTags = {
     "<font color=red>", "<font color=\"red\">", "<font color=#cc0033>", "<font color=#e10900>",
     "<font color=d00001>"};
+constexpr std::string_view kHighlightHead = "<font color=";
 
 bool IsLinkEnd(unsigned char c) {
   return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
@@ -39,25 +40,53 @@ bool LearningApplies(const AnalysisRun& run) {
   return true;
 }
 
+using TagPositions = std::array<Pos, kHighlightTags.size()>;
+
+// Brings every tag's next occurrence in `all` (position, 0 for none) up to
+// date for the text after its first `base` bytes. All tags begin with the same
+// head, so one walk over the head's occurrences finds them all.
+void FindTagsAhead(std::string_view all, Pos base, TagPositions& next,
+                   std::array<bool, kHighlightTags.size()>& searched) {
+  std::array<bool, kHighlightTags.size()> pending{};
+  bool any = false;
+  for (std::size_t k = 0; k < next.size(); ++k) {
+    pending[k] = !searched[k] || (next[k] != 0 && next[k] <= base);
+    if (pending[k]) {
+      searched[k] = true;
+      next[k] = 0;
+      any = true;
+    }
+  }
+  for (Pos h = any ? Find(kHighlightHead, all, base + 1) : 0; h > 0 && any;
+       h = Find(kHighlightHead, all, h + 1)) {
+    any = false;
+    const std::string_view at = all.substr(static_cast<std::size_t>(h - 1));
+    for (std::size_t k = 0; k < next.size(); ++k) {
+      if (pending[k] && at.starts_with(kHighlightTags[k])) {
+        next[k] = h;
+        pending[k] = false;
+      }
+      any = any || pending[k];
+    }
+  }
+}
+
 }  // namespace
 
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
   const std::string_view all = TrimView(textBefore);
   // The text loses its head as words are learned; each tag's next occurrence
   // (a position in `all`, 0 for none) stays valid while it lies ahead.
-  std::array<Pos, kHighlightTags.size()> next{};
+  TagPositions next{};
   std::array<bool, kHighlightTags.size()> searched{};
   Pos base = 0;  // bytes of `all` dropped so far
   std::string_view s = all;
   while (Len(s) > kShortestLearningText && host.Tracking()) {
     // A page uses one of the tags, so the sum is the position of that one.
+    FindTagsAhead(all, base, next, searched);
     Pos p = 0;
-    for (std::size_t k = 0; k < kHighlightTags.size(); ++k) {
-      if (!searched[k] || (next[k] != 0 && next[k] <= base)) {
-        next[k] = Find(kHighlightTags[k], all, base + 1);
-        searched[k] = true;
-      }
-      if (next[k] != 0) p += next[k] - base;
+    for (const Pos at : next) {
+      if (at != 0) p += at - base;
     }
     if (p < 2) break;
     p += 5;
@@ -83,7 +112,7 @@ Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
   Pos start = o > kSnippetLateMatch ? o - kTitleLead : (o > kSnippetHead ? kSnippetHead : o - 1);
   // The title begins after an ellipsis that precedes the match.
   Pos s = o;
-  while (s > 0 && ViewN(snippet, s, 3) != "...") --s;
+  while (s > 0 && !(ByteAt(snippet, s) == '.' && ViewN(snippet, s, 3) == "...")) --s;
   if (s > start) start = s + 2;
   Pos end = len - start > kMaxTitle ? start + kMaxTitle : len + 1;
   if (CountHighBytes(snippet, start + 1, end - 1) % 2 != 0) --end;
@@ -117,10 +146,10 @@ void ListingStage(AnalysisRun& run) {
     Pos v = t + 5;
     while (v < len && !IsTagEdge(ByteAt(page, v))) ++v;
     Pos f = v;
-    while (f >= t && View(lower, f - 4, f) != "href=" && ViewN(page, f, 3) != "://") --f;
+    while (f >= t && !HrefEndsAt(lower, f) && !SchemeMarkAt(page, f)) --f;
     Pos e = f + 3;
     while (e <= v && !IsLinkEnd(ByteAt(page, e))) ++e;
-    const Pos start = ViewN(page, f, 3) == "://" ? f - 4 : f + 1;
+    const Pos start = SchemeMarkAt(page, f) ? f - 4 : f + 1;
     const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 
     const std::size_t drop = static_cast<std::size_t>(std::min(v - 1, len));

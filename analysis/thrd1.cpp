@@ -189,53 +189,36 @@ Pos AnalysisRun::FirstTermInTail(Pos start) {
 
 namespace {
 
-// How far RoleByLookback looks for a byte that ends a character. Chinese text
-// runs are mostly shorter; a longer one costs one count from the start.
-constexpr Pos kRoleLookback = 64;
-
-// Role at p from the nearest byte before p that cannot lead a character;
-// Single standing for "unknown" is told apart through `known`.
-ByteRole LookBack(std::string_view s, Pos p, bool& known) {
-  known = false;
-  if (p < 1 || p > Len(s)) {
-    known = true;
-    return ByteRole::Single;
+// Role at p, given that `floor` (<= p) begins a character: a byte that cannot
+// lead a character always ends one, so counting the lead-range bytes back
+// from p to the nearest such byte (or to the floor) decides. `start` gets the
+// character start at or just before p.
+ByteRole RoleAbove(std::string_view s, Pos p, Pos floor, Pos& start) {
+  Pos j = p - 1;
+  while (j >= floor && IsLeadByte(ByteAt(s, j))) --j;
+  const Pos from = std::max(j + 1, floor);
+  if ((p - from) % 2 != 0) {
+    start = p - 1;
+    return ByteRole::Trail;
   }
-  Pos j = p - 1;  // bytes j+1 .. p-1 all lie in the lead range
-  while (j >= 1 && IsLeadByte(ByteAt(s, j))) {
-    if (p - j > kRoleLookback) return ByteRole::Single;
-    --j;
-  }
-  known = true;
-  // Characters start at j + 1; an odd count of lead-range bytes before p
-  // leaves p as the second byte of a pair.
-  if ((p - 1 - j) % 2 != 0) return ByteRole::Trail;
+  start = p;
   return IsLeadByte(ByteAt(s, p)) ? ByteRole::Lead : ByteRole::Single;
 }
 
 }  // namespace
 
 ByteRole RoleByLookback(std::string_view s, Pos p) {
-  bool known = false;
-  const ByteRole role = LookBack(s, p, known);
-  return known ? role : ByteRoleAt(s, p);
+  if (p < 1 || p > Len(s)) return ByteRole::Single;
+  Pos start = 0;
+  return RoleAbove(s, p, 1, start);
 }
 
 ByteRole AnalysisRun::RoleAt(Pos p) {
-  bool known = false;
-  const ByteRole role = LookBack(page, p, known);
-  if (known) return role;
-  // Count characters forward from the last character start reached; the
-  // stages ask for positions further and further into the page.
-  if (charStart_ > p) charStart_ = 1;
-  const Pos len = Len(page);
-  while (charStart_ < p) {
-    const Pos step = IsLeadByte(ByteAt(page, charStart_)) && charStart_ + 1 <= len ? 2 : 1;
-    if (charStart_ + step > p) break;
-    charStart_ += step;
-  }
-  if (charStart_ < p) return ByteRole::Trail;  // p is the second byte of the pair at p - 1
-  return IsLeadByte(ByteAt(page, p)) ? ByteRole::Lead : ByteRole::Single;
+  if (p < 1 || p > Len(page)) return ByteRole::Single;
+  // The stages ask for positions further and further into the page, so the
+  // look back stops at the character start found by the last question.
+  const Pos floor = charStart_ <= p ? charStart_ : 1;
+  return RoleAbove(page, p, floor, charStart_);
 }
 
 void AnalysisRun::Store(std::string_view link, std::string_view title) {

@@ -59,6 +59,17 @@ inline std::string_view TrimView(std::string_view s) {
   return s;
 }
 
+// The five bytes ending at p of a lower-cased text are "href=" (the last
+// byte is tested first: these are asked at every byte of a backward walk).
+inline bool HrefEndsAt(std::string_view lower, Pos p) {
+  return ByteAt(lower, p) == '=' && View(lower, p - 4, p) == "href=";
+}
+
+// The three bytes at p are "://".
+inline bool SchemeMarkAt(std::string_view s, Pos p) {
+  return ByteAt(s, p) == ':' && ViewN(s, p, 3) == "://";
+}
+
 inline bool IsTagEdge(unsigned char c) {
   return c == '<' || c == '>';
 }
@@ -72,8 +83,7 @@ inline Pos CountHighBytes(std::string_view s, Pos first, Pos last) {
 
 // ByteRoleAt(s, p) found by looking back from p instead of counting from the
 // start of s: a byte that cannot lead a character always ends one, so the
-// count of lead-range bytes between the nearest such byte and p decides. Falls
-// back to counting from the start when no such byte lies near.
+// count of lead-range bytes between the nearest such byte and p decides.
 ByteRole RoleByLookback(std::string_view s, Pos p);
 
 // A title loses a first byte that is a trail byte and a last byte that is a

@@ -25,25 +25,31 @@ char FoldAscii(char c) {
 Pos PosOfFolded(std::string_view needle, std::string_view hay, Pos from) {
   if (needle.empty() || from > Len(hay) || needle.size() > hay.size()) return 0;
   if (from < 1) from = 1;
-  const char first = needle.front();
-  if (first >= 'A' && first <= 'Z') return 0;
-  const bool letter = first >= 'a' && first <= 'z';
-  const std::size_t starts = hay.size() - needle.size() + 1;
-  const auto rest_equal = [&](std::size_t i) {
-    for (std::size_t k = 1; k < needle.size(); ++k)
+  const auto is_upper = [](char c) { return c >= 'A' && c <= 'Z'; };
+  if (std::any_of(needle.begin(), needle.end(), is_upper)) return 0;
+  const auto equal_at = [&](std::size_t i) {
+    for (std::size_t k = 0; k < needle.size(); ++k)
       if (FoldAscii(hay[i + k]) != needle[k]) return false;
     return true;
   };
-  for (std::size_t i = static_cast<std::size_t>(from - 1); i < starts; ++i) {
-    if (letter) {
-      if (FoldAscii(hay[i]) != first) continue;
-    } else {
-      // A byte that lower-casing leaves alone can be looked for directly.
-      const void* hit = ::memchr(hay.data() + i, first, starts - i);
-      if (hit == nullptr) return 0;
-      i = static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data());
-    }
-    if (rest_equal(i)) return static_cast<Pos>(i) + 1;
+  const std::size_t first = static_cast<std::size_t>(from - 1);
+  const std::size_t starts = hay.size() - needle.size() + 1;
+  // A needle byte that is no letter is the same in the lowered text, so
+  // memchr can look for it; the needle is then checked around each hit.
+  const std::size_t anchor = static_cast<std::size_t>(
+      std::find_if(needle.begin(), needle.end(), [](char c) { return c < 'a' || c > 'z'; }) -
+      needle.begin());
+  if (anchor == needle.size()) {
+    for (std::size_t i = first; i < starts; ++i)
+      if (equal_at(i)) return static_cast<Pos>(i) + 1;
+    return 0;
+  }
+  for (std::size_t i = first; i < starts; ++i) {
+    const char* base = hay.data() + anchor;
+    const void* hit = ::memchr(base + i, needle[anchor], starts - i);
+    if (hit == nullptr) return 0;
+    i = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+    if (equal_at(i)) return static_cast<Pos>(i) + 1;
   }
   return 0;
 }
