@@ -177,8 +177,9 @@ TEST_F(WindowPagesTest, StatusLineOpensThePublishersPage) {
 // The window as a person sees it; with VEXO_SCREENSHOT set the picture is
 // also written there.
 TEST_F(WindowPagesTest, PictureOfARunShowsFrameRowsAndStatusLine) {
-  RunWithTargets(7);
+  RunWithTargets(12);
   QTest::mouseClick(Part("x2"), Qt::LeftButton);
+  EXPECT_TRUE(ShownPart("Spt6")) << "more than a page";
   QApplication::processEvents();
   const QImage img = View().grab().toImage();
   ASSERT_EQ(img.size(), QSize(540, 400));
