@@ -1,0 +1,74 @@
+#pragma once
+// Tracking runs against the mock web: the window's timers on virtual time,
+// the sockets and the parser workers on the real event loop, driven in turn.
+
+#include <cstdlib>
+
+#include "fetch/http_client.h"
+#include "platform/connect_to.h"
+#include "tests/shell/shell_fixture.h"
+#include "tests/support/mock_web.h"
+#include "tests/support/run_until.h"
+
+namespace vexo {
+
+class E2eTest : public ShellTest {
+ protected:
+  E2eTest() {
+    ::unsetenv("VEXO_CONNECT_TO");
+    ReadConnectToEnvironment();
+    SetConnectToMap(web_.ConnectToMap());
+  }
+  ~E2eTest() override {
+    main_.reset();
+    SetConnectToMap("");
+  }
+
+  // One scheduler tick of virtual time, then a moment of real time for the
+  // sockets and the workers.
+  void Step() {
+    time_.AdvanceBy(20);
+    testing::RunFor(2);
+  }
+  // Steps until pred holds; false after max_steps.
+  template <typename Pred>
+  bool DriveUntil(Pred pred, int max_steps = 3000) {
+    for (int i = 0; i < max_steps; ++i) {
+      if (pred()) return true;
+      Step();
+    }
+    return pred();
+  }
+  // Only the request that never ends is left, and no page waits.
+  bool Quiet() const {
+    if (!main_ || main_->runningParsers != 0 || !main_->runningClients) return false;
+    for (HttpClient* c : *main_->runningClients)
+      if (!Contains(c->URL, "www.silent.cn")) return false;
+    return main_->Store().FollowUp() && main_->Store().FollowUp()->empty();
+  }
+  // The first pass and the follow-up fetches of the sites it found are over.
+  bool SitesFetched() const {
+    return web_.Hits("www.refresh.cn/next.htm") > 0 && web_.Hits("www.gbsite.cn/") > 0 &&
+           web_.Hits("www.utf8meta.cn/") > 0 && web_.Hits("www.big5meta.cn/") > 0 && Quiet();
+  }
+
+  // The open block as (link, title) pairs, titles in UTF-8 without the marks.
+  std::vector<std::pair<std::string, std::string>> Targets() const {
+    std::vector<std::pair<std::string, std::string>> out;
+    const StringList* block = main_->Store().OpenBlock();
+    if (!block) return out;
+    const Bytes mark = Gb("…");
+    for (std::size_t i = 1; i + 1 < block->size(); i += 2) {
+      Bytes title = (*block)[i + 1];
+      if (title.size() >= 2 * mark.size() && title.rfind(mark, 0) == 0) {
+        title = title.substr(mark.size(), title.size() - 2 * mark.size());
+      }
+      out.emplace_back((*block)[i], GbToUtf8(title));
+    }
+    return out;
+  }
+
+  testing::MockWeb web_;
+};
+
+}  // namespace vexo

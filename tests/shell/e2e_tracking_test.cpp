@@ -1,0 +1,169 @@
+// Whole tracking runs against the mock web: the targets, the counters, the
+// status line, restarts, stalls and the close of the window.
+#include <algorithm>
+
+#include "tests/shell/e2e_fixture.h"
+
+namespace vexo {
+namespace {
+
+using Targets_t = std::vector<std::pair<std::string, std::string>>;
+
+// What a first run for the keyword finds, link and title.
+const Targets_t kFirstRun = {
+    {"http://www.gbsite.cn/index.htm", "中文新闻摘要"},
+    {"http://news.sina.example.cn/c/2004-05-01/1.shtml", "中文软件市场持续增长"},
+    {"http://www.zs.cn/a.htm", "中文信息网页和更多资料"},
+    {"http://www.late.cn/p5.htm", "中文结果和它的说明"},
+    {"http://www.gbsite.cn/news/2.htm", "本站提供中文分词服务"},
+    {"http://www.gbsite.cn/news/3.htm", "第二块里的中文内容"},
+    {"http://www.big5site.cn/b/1.htm", "Big5 page 中文 news"},
+    {"http://www.big5meta.cn/b/2.htm", "Big5 meta 中文 story"},
+    {"http://www.utf8site.cn/u/1.htm", "统一码的中文网页"},
+    {"http://www.utf8meta.cn/u/2.htm", "声明在元标记里的中文网页"},
+    {"http://www.refresh.cn/r/1.htm", "跳转以后的中文页面"},
+};
+
+Targets_t Sorted(Targets_t t) {
+  std::sort(t.begin(), t.end());
+  return t;
+}
+
+class E2eTrackingTest : public E2eTest {
+ protected:
+  // A window whose stop and close cancel the real clients.
+  TMain& OpenReal() {
+    MainServices s = Services();
+    s.cancel_client = nullptr;
+    main_ = std::make_unique<TMain>(s);
+    main_->FormCreate();
+    main_->FormShow();
+    main_->window.SetVisible(true);
+    return *main_;
+  }
+  bool SilentInFlight() const {
+    for (HttpClient* c : *main_->runningClients)
+      if (Contains(c->URL, "www.silent.cn")) return true;
+    return false;
+  }
+};
+
+TEST_F(E2eTrackingTest, AFirstRunFindsExactlyTheExpectedTargetsLive) {
+  TMain& m = OpenReal();
+  StartWith(testing::kMockKeyword);
+  ASSERT_TRUE(DriveUntil([&] { return m.sum1.Caption() != "0"; }));
+  EXPECT_FALSE(m.Store().GetRowText(1, 1).empty()) << "row 1 fills as the first target arrives";
+  ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
+
+  EXPECT_EQ(Sorted(Targets()), Sorted(kFirstRun));
+  EXPECT_EQ(m.sum1.Caption(), "11");
+  for (int row = 1; row <= 8; ++row) {
+    const Bytes link = m.Store().GetRowText(row, 1);
+    EXPECT_TRUE(std::any_of(kFirstRun.begin(), kFirstRun.end(),
+                            [&](const auto& t) { return t.first == link; }))
+        << "row " << row << ": " << link;
+  }
+  EXPECT_EQ(web_.Hits("www.baidu.com/s?wd=x"), 0) << "a refresh to an engine is not followed";
+  EXPECT_EQ(web_.Hits("www.refresh.cn/next.htm"), web_.Hits("www.refresh.cn/"))
+      << "every visit of the refreshing page is followed once";
+  EXPECT_EQ(*m.charsetMemo, StringList{""}) << "the memo empties as requests end";
+  for (int i = 0; i < 30; ++i) Step();
+  EXPECT_TRUE(Contains(m.sbar.Caption(), " http://")) << "the status line shows the sites";
+  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:11个目标"));
+  EXPECT_EQ(m.Gjc3(), Gb("中文")) << "a highlighted whole keyword splits nothing";
+}
+
+TEST_F(E2eTrackingTest, TheCycleCounterMovesAndTheSilentSiteIsCancelledAtTheSecondStallTick) {
+  TMain& m = OpenReal();
+  StartWith(testing::kMockKeyword);
+  ASSERT_TRUE(DriveUntil([&] { return SitesFetched() && SilentInFlight(); }));
+  const long long start = time_.Now();
+  // Up to the next stall tick: the request is seen in flight.
+  while (!Contains(m.sys.Caption(), "www.silent.cn") && time_.Now() - start < 16000) Step();
+  ASSERT_TRUE(Contains(m.sys.Caption(), "www.silent.cn"));
+  EXPECT_TRUE(SilentInFlight());
+  // The next tick cancels it.
+  const long long seen = time_.Now();
+  while (SilentInFlight() && time_.Now() - seen < 16000) Step();
+  EXPECT_FALSE(SilentInFlight());
+  EXPECT_GT(time_.Now() - seen, 14000);
+
+  while (m.ss.Caption() == "0" && time_.Now() < 8 * 15000 + 1000) {
+    time_.AdvanceBy(1000);
+    testing::RunFor(1);
+  }
+  EXPECT_EQ(m.ss.Caption(), "1");
+  EXPECT_GE(time_.Now(), 8 * 15000);
+}
+
+TEST_F(E2eTrackingTest, ARestartWithTheSameKeywordsReportsNothingTwice) {
+  TMain& m = OpenReal();
+  StartWith(testing::kMockKeyword);
+  ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
+  m.Spt1Click();  // stop
+  ASSERT_TRUE(FileExists(Kix()));
+  const int engine0 = web_.EngineRequests();
+  const int gb0 = web_.Hits("www.gbsite.cn/");
+
+  m.Spt1Click();  // the same keywords again
+  ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= engine0 + 72; }));
+  EXPECT_EQ(web_.Hits("www.gbsite.cn/"), gb0) << "the sites wait for the end of the pass";
+  ASSERT_TRUE(DriveUntil([&] { return web_.Hits("www.gbsite.cn/") > gb0 && Quiet(); }));
+  EXPECT_EQ(m.sum1.Caption(), "0");
+  EXPECT_TRUE(Targets().empty());
+}
+
+TEST_F(E2eTrackingTest, OtherKeywordsWipeTheHistoryAndTheSites) {
+  TMain& m = OpenReal();
+  StartWith(testing::kMockKeyword);
+  ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
+  m.Spt1Click();
+  ASSERT_TRUE(FileExists(Kix()));
+  ASSERT_TRUE(FileExists(Block(1)));
+  m.gjc.SetText(Gb("英文"));
+  m.Spt1Click();
+  EXPECT_FALSE(FileExists(Kix()));
+  EXPECT_FALSE(FileExists(Block(1)));
+  EXPECT_EQ(ResultStore::IndexOfLine(*m.Store().SiteQueue(), "http://www.gbsite.cn"), -1);
+}
+
+TEST_F(E2eTrackingTest, ClosingMidRunSavesAgesAndTheNextStartContinues) {
+  TMain& m = OpenReal();
+  StartWith(testing::kMockKeyword);
+  ASSERT_TRUE(DriveUntil([&] { return TextToInt(m.sum1.Caption()) >= 3; }));
+  boxes_.answers = {MsgAnswer::Ok};
+  ASSERT_TRUE(m.FormCloseQuery());
+  const StringList saved = Lines(Block(1));
+  ASSERT_GE(saved.size(), 7u) << "the open block with its number and three targets";
+  EXPECT_EQ(saved.front(), "1");
+  m.FormDestroy();
+  const StringList kix = Lines(Kix());
+  EXPECT_EQ(ResultStore::IndexOfLine(kix, kPassMarker), -1);
+  EXPECT_TRUE(ResultStore::IndexOfLine(kix, "[:--:]") >= 0 ||
+              ResultStore::IndexOfLine(kix, "[:==:]") >= 0)
+      << "an age marker";
+  main_.reset();
+
+  TMain& again = OpenReal();
+  EXPECT_EQ(again.gjc.Text(), Gb(testing::kMockKeyword));
+  again.Spt1Click();
+  ASSERT_EQ(again.trackingRun, 1);
+  for (const Bytes& site : kix)
+    EXPECT_GE(ResultStore::IndexOfLine(*again.Store().SiteQueue(), site), 0) << site;
+  ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
+  EXPECT_EQ(TextToInt(again.sum1.Caption()) + static_cast<long long>(saved.size() - 1) / 2,
+            static_cast<long long>(kFirstRun.size()))
+      << "the targets of the closed run are not reported again";
+}
+
+TEST_F(E2eTrackingTest, HighlightedHalvesOfAKeywordSplitItDuringTheFirstPassOnly) {
+  TMain& m = OpenReal();
+  StartWith("中文信息");
+  ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= 72 && Quiet(); }));
+  const Bytes learned = m.Gjc3();
+  EXPECT_NE(learned, Gb("中文信息"));
+  EXPECT_TRUE(Contains(learned, Gb("中文")) && Contains(learned, Gb("信息"))) << GbToUtf8(learned);
+}
+
+}  // namespace
+}  // namespace vexo

@@ -1,0 +1,54 @@
+#pragma once
+// A small web of 2000s-style Chinese pages on 127.0.0.1 for tracking runs:
+// the six engine endpoints (their default hosts) answer the engine query
+// addresses with GB2312 result listings, and a handful of content sites serve
+// pages in GB2312, Big5 and UTF-8, a meta refresh, a site that never answers
+// and a site that refuses connections. Every page is fixed, so the targets a
+// run finds are known in advance. The keyword of this web is kMockKeyword.
+//
+// Reached through the connect-to map: ConnectToMap() sends every host here
+// (and the refusing site to a closed port).
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "tests/support/test_http_server.h"
+
+namespace vexo::testing {
+
+// "中文" in UTF-8: the same two characters in GB2312 and in Big5.
+inline constexpr const char* kMockKeyword = "中文";
+
+class MockWeb {
+ public:
+  // Every answer waits delay_ms before its first byte.
+  explicit MockWeb(int delay_ms = 0);
+  ~MockWeb();
+  MockWeb(const MockWeb&) = delete;
+  MockWeb& operator=(const MockWeb&) = delete;
+
+  std::uint16_t Port() const;
+  // "host=127.0.0.1:port,...,*=127.0.0.1:port".
+  std::string ConnectToMap() const;
+
+  // Requests answered (or left hanging) per "host/path", engines included.
+  int Hits(const std::string& host_and_path) const;
+  int EngineRequests() const { return engine_requests_; }
+  int Requests() const { return requests_; }
+
+  // The answer to one request as the server would give it (also used by the
+  // stand-alone mock web program).
+  Script Answer(const std::string& request);
+
+ private:
+  int delay_ms_;
+  int engine_requests_ = 0;
+  int requests_ = 0;
+  std::map<std::string, int> hits_;
+  ClosedPort refused_;
+  std::unique_ptr<TestHttpServer> server_;
+};
+
+}  // namespace vexo::testing
