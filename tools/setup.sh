@@ -11,7 +11,7 @@ packages=(
   fonts-arphic-uming
   xvfb xauth
   clang-format
-  curl
+  curl python3
 )
 
 missing=()
