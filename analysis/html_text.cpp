@@ -233,10 +233,17 @@ namespace {
 constexpr std::array<std::string_view, 5> kEngineLabels = {".baidu.", ".google.", ".zhongsou.",
                                                            ".chinasearch.", ".sogou."};
 
-// The same test on a text that is not lower-cased yet.
+// The same test on a text that is not lower-cased yet. Every label begins
+// with a dot, so one walk over the dots of the text tries them all.
 bool HasEngineLabelFolded(std::string_view s) {
-  return std::any_of(kEngineLabels.begin(), kEngineLabels.end(),
-                     [&](std::string_view label) { return PosOfFolded(label, s) > 0; });
+  for (auto dot = s.find('.'); dot != std::string_view::npos; dot = s.find('.', dot + 1)) {
+    const std::string_view rest = s.substr(dot);
+    for (const std::string_view label : kEngineLabels) {
+      if (rest.size() >= label.size() && PosOfFolded(label, rest.substr(0, label.size())) == 1)
+        return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -248,10 +255,12 @@ bool ContainsEngineLabel(std::string_view lowered) {
 
 Bytes ResolveLink(std::string_view page, std::string_view link) {
   if (Len(link) <= 3) return {};
-  Bytes l;
-  l.reserve(link.size());
-  std::copy_if(link.begin(), link.end(), std::back_inserter(l),
-               [](char c) { return c != '"' && c != '\'' && c != '\\'; });
+  Bytes l(link.size(), '\0');
+  std::size_t kept = 0;
+  for (const char c : link) {
+    if (c != '"' && c != '\'' && c != '\\') l[kept++] = c;
+  }
+  l.resize(kept);
   if (PosOfFolded("lto:", l) > 0) return {};  // mailto:
   if (HasRefusedExtension(l)) return {};
   CleanLinkInPlace(l);

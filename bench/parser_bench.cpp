@@ -241,7 +241,7 @@ std::int64_t CorpusBytes() {
 // before the open block would roll over, so the figure is that of the
 // analysis and the in-memory duplicate test. The duplicate test against
 // history files is measured by the store's own benchmark.
-void BM_AnalysePage(benchmark::State& state) {
+void BM_ParserAnalysePage(benchmark::State& state) {
   const Bytes& expression = Expression(state.range(0));
   BenchWindow window;
   window.StartRun();
@@ -271,7 +271,7 @@ void BM_AnalysePage(benchmark::State& state) {
 }
 
 // grep -F -c of the first keyword: occurrences counted with memmem.
-void BM_GrepReference(benchmark::State& state) {
+void BM_ParserGrepReference(benchmark::State& state) {
   const auto& corpus = Corpus();
   const Bytes& expression = Expression(state.range(0));
   const Bytes k = expression.substr(0, expression.find('/'));
@@ -293,7 +293,7 @@ void BM_GrepReference(benchmark::State& state) {
   state.counters["matches"] = static_cast<double>(found);
 }
 
-BENCHMARK(BM_AnalysePage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_GrepReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParserAnalysePage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParserGrepReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
