@@ -1,0 +1,94 @@
+// vexo-cli track against the mock web, on real timers, for a short while.
+#include "cli/track_command.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <sstream>
+
+#include "analysis/result_store.h"
+#include "cli/cli_commands.h"
+#include "platform/codepage.h"
+#include "platform/connect_to.h"
+#include "platform/files.h"
+#include "platform/ini_profile.h"
+#include "tests/support/mock_web.h"
+
+namespace vexo {
+namespace {
+
+class TrackCommandTest : public ::testing::Test {
+ protected:
+  TrackCommandTest() {
+    home_ = dir_.path().toStdString() + "/home";
+    conf_ = dir_.path().toStdString() + "/conf";
+    CreateDir(home_);
+    CreateDir(conf_);
+    ::setenv("VEXO_HOME", home_.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", conf_.c_str(), 1);
+    ::unsetenv("VEXO_CONNECT_TO");
+    ReadConnectToEnvironment();
+    SetConnectToMap(web_.ConnectToMap());
+  }
+  ~TrackCommandTest() override {
+    SetConnectToMap("");
+    ::unsetenv("VEXO_HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+
+  int Track(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunTrackCommand(args, out, err);
+    out_ = out.str();
+    err_ = err.str();
+    return code;
+  }
+
+  QTemporaryDir dir_;
+  std::string home_, conf_;
+  testing::MockWeb web_;
+  std::string out_, err_;
+};
+
+TEST_F(TrackCommandTest, PrintsEachNewTargetAndEndsLikeAStopAndAClose) {
+  ASSERT_EQ(Track({testing::kMockKeyword, "--seconds", "2"}), kCliOk) << err_;
+  EXPECT_NE(out_.find("\t…中文新闻摘要…\thttp://www.gbsite.cn/index.htm\n"), std::string::npos)
+      << out_;
+  EXPECT_NE(out_.find("\t…本站提供中文分词服务…\thttp://www.gbsite.cn/news/2.htm\n"),
+            std::string::npos);
+  EXPECT_EQ(out_.rfind("1\t", 0), 0u) << "numbered from 1";
+  EXPECT_NE(out_.find("\nsum1\t11\nss\t0\n"), std::string::npos) << out_;
+
+  // What the window leaves: configuration, history and the aged site queue.
+  IniProfile ini(home_ + "/vexo.ini");
+  ini.Load();
+  EXPECT_EQ(ini.ReadString("vexo", "gjc", ""), Gb(testing::kMockKeyword));
+  StringList kix;
+  ASSERT_TRUE(LoadLines(home_ + "/kix", kix));
+  EXPECT_GE(ResultStore::IndexOfLine(kix, "http://www.gbsite.cn"), 0);
+  EXPECT_EQ(ResultStore::IndexOfLine(kix, kPassMarker), -1);
+  EXPECT_TRUE(FileExists(home_ + "/Temp/1.tmp"));
+
+  // A second run reports nothing twice.
+  ASSERT_EQ(Track({testing::kMockKeyword, "--seconds", "1"}), kCliOk);
+  EXPECT_NE(out_.find("sum1\t0\n"), std::string::npos) << out_;
+}
+
+TEST_F(TrackCommandTest, RefusesABadCommandLine) {
+  EXPECT_EQ(Track({}), kCliBadUsage);
+  EXPECT_EQ(Track({"k", "--seconds"}), kCliBadUsage);
+  EXPECT_EQ(Track({"k", "--seconds", "-1"}), kCliBadUsage);
+  EXPECT_EQ(Track({"k", "--seconds", "x"}), kCliBadUsage);
+  EXPECT_EQ(Track({"k", "extra"}), kCliBadUsage);
+  EXPECT_EQ(Track({"   ", "--seconds", "0"}), kCliBadUsage) << "no keywords, no run";
+}
+
+TEST_F(TrackCommandTest, AStopRequestLeftFromBeforeTheRunIsForgotten) {
+  RequestTrackStop();
+  ASSERT_EQ(Track({testing::kMockKeyword, "--seconds", "1"}), kCliOk);
+  EXPECT_NE(out_.find("\nsum1\t11\n"), std::string::npos) << out_;
+}
+
+}  // namespace
+}  // namespace vexo
