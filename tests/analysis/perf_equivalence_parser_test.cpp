@@ -173,14 +173,14 @@ TEST_F(FastParserTest, RefreshStageFollowsTheSameTargetAsTheFullSearches) {
 TEST_F(FastParserTest, ABlockSavedByThePopUpCountsForTheRestOfThePiece) {
   // The pop-up hands control to the window, which may save blocks of its own;
   // a title in such a block is a duplicate from then on, within the piece.
-  const Bytes second = Gb("第二条手机新闻标题内容");
+  const Bytes second = Gb("第二条手机消息内容丁戊己");
   host.popupOnNew = 1;
   host.onPopUp = [&] {
     std::filesystem::create_directories(root_ + "/Temp");
     SaveLines(root_ + "/Temp/9.tmp",
               {"9", "http://www.other.com/x.htm", Gb("…") + second + Gb("…")});
   };
-  const Bytes html = "<a href=\"http://www.a.com/1.htm\">x</a>" + Gb("第一条手机新闻标题内容") +
+  const Bytes html = "<a href=\"http://www.a.com/1.htm\">x</a>" + Gb("第一条手机新闻报道甲乙丙") +
                      "<a href=\"http://www.a.com/2.htm\">y</a>" + second + "<a href=\"/z\">z</a>";
   Analyse(2, html, "http://www.engine.com/s?q=1", Gb("手机"));
   const auto targets = Targets();
