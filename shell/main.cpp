@@ -10,6 +10,7 @@
 #include <csignal>
 #include <utility>
 
+#include "news/news1_view.h"
 #include "platform/message_box_qt_view.h"
 #include "platform/save_dialog_qt_view.h"
 #include "platform/status_icon_qt_view.h"
@@ -64,6 +65,7 @@ int main(int argc, char** argv) {
   services.save_dialogs = &dialogs;
   services.status_icon = &status_area;
   services.chrome = chrome.Services();
+  services.chrome.show_news = vexo::NewsWindowOpener(chrome, timers, services);
   int code = 0;
   {
     vexo::TMain form(std::move(services));
