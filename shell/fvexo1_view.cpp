@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QToolButton>
 
 #include <algorithm>
@@ -133,6 +134,7 @@ ChromeServices ChromeLink::Services() {
 MainView::MainView(TMain& model, ChromeLink* link, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::Tool), model_(model), link_(link) {
   RegisterPictures();
+  HasStatusArea = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   setFixedSize(kWidth, kHeight);
   setFont(WindowFont());
   Paint(this, kWhite, kNavy);
@@ -350,6 +352,7 @@ void MainView::MirrorWindow() {
     if (mirroring_window_) return;
     mirroring_window_ = true;
     if (w.Left() != x() || w.Top() != y()) move(w.Left(), w.Top());
+    if (!w.Visible() && !(HasStatusArea && HasStatusArea())) w.SetVisible(true);
     if (w.Visible() != isVisible()) setVisible(w.Visible());
     mirroring_window_ = false;
   });

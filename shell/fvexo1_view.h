@@ -76,6 +76,9 @@ class MainView : public QWidget {
 
   // Runs after the close question was answered OK and the window closed.
   std::function<void()> OnClosed;
+  // Whether the desktop has a status area to come back from. Without one a
+  // hidden window could never be brought back, so it stays on show.
+  std::function<bool()> HasStatusArea;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

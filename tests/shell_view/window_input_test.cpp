@@ -155,6 +155,25 @@ TEST_F(WindowInputTest, TrayClickBringsTheHiddenWindowBackCentred) {
   EXPECT_FALSE(v.windowFlags() & Qt::WindowStaysOnTopHint) << "raised, not kept on top";
 }
 
+TEST_F(WindowInputTest, WithoutAStatusAreaTheWindowIsNotHiddenForGood) {
+  status_area_.refuse = true;
+  MainView& v = Show();
+  ASSERT_FALSE(status_area_.shown);
+  QTest::mouseClick(Part("min1"), Qt::LeftButton);
+  EXPECT_TRUE(v.isVisible()) << "nothing could bring it back";
+  EXPECT_TRUE(Model().window.Visible()) << "the model knows it is on show";
+}
+
+TEST_F(WindowInputTest, HintsAppearAfterTheApplicationsHintPause) {
+  Show();
+  HintPauseStyle style(Model().App());
+  InitApplication(Model().App());
+  EXPECT_EQ(style.styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, nullptr, nullptr), 0);
+  Model().App().SetHintPauseMs(350);
+  EXPECT_EQ(style.styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, nullptr, nullptr), 350);
+  EXPECT_EQ(View().windowTitle(), Q("V鹊"));
+}
+
 TEST_F(WindowInputTest, ThePopUpStaysAwayWhileADialogIsOpen) {
   MainView& v = Show();
   QTest::mouseClick(Part("min1"), Qt::LeftButton);
