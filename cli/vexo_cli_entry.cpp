@@ -1,11 +1,12 @@
 // The program entry of vexo-cli: the tracking run needs an event loop and
-// Ctrl-C; everything else is RunCli.
+// Ctrl-C, the page analysis the window model; everything else is RunCli.
 #include <QCoreApplication>
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "cli/analyse_command.h"
 #include "cli/cli_commands.h"
 #include "cli/track_command.h"
 
@@ -25,5 +26,7 @@ int main(int argc, char** argv) {
     std::signal(SIGTERM, OnInterrupt);
     return vexo::RunTrackCommand({args.begin() + 1, args.end()}, std::cout, std::cerr);
   }
+  if (!args.empty() && args[0] == "analyse")
+    return vexo::RunAnalyseCommand({args.begin() + 1, args.end()}, std::cin, std::cout, std::cerr);
   return vexo::RunCli(args, std::cin, std::cout, std::cerr);
 }
