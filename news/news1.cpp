@@ -100,7 +100,9 @@ void Tnews::CategoryClick(int n) {
 
 // Without a program folder nothing is read or written (never the working
 // folder).
-bool Tnews::HasFolder() const { return !services_.program_folder.empty(); }
+bool Tnews::HasFolder() const {
+  return !services_.program_folder.empty();
+}
 
 std::string Tnews::TempFolder() const {
   return services_.program_folder + "Temp";

@@ -77,13 +77,11 @@ NewsView::NewsView(Tnews& model, QWidget* owner)
     connect(b, &QToolButton::clicked, this, [this, n] { model_.CategoryClick(n); });
     parts_["Spt" + std::to_string(n)] = b;
   }
-  static void (Tnews::*const kPaging[4])() = {&Tnews::Spn1Click, &Tnews::Spn2Click,
-                                              &Tnews::Spn3Click, &Tnews::Spn4Click};
   for (int n = 1; n <= 4; ++n) {
     QToolButton* b =
         mirror_.Button(*model.PagingButton(n), this, {420 + (n - 1) * 28, kButtonTop, 26, 18});
     b->setAutoRaise(true);
-    connect(b, &QToolButton::clicked, this, [this, n] { (model_.*kPaging[n - 1])(); });
+    connect(b, &QToolButton::clicked, this, [this, n] { PagingClick(n); });
     parts_["Spn" + std::to_string(n)] = b;
   }
 
@@ -136,6 +134,25 @@ NewsView::NewsView(Tnews& model, QWidget* owner)
 
 NewsView::~NewsView() = default;
 
+void NewsView::PagingClick(int n) {
+  switch (n) {
+    case 1:
+      model_.Spn1Click();
+      break;
+    case 2:
+      model_.Spn2Click();
+      break;
+    case 3:
+      model_.Spn3Click();
+      break;
+    case 4:
+      model_.Spn4Click();
+      break;
+    default:
+      break;
+  }
+}
+
 void NewsView::FollowGrid() {
   mirror_.Follow(model_.Stgd.changed, [this] {
     StringGrid& g = model_.Stgd;
@@ -143,7 +160,8 @@ void NewsView::FollowGrid() {
     for (int c = 0; c < StringGrid::kColumns; ++c) {
       const bool hidden = g.ColWidth(c) == 0;
       if (grid_->isColumnHidden(c) != hidden) grid_->setColumnHidden(c, hidden);
-      if (!hidden && grid_->columnWidth(c) != g.ColWidth(c)) grid_->setColumnWidth(c, g.ColWidth(c));
+      if (!hidden && grid_->columnWidth(c) != g.ColWidth(c))
+        grid_->setColumnWidth(c, g.ColWidth(c));
     }
     const QModelIndex current = grid_->currentIndex();
     if (g.RowCount() > 0 && (!current.isValid() || current.row() != g.Row()))

@@ -39,6 +39,7 @@ class NewsView : public QDialog {
 
  private:
   void FollowGrid();
+  void PagingClick(int n);
 
   Tnews& model_;
   ModelMirror mirror_;
