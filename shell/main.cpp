@@ -66,7 +66,6 @@ int main(int argc, char** argv) {
   services.status_icon = &status_area;
   services.chrome = chrome.Services();
   services.chrome.show_news = vexo::NewsWindowOpener(chrome, timers, services);
-  services.chrome.show_news = vexo::NewsWindowOpener(chrome, timers, services);
   int code = 0;
   {
     vexo::TMain form(std::move(services));
