@@ -21,7 +21,8 @@ constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
 constexpr std::string_view kUsage =
     "usage: vexo-cli [--gb] normalize EXPR | split-mixed TEXT | encode-query TEXT | "
-    "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE]  (--help for more)\n";
+    "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE] | analyse ... | track ...  "
+    "(--help for more)\n";
 
 constexpr std::string_view kHelp =
     "vexo-cli: keyword expressions and page charsets of Vexo\n"
@@ -34,6 +35,12 @@ constexpr std::string_view kHelp =
     "                      (byte positions in GB2312, 0 for none)\n"
     "  big5-to-gb [FILE]   Big5 page bytes to GB2312, raw bytes in and out\n"
     "  utf8-to-gb [FILE]   UTF-8 page bytes to GB2312, raw bytes in and out\n"
+    "  analyse --url URL --tag N --expr EXPR [--charset 0|5|8] [FILE]\n"
+    "                      the page analysis of a download of URL: targets, sites,\n"
+    "                      follow-ups and the expression after learning\n"
+    "  track KEYWORDS [--seconds N]\n"
+    "                      a tracking run without a window, stopped after N seconds\n"
+    "                      or at Ctrl-C; prints each new target\n"
     "\n"
     "Arguments, page text and printed text are UTF-8; with --gb they are raw\n"
     "GB2312 bytes. \"--\" ends the options. Exit status: 0 done, 1 an input\n"

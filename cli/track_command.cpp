@@ -94,6 +94,9 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   ScriptedMessageBoxes boxes;  // every question is answered with OK
   MainServices services = ProgramServices(app, timers, boxes);
   services.browser = nullptr;
+  // The autostart entry belongs to the window program; a run from the command
+  // line leaves it as it is.
+  services.autostart_entry.clear();
   int code = kCliOk;
   {
     TMain main(services);

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/ini_profile.h"
 #include "tests/support/mock_web.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -32,7 +33,7 @@ class TrackCommandTest : public ::testing::Test {
     SetConnectToMap(web_.ConnectToMap());
   }
   ~TrackCommandTest() override {
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
     ::unsetenv("VEXO_HOME");
     ::unsetenv("XDG_CONFIG_HOME");
   }

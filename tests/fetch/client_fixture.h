@@ -10,6 +10,7 @@
 #include "tests/fetch/client_recorder.h"
 #include "tests/support/run_until.h"
 #include "tests/support/test_http_server.h"
+#include "tests/support/offline.h"
 
 namespace vexo::testing {
 
@@ -18,9 +19,9 @@ class ClientTest : public ::testing::Test {
   void SetUp() override {
     unsetenv("VEXO_CONNECT_TO");
     ReadConnectToEnvironment();
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
   }
-  void TearDown() override { SetConnectToMap(""); }
+  void TearDown() override { ::vexo::testing::GoOffline(); }
 
   // Runs the loop until the request has ended, then a little longer so that a
   // second OnRequestDone would be seen.

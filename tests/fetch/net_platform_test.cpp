@@ -12,6 +12,7 @@
 #include "platform/name_lookup.h"
 #include "platform/tcp_socket.h"
 #include "tests/support/run_until.h"
+#include "tests/support/offline.h"
 
 namespace vexo::testing {
 namespace {
@@ -139,7 +140,7 @@ class ConnectToMap : public ::testing::Test {
   void TearDown() override {
     unsetenv("VEXO_CONNECT_TO");
     ReadConnectToEnvironment();
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
   }
 };
 

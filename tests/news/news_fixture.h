@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "tests/support/mock_portal.h"
 #include "tests/support/run_until.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 
@@ -34,7 +35,7 @@ class NewsFixture : public ::testing::Test {
   }
   void TearDown() override {
     window_.reset();
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
     std::error_code ec;
     std::filesystem::remove_all(root_, ec);
   }

@@ -11,6 +11,7 @@
 #include "tests/shell_view/view_fixture.h"
 #include "tests/support/mock_portal.h"
 #include "tests/support/run_until.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 class NewsPicture : public ViewTest {
  protected:
   void SetUp() override { SetConnectToMap(portal_.ConnectToEntry()); }
-  void TearDown() override { SetConnectToMap(""); }
+  void TearDown() override { ::vexo::testing::GoOffline(); }
   testing::MockPortal portal_;
   VirtualTimerService time_;
 };

@@ -9,6 +9,7 @@
 #include "tests/shell_view/view_fixture.h"
 #include "tests/support/mock_portal.h"
 #include "tests/support/run_until.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -29,7 +30,7 @@ class NewsWindowView : public ViewTest {
     main_->FormCreate();
     Show();
   }
-  void TearDown() override { SetConnectToMap(""); }
+  void TearDown() override { ::vexo::testing::GoOffline(); }
 
   static NewsView* OpenNewsWindow() {
     return dynamic_cast<NewsView*>(QApplication::activeModalWidget());

@@ -5,10 +5,13 @@
 
 #include <cstdlib>
 
+#include "tests/support/offline.h"
+
 int main(int argc, char** argv) {
   if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
+  vexo::testing::GoOffline();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -9,6 +9,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/mock_web.h"
 #include "tests/support/run_until.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 
@@ -21,7 +22,7 @@ class E2eTest : public ShellTest {
   }
   ~E2eTest() override {
     main_.reset();
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
   }
 
   // One scheduler tick of virtual time, then a moment of real time for the

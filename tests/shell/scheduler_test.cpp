@@ -9,6 +9,7 @@
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/run_until.h"
 #include "tests/support/test_http_server.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -20,7 +21,7 @@ class SchedulerTest : public ShellTest {
   SchedulerTest() { SetConnectToMap("*=127.0.0.1:" + std::to_string(closed_.Port())); }
   ~SchedulerTest() override {
     main_.reset();
-    SetConnectToMap("");
+    ::vexo::testing::GoOffline();
   }
 
   std::vector<Bytes> Urls() const {

@@ -10,6 +10,7 @@
 #include "platform/ini_profile.h"
 #include "shell/texts.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -274,7 +275,7 @@ TEST_F(StartupTest, TheConfigurationCanSendEngineHostsElsewhere) {
   PutBytes(Ini(), "[vexo]\r\nconnect_to=www.baidu.com=127.0.0.1:8081\r\n");
   Open();
   const ConnectTarget t = Resolve("www.baidu.com", 80);
-  SetConnectToMap("");
+  ::vexo::testing::GoOffline();
   EXPECT_EQ(t.host, "127.0.0.1");
   EXPECT_EQ(t.port, 8081);
 }

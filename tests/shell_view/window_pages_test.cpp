@@ -193,7 +193,9 @@ TEST_F(WindowPagesTest, PictureOfARunShowsFrameRowsAndStatusLine) {
   for (int x = 26; x < 300; ++x)
     for (int y = 86; y < 98; ++y) ink += qGray(img.pixel(x, y)) < 128;
   EXPECT_GT(ink, 50);
-  if (const char* out = std::getenv("VEXO_SCREENSHOT")) EXPECT_TRUE(img.save(QString(out)));
+  if (const char* out = std::getenv("VEXO_SCREENSHOT")) {
+    EXPECT_TRUE(img.save(QString(out)));
+  }
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ Request Parse(const std::string& request) {
 
 // The value of a query parameter as a number, or -1.
 long QueryNumber(const std::string& path, const std::string& key) {
-  for (const std::string& lead : {"?" + key + "=", "&" + key + "="}) {
+  const std::string leads[] = {"?" + key + "=", "&" + key + "="};
+  for (const std::string& lead : leads) {
     const auto p = path.find(lead);
     if (p == std::string::npos) continue;
     return std::strtol(path.c_str() + p + lead.size(), nullptr, 10);

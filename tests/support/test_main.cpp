@@ -3,8 +3,11 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include "tests/support/offline.h"
+
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  vexo::testing::GoOffline();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
