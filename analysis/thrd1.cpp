@@ -1,7 +1,5 @@
 #include "analysis/thrd1.h"
 
-#include <string.h>
-
 #include <QMetaObject>
 #include <algorithm>
 #include <exception>
@@ -177,8 +175,8 @@ Pos AnalysisRun::FirstTermInTail(Pos start) {
       next.at = 0;
       if (!word.empty() && start <= end) {
         const std::string_view tail = View(lower, start, end);
-        const void* hit = ::memmem(tail.data(), tail.size(), word.data(), word.size());
-        if (hit != nullptr) next.at = start + (static_cast<const char*>(hit) - tail.data());
+        const std::size_t hit = FindBytes(tail, word);
+        if (hit != std::string_view::npos) next.at = start + static_cast<Pos>(hit);
       }
     }
     const Pos p = next.at == 0 ? 0 : next.at - start + 1;
@@ -194,9 +192,8 @@ namespace {
 // from p to the nearest such byte (or to the floor) decides. `start` gets the
 // character start at or just before p.
 ByteRole RoleAbove(std::string_view s, Pos p, Pos floor, Pos& start) {
-  Pos j = p - 1;
-  while (j >= floor && IsLeadByte(ByteAt(s, j))) --j;
-  const Pos from = std::max(j + 1, floor);
+  const std::size_t last = FindLastNonLeadByte(View(s, floor, p - 1));
+  const Pos from = last == std::string_view::npos ? floor : floor + static_cast<Pos>(last) + 1;
   if ((p - from) % 2 != 0) {
     start = p - 1;
     return ByteRole::Trail;

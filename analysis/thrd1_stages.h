@@ -7,7 +7,6 @@
 // text) and the clamped views below, so no position arithmetic can reach
 // outside the page whatever the page holds.
 
-#include <string.h>
 
 #include <algorithm>
 #include <memory>
@@ -16,6 +15,7 @@
 
 #include "analysis/keyword_expression.h"
 #include "analysis/parser_host.h"
+#include "platform/byte_search.h"
 #include "platform/bytes.h"
 #include "platform/codepage.h"
 
@@ -43,14 +43,13 @@ inline std::string_view ViewN(std::string_view s, Pos p, Pos n) {
   return View(s, p, p + n - 1);
 }
 
-// PosOf through memmem, which skips ahead on two-byte hashes instead of
-// stopping at every occurrence of the needle's first byte.
+// PosOf from byte `from` on, through the block-wise search.
 inline Pos Find(std::string_view needle, std::string_view hay, Pos from = 1) {
   if (needle.empty() || from > Len(hay)) return 0;
   if (from < 1) from = 1;
   const std::string_view rest = hay.substr(static_cast<std::size_t>(from - 1));
-  const void* hit = ::memmem(rest.data(), rest.size(), needle.data(), needle.size());
-  return hit == nullptr ? 0 : static_cast<const char*>(hit) - hay.data() + 1;
+  const std::size_t hit = FindBytes(rest, needle);
+  return hit == std::string_view::npos ? 0 : from + static_cast<Pos>(hit);
 }
 
 inline std::string_view TrimView(std::string_view s) {

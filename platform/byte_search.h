@@ -1,0 +1,22 @@
+#pragma once
+// Substring search for the analysis hot paths. glibc's memmem pays a
+// 256-byte table set-up on every call and then steps through the text one
+// hash at a time; the parser asks for short needles thousands of times per
+// page, so this looks at 16 positions per step for the needle's first and
+// last bytes together and compares the rest only where both agree.
+
+#include <cstddef>
+#include <string_view>
+
+namespace vexo {
+
+// Offset of the first occurrence of `needle` in `hay`, or npos. An empty
+// needle is found at offset 0, as std::string_view::find does.
+std::size_t FindBytes(std::string_view hay, std::string_view needle);
+
+// Offset of the last byte of `s` outside the range 81-FE (hex) that double-
+// byte characters begin with, or npos. Deciding a byte's role looks back
+// over such a run, which in Chinese text is most of the text.
+std::size_t FindLastNonLeadByte(std::string_view s);
+
+}  // namespace vexo

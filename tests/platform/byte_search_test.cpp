@@ -1,0 +1,88 @@
+#include "platform/byte_search.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+#include <string>
+
+namespace vexo {
+namespace {
+
+TEST(FindBytes, AgreesWithStringViewFindOnKnownCases) {
+  struct Case {
+    std::string hay, needle;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"", "a"},
+      {"a", ""},
+      {"abc", "abcd"},
+      {"abc", "abc"},
+      {"xxabc", "abc"},
+      {"aaaaab", "aab"},
+      {"<a href=x>", "href="},
+      {std::string(40, 'a') + "b", "ab"},
+      {std::string(15, 'x') + "needle", "needle"},  // straddles the first block
+      {std::string(16, 'x') + "ne", "ne"},
+      {"\xd6\xd0\xce\xc4\xd6\xd0", "\xd6\xd0"},
+      {std::string(100, '\xff') + "\xff\xfe", "\xff\xfe"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FindBytes(c.hay, c.needle), std::string_view(c.hay).find(c.needle))
+        << c.hay << " / " << c.needle;
+  }
+}
+
+// Exact-size heap copies let the address sanitizer see any read past the
+// end; small alphabets make near misses (first and last byte equal) common.
+TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
+  std::mt19937 rng(7);
+  const std::string alphabets[] = {"ab", "abc<>/", std::string("\xd6\xd0\xce\xc4\x80\xff", 6)};
+  for (int round = 0; round < 20000; ++round) {
+    const std::string& alpha = alphabets[round % 3];
+    auto text = [&](std::size_t n) {
+      std::string s;
+      for (std::size_t i = 0; i < n; ++i) s += alpha[rng() % alpha.size()];
+      return s;
+    };
+    const std::size_t n = rng() % 90;
+    const std::string hay = text(n);
+    std::string needle = text(rng() % 8);
+    if (n > 0 && rng() % 3 == 0) {  // a needle that does occur
+      const std::size_t at = rng() % n;
+      needle = hay.substr(at, 1 + rng() % 20);
+    }
+    std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
+    std::copy(hay.begin(), hay.end(), exact.get());
+    const std::string_view view(exact.get(), n);
+    ASSERT_EQ(FindBytes(view, needle), std::string_view(hay).find(needle))
+        << "hay=" << hay << " needle=" << needle;
+  }
+}
+
+TEST(FindLastNonLeadByte, AgreesWithAByteByByteLookBack) {
+  std::mt19937 rng(11);
+  const unsigned char edges[] = {0x00, 0x41, 0x7F, 0x80, 0x81, 0xA1, 0xFE, 0xFF};
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t n = rng() % 70;
+    std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
+    for (std::size_t i = 0; i < n; ++i) {
+      // Mostly lead-range bytes, as in Chinese text, with an odd edge byte.
+      exact[i] = static_cast<char>(rng() % 10 == 0 ? edges[rng() % 8] : 0x81 + rng() % 0x7E);
+    }
+    const std::string_view s(exact.get(), n);
+    std::size_t expected = std::string_view::npos;
+    for (std::size_t i = n; i-- > 0;) {
+      const unsigned char c = static_cast<unsigned char>(s[i]);
+      if (c < 0x81 || c == 0xFF) {
+        expected = i;
+        break;
+      }
+    }
+    ASSERT_EQ(FindLastNonLeadByte(s), expected) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace vexo
