@@ -156,7 +156,7 @@ void ListingStage(AnalysisRun& run) {
     page.remove_prefix(drop);
     lower.remove_prefix(drop);
 
-    if (Contains(Lower(link), "http://")) {
+    if (PosOfFolded("http://", link) > 0) {
       // The snippet runs from the end of this anchor to the next anchor; a
       // link without one ("</a>" missing or not before the next "<a href=")
       // has an empty snippet and so gives no target.
