@@ -3,26 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "analysis/store_host.h"
 #include "export_fixture.h"
+#include "tests/support/folder_only_host.h"
 
 namespace vexo::export_test {
 namespace {
-
-// The main window as the store sees it; only the folder matters here.
-class Host : public StoreHost {
- public:
-  std::string folder;
-  bool Tracking() const override { return false; }
-  std::string ProgramFolder() const override { return folder; }
-  Bytes Sum1() const override { return "0"; }
-  void SetSum1(const Bytes&) override {}
-  Bytes Sa() const override { return {}; }
-  void SetSa(const Bytes&) override {}
-  Bytes RowLabel(int, int) const override { return {}; }
-  void SetRowLabel(int, int, const Bytes&) override {}
-  void SetMarkCell(int, const Bytes&) override {}
-};
 
 class ClickTest : public ExportTest {
  protected:
@@ -43,7 +28,7 @@ class ClickTest : public ExportTest {
                               boxes_, dialogs_, save1_};
   }
 
-  Host host_;
+  testing::FolderOnlyHost host_;
   ResultStore store_{host_};
   std::uint8_t guard_ = 7;
   ScriptedMessageBoxes boxes_;

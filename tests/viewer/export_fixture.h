@@ -5,11 +5,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -18,45 +15,16 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/sample_targets.h"
 #include "viewer/export.h"
 
 namespace vexo::export_test {
 
-// Distinct titles of more than 10 bytes.
-inline Bytes Title(int i) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%06d", i);
-  return Gb("重要新闻标题第") + digits;
-}
-inline Bytes TitleLine(int i) {
-  return Gb("…") + Title(i) + Gb("…");
-}
-inline Bytes Link(int i) {
-  return "http://www.site" + std::to_string(i) + ".com/a.htm";
-}
-
-// While alive, no file of the process may grow beyond `bytes`: a write that
-// needs more fails part-way, as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    ::signal(SIGXFSZ, old_handler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  sighandler_t old_handler_ = SIG_DFL;
-};
+using testing::FileSizeLimit;
+using testing::Link;
+using testing::Title;
+using testing::TitleLine;
 
 class ExportTest : public ::testing::Test {
  protected:
