@@ -3,11 +3,8 @@
 // boxes, with helpers to read what it left on disk.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
-#include <QTemporaryDir>
 
-#include <csignal>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,14 +14,14 @@
 #include "platform/message_box.h"
 #include "platform/timer.h"
 #include "shell/fvexo1.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/program_folders.h"
 
 namespace vexo {
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public ::testing::Test, protected testing::ProgramFolders {
  protected:
   ShellTest() {
-    CreateDir(Home());
-    CreateDir(Conf());
     char cwd[4096];
     saved_cwd_ = ::getcwd(cwd, sizeof cwd) ? cwd : "/";
   }
@@ -33,23 +30,8 @@ class ShellTest : public ::testing::Test {
     if (::chdir(saved_cwd_.c_str()) != 0) (void)::chdir("/");
   }
 
-  std::string Root() const { return dir_.path().toStdString(); }
-  std::string Home() const { return Root() + "/home/"; }
-  std::string Conf() const { return Root() + "/conf/"; }
-  std::string Ini() const { return Home() + "vexo.ini"; }
-  std::string Autostart() const { return Conf() + "autostart/vexo.desktop"; }
-  std::string Block(int n) const { return Home() + "Temp/" + std::to_string(n) + ".tmp"; }
-  std::string Kix() const { return Home() + "kix"; }
-
   MainServices Services() {
-    MainServices s;
-    s.app = &app_;
-    s.timers = &time_;
-    s.messages = &boxes_;
-    s.program_folder = Home();
-    s.config_file = Ini();
-    s.autostart_entry = Autostart();
-    s.executable = "/opt/vexo/vexo";
+    MainServices s = FolderServices(app_, time_, boxes_);
     s.cancel_client = [this](HttpClient* c) { cancelled_.push_back(c); };
     return s;
   }
@@ -92,19 +74,11 @@ class ShellTest : public ::testing::Test {
   // Runs f while every file write beyond `bytes` fails, as on a full disk.
   template <typename F>
   void WithFileSizeLimit(rlim_t bytes, F f) {
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &small);
+    testing::FileSizeLimit limit(bytes);
     f();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, old_handler);
   }
 
   std::string saved_cwd_;
-  QTemporaryDir dir_;
   Application app_;
   VirtualTimerService time_;
   ScriptedMessageBoxes boxes_;

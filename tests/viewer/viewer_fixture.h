@@ -5,7 +5,6 @@
 // own AppendTarget, so that block files roll over as in a real run.
 
 #include <gtest/gtest.h>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +14,7 @@
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "shell/fvexo1.h"
+#include "tests/support/program_folders.h"
 #include "viewer/make1.h"
 
 namespace vexo::viewer_test {
@@ -39,29 +39,10 @@ inline std::vector<int> Range(int first, int last) {
   return v;
 }
 
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
  protected:
-  ViewerTest() {
-    CreateDir(Home());
-    CreateDir(Conf());
-  }
-
-  std::string Root() const { return dir_.path().toStdString(); }
-  std::string Home() const { return Root() + "/home/"; }
-  std::string Conf() const { return Root() + "/conf/"; }
-  std::string Ini() const { return Home() + "vexo.ini"; }
-  std::string Autostart() const { return Conf() + "autostart/vexo.desktop"; }
-  std::string Block(long long n) const { return Home() + "Temp/" + std::to_string(n) + ".tmp"; }
-
   MainServices Services() {
-    MainServices s;
-    s.app = &app_;
-    s.timers = &time_;
-    s.messages = &boxes_;
-    s.program_folder = Home();
-    s.config_file = Ini();
-    s.autostart_entry = Autostart();
-    s.executable = "/opt/vexo/vexo";
+    MainServices s = FolderServices(app_, time_, boxes_);
     s.cancel_client = [](HttpClient*) {};
     s.browser = &browser_;
     s.status_icon = &icon_;
@@ -135,7 +116,6 @@ class ViewerTest : public ::testing::Test {
     return lines;
   }
 
-  QTemporaryDir dir_;
   Application app_;
   VirtualTimerService time_;
   ScriptedMessageBoxes boxes_;
