@@ -8,9 +8,9 @@
 
 #include "platform/connect_to.h"
 #include "tests/fetch/client_recorder.h"
+#include "tests/support/offline.h"
 #include "tests/support/run_until.h"
 #include "tests/support/test_http_server.h"
-#include "tests/support/offline.h"
 
 namespace vexo::testing {
 
@@ -37,6 +37,13 @@ class ClientTest : public ::testing::Test {
     c.MultiThreaded = true;
     c.URL = url;
     r.Attach(c);
+  }
+
+  // Prepares c, starts a GET of url and runs the loop until it has ended.
+  static bool GetFrom(HttpClient& c, ClientRecorder& r, const std::string& url) {
+    Prepare(c, r, url);
+    c.StartGet();
+    return Finish(r);
   }
 };
 

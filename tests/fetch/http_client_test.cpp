@@ -32,9 +32,7 @@ TEST_F(EventsTest, FullGetRaisesEveryEventInOrder) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url("/page?q=1"));
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url("/page?q=1")));
 
   const std::vector<std::string> expected = {
       "State:Starting",
@@ -114,9 +112,7 @@ TEST_F(EventsTest, HeaderAndBodyInOneReadGiveOnePieceAfterHeaderEnd) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   ASSERT_EQ(r.pieces, std::vector<std::string>{"hello world"});
   const auto end = std::find(r.events.begin(), r.events.end(), "HeaderEnd");
   const auto data = std::find(r.events.begin(), r.events.end(), "DocData");
@@ -133,9 +129,7 @@ TEST_F(EventsTest, BareLineFeedsEndHeaderLinesToo) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   EXPECT_EQ(c.StatusCode(), 200);
   EXPECT_EQ(c.ContentType(), "text/html; charset=gb2312");
   EXPECT_EQ(c.ReceivedHeaderLines(),
@@ -201,9 +195,7 @@ TEST_F(EventsTest, PagesStartingWithHtmlHaveNoHeader) {
     });
     HttpClient c;
     ClientRecorder r;
-    Prepare(c, r, server.Url());
-    c.StartGet();
-    ASSERT_TRUE(Finish(r));
+    ASSERT_TRUE(GetFrom(c, r, server.Url()));
     EXPECT_EQ(c.StatusCode(), 0);
     EXPECT_EQ(c.ContentType(), "text/html");
     EXPECT_TRUE(c.ReceivedHeaderLines().empty());
@@ -219,9 +211,7 @@ TEST_F(EventsTest, HtmlFirstLineKeepsAContentTypeAlreadySeen) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   EXPECT_EQ(c.ContentType(), "text/plain");
   EXPECT_EQ(r.pieces, std::vector<std::string>{"<html>"});
 }
@@ -231,9 +221,7 @@ TEST_F(EventsTest, AcceptAndCloseEndsWithStatusZeroAndNoDocument) {
                         TestHttpServer::Start::kOnAccept);
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   EXPECT_EQ(r.done, 1);
   EXPECT_EQ(r.done_error, 0);
   EXPECT_EQ(c.StatusCode(), 0);
@@ -273,9 +261,7 @@ TEST_F(EventsTest, ClientCanBeStartedAgainAfterItsRequestDone) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   c.StartGet();
   EXPECT_THROW(c.StartGet(), SocketError);  // a busy client refuses a second start
   ASSERT_TRUE(RunUntil([&] { return r.done == 2; }));
@@ -299,9 +285,7 @@ TEST_F(RelocationTest, AbsolutePathMovesOnTheSameHostAndPort) {
   });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url("/old"));
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url("/old")));
   EXPECT_EQ(r.body, "moved here");
   EXPECT_EQ(c.StatusCode(), 200);
   EXPECT_EQ(c.Location(), "http://127.0.0.1/new?x=1");
@@ -357,9 +341,7 @@ TEST_F(RelocationTest, EveryLocationFormIsFollowed) {
     const std::string url = "http://a.test:" + std::to_string(first.Port()) + "/start";
     HttpClient c;
     ClientRecorder r;
-    Prepare(c, r, url);
-    c.StartGet();
-    ASSERT_TRUE(Finish(r));
+    ASSERT_TRUE(GetFrom(c, r, url));
     EXPECT_EQ(c.StatusCode(), 200);
     EXPECT_EQ(r.done_error, 0);
     EXPECT_EQ(r.body, hop.second_server ? "there" : "here");
@@ -378,9 +360,7 @@ TEST_F(RelocationTest, EmptyLocationEndsWithLookupFailure) {
       [](const std::string&) { return Reply("HTTP/1.0 302 Found", "Location:\r\n", ""); });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   EXPECT_EQ(r.done, 1);
   EXPECT_EQ(c.StatusCode(), kStatusConnectFailed);
   EXPECT_NE(r.done_error, 0);
@@ -413,9 +393,7 @@ TEST_F(CancelTest, AfterCompletionRaisesNothing) {
   TestHttpServer server([](const std::string&) { return Reply("HTTP/1.0 200 OK", "", "x"); });
   HttpClient c;
   ClientRecorder r;
-  Prepare(c, r, server.Url());
-  c.StartGet();
-  ASSERT_TRUE(Finish(r));
+  ASSERT_TRUE(GetFrom(c, r, server.Url()));
   const auto events = r.events;
   c.Cancel();
   RunFor(20);
