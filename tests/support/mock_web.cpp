@@ -77,10 +77,29 @@ std::string Hit(std::string_view link, std::string_view anchor_utf8,
          " <br>\r\n";
 }
 
+constexpr int kManyPerPage = 9;
+
+// Hits for the second keyword: kManyPerPage on each of the first Baidu web
+// pages, each with a title of its own so that none is dropped as seen before.
+std::string ManyHits(int page) {
+  std::string rows;
+  for (int i = 1; i <= kManyPerPage; ++i) {
+    const int n = (page - 1) * kManyPerPage + i;
+    if (n > kMockManyTargets) break;
+    const std::string num = std::to_string(n);
+    rows += Hit("http://www.daohang.cn/" + num + ".htm", "导航",
+                "第" + num + "条：导航栏第" + num + "条分页消息");
+  }
+  return rows;
+}
+
 // The engines' pages. Google news page 1 leads to the content sites; the
-// others carry a few hits, one of them only on page 5 of Baidu.
+// others carry a few hits, one of them only on page 5 of Baidu. A query for
+// the second keyword gets its own hits on Baidu's web pages besides.
 std::string EngineBody(const std::string& host, const std::string& path, int page) {
   std::string rows;
+  if (host == "www.baidu.com" && path.find(Gb(kMockManyKeyword)) != std::string::npos)
+    rows += ManyHits(page);
   const bool news =
       path.rfind("/news", 0) == 0 || path.rfind("/ns", 0) == 0 || path.rfind("/zsnews", 0) == 0;
   if (host == "www.google.com" && news && page == 1) {

@@ -4,7 +4,9 @@
 // addresses with GB2312 result listings, and a handful of content sites serve
 // pages in GB2312, Big5 and UTF-8, a meta refresh, a site that never answers
 // and a site that refuses connections. Every page is fixed, so the targets a
-// run finds are known in advance. The keyword of this web is kMockKeyword.
+// run finds are known in advance. The keyword of this web is kMockKeyword;
+// a second keyword, kMockManyKeyword, finds kMockManyTargets targets on the
+// engines' web listings alone, enough for an export of several linked pages.
 //
 // Reached through the connect-to map: ConnectToMap() sends every host here
 // (and the refusing site to a closed port).
@@ -20,6 +22,9 @@ namespace vexo::testing {
 
 // "中文" in UTF-8: the same two characters in GB2312 and in Big5.
 inline constexpr const char* kMockKeyword = "中文";
+// "导航" in UTF-8; no page of the first keyword holds it, nor it the first.
+inline constexpr const char* kMockManyKeyword = "导航";
+inline constexpr int kMockManyTargets = 45;
 
 class MockWeb {
  public:
