@@ -8,15 +8,21 @@
 #
 # Needs Xvfb, xdotool, ImageMagick (import) and a tray host (trayer or
 # stalonetray). Usage: tools/xvfb_walkthrough.sh [OUT]   (default /tmp/checks)
-# VEXO_BUILD names the build folder (default build); KEYWORD the keyword
-# (default 中文). The mock web answers after DELAY_MS (default 600), so that
-# targets keep arriving while the window is hidden.
+# Then, with the pop-up toggle off, a run of a second keyword that leaves the
+# window hidden, and an export of its targets as web pages through the save
+# dialog into OUT/export, whose navigation links tools/check_export_links.py
+# checks; with chromium, pictures of its first two pages.
+# VEXO_BUILD names the build folder (default build); KEYWORD and KEYWORD2 the
+# keywords (default 中文 and 导航, the mock web's two). The mock web answers
+# after DELAY_MS (default 600), so that targets keep arriving while the window
+# is hidden.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${VEXO_BUILD:-build}
 out=${1:-/tmp/checks}
 keyword=${KEYWORD:-中文}
+keyword2=${KEYWORD2:-导航}
 delay=${DELAY_MS:-600}
 for tool in Xvfb xdotool import; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
@@ -177,6 +183,59 @@ shot clear-question
 xdotool key Return
 sleep 1
 shot cleared
+
+say "pop-up toggle off, stop, then a run of the second keyword: the window stays hidden"
+click 478 44
+shot popup-off
+click 247 44  # stop
+sleep 1
+click 130 44
+xdotool key ctrl+a BackSpace
+xdotool type --delay 200 "$keyword2"
+click 247 44  # track
+sleep 1
+click 506 13
+wait_for 5 hidden || fail "the window did not hide"
+sleep 12
+main_window >/dev/null && fail "the window popped up with the pop-up toggle off"
+shot hidden-no-popup
+xdotool mousemove --window "$tray_win" $((WIDTH - 12)) $((HEIGHT / 2)) click 1
+wait_for 5 main_window || fail "the tray click did not bring the window back"
+win=$(main_window)
+shot second-run
+
+say "stop and export as web pages through the save dialog"
+click 247 44  # stop
+sleep 1
+shot stopped
+export_dir="$out/export"
+rm -rf "$export_dir"
+mkdir -p "$export_dir"
+click 504 370
+sleep 1
+shot export-question
+xdotool key Return
+wait_for 5 xdotool search --onlyvisible --name "Vexo信息导出" || fail "no save dialog"
+sleep 0.5
+shot save-dialog
+xdotool key ctrl+a BackSpace
+xdotool type --delay 20 "$export_dir/back.htm"
+xdotool key Return
+wait_for 5 test -s "$export_dir/back.htm" || fail "no export written"
+sleep 1
+shot exported
+say "exported: $(cd "$export_dir" && ls)"
+if command -v python3 >/dev/null; then
+  python3 tools/check_export_links.py "$export_dir" || fail "export navigation"
+fi
+if command -v chromium >/dev/null; then
+  for page in back.htm back1.htm; do
+    chromium --headless --no-sandbox --disable-gpu --user-data-dir="$tmp/chromium" \
+      --window-size=800,900 --screenshot="$out/export-${page%.htm}.png" \
+      "file://$export_dir/$page" >/dev/null 2>&1 || true
+    echo "screenshot: $out/export-${page%.htm}.png"
+  done
+fi
 
 say "close"
 xdotool mousemove --window "$win" 524 13 click 1
