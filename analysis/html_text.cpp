@@ -217,15 +217,35 @@ Bytes Utf8ToAnsi(std::string_view s) {
   return out;
 }
 
-Bytes MakeAbsolute(std::string_view page, std::string_view link) {
-  if (Contains(link.substr(0, 10), "://")) return Bytes(link);
-  if (ByteAt(link, 1) == '/') {
-    // Scheme and host: up to the first "/" after "http://".
-    const Pos slash = PosOf("/", page, 8);
-    return (slash > 0 ? Copy(page, 1, slash - 1) : Bytes(page)) + Bytes(link);
+namespace {
+
+// MakeAbsolute appended to `out`, with a single growth of the buffer.
+void AppendAbsolute(Bytes& out, std::string_view page, std::string_view link) {
+  if (link.substr(0, 10).find("://") != std::string_view::npos) {
+    out.append(link);
+    return;
   }
-  const Pos last = LastPosOf("/", page);
-  return (last > 7 ? Copy(page, 1, last - 1) : Bytes(page)) + "/" + Bytes(link);
+  std::string_view base = page;
+  std::string_view joint;
+  if (!link.empty() && link.front() == '/') {
+    // Scheme and host: up to the first "/" after "http://".
+    const std::size_t slash = page.size() > 7 ? page.find('/', 7) : std::string_view::npos;
+    if (slash != std::string_view::npos) base = page.substr(0, slash);
+  } else {
+    const std::size_t last = page.rfind('/');
+    if (last != std::string_view::npos && last >= 7) base = page.substr(0, last);
+    joint = "/";
+  }
+  out.reserve(out.size() + base.size() + joint.size() + link.size());
+  out.append(base).append(joint).append(link);
+}
+
+}  // namespace
+
+Bytes MakeAbsolute(std::string_view page, std::string_view link) {
+  Bytes out;
+  AppendAbsolute(out, page, link);
+  return out;
 }
 
 namespace {
@@ -233,15 +253,21 @@ namespace {
 constexpr std::array<std::string_view, 5> kEngineLabels = {".baidu.", ".google.", ".zhongsou.",
                                                            ".chinasearch.", ".sogou."};
 
+// `s` starts with `lower` once its ASCII letters are lower-cased.
+bool StartsFolded(std::string_view s, std::string_view lower) {
+  if (s.size() < lower.size()) return false;
+  for (std::size_t i = 0; i < lower.size(); ++i)
+    if (FoldAscii(s[i]) != lower[i]) return false;
+  return true;
+}
+
 // The same test on a text that is not lower-cased yet. Every label begins
 // with a dot, so one walk over the dots of the text tries them all.
 bool HasEngineLabelFolded(std::string_view s) {
   for (auto dot = s.find('.'); dot != std::string_view::npos; dot = s.find('.', dot + 1)) {
     const std::string_view rest = s.substr(dot);
-    for (const std::string_view label : kEngineLabels) {
-      if (rest.size() >= label.size() && PosOfFolded(label, rest.substr(0, label.size())) == 1)
-        return true;
-    }
+    for (const std::string_view label : kEngineLabels)
+      if (StartsFolded(rest, label)) return true;
   }
   return false;
 }
@@ -253,8 +279,29 @@ bool ContainsEngineLabel(std::string_view lowered) {
                      [&](std::string_view label) { return Contains(lowered, label); });
 }
 
-Bytes ResolveLink(std::string_view page, std::string_view link) {
-  if (Len(link) <= 3) return {};
+namespace {
+
+// Bytes that some cleaning step of a link acts on: quotes and backslashes are
+// dropped, blanks and control bytes cut or trim it, "&" may begin an entity
+// and A1 a full-width space. Most links hold none of them.
+constexpr std::array<bool, 256> kCleaningBytes = [] {
+  std::array<bool, 256> t{};
+  for (int b = 0; b <= 0x20; ++b) t[static_cast<std::size_t>(b)] = true;
+  for (const unsigned char b : {'"', '\'', '\\', '&', '\xA1'}) t[b] = true;
+  return t;
+}();
+
+bool NeedsCleaning(std::string_view s) {
+  return std::any_of(s.begin(), s.end(),
+                     [](char c) { return kCleaningBytes[static_cast<unsigned char>(c)]; });
+}
+
+// The final refusals, on the cleaned absolute address.
+bool AcceptableTarget(std::string_view l) {
+  return Len(l) > 10 && !HasEngineLabelFolded(l) && l.find("/#") == std::string_view::npos;
+}
+
+Bytes ResolveAnyLink(std::string_view page, std::string_view link) {
   Bytes l(link.size(), '\0');
   std::size_t kept = 0;
   for (const char c : link) {
@@ -264,9 +311,35 @@ Bytes ResolveLink(std::string_view page, std::string_view link) {
   if (PosOfFolded("lto:", l) > 0) return {};  // mailto:
   if (HasRefusedExtension(l)) return {};
   CleanLinkInPlace(l);
-  if (Len(l) > 3) l = MakeAbsolute(page, l);
+  if (Len(l) > 3) {
+    Bytes absolute;
+    AppendAbsolute(absolute, page, l);
+    l.swap(absolute);
+  }
   CleanTextInPlace(l);
-  if (Len(l) <= 10 || HasEngineLabelFolded(l) || Contains(l, "/#")) return {};
+  if (!AcceptableTarget(l)) return {};
+  return l;
+}
+
+}  // namespace
+
+Bytes ResolveLink(std::string_view page, std::string_view link) {
+  if (Len(link) <= 3) return {};
+  if (NeedsCleaning(link)) return ResolveAnyLink(page, link);
+  // Nothing to drop, cut or trim. Both the "mailto:" and the "javascript:"
+  // tests need a ":", which a link has few of.
+  for (auto colon = link.find(':'); colon != std::string_view::npos;
+       colon = link.find(':', colon + 1)) {
+    if (colon >= 3 && StartsFolded(link.substr(colon - 3), "lto:")) return {};
+    if (colon >= 10 && StartsFolded(link.substr(colon - 10), "javascript:"))
+      return ResolveAnyLink(page, link);
+  }
+  if (HasRefusedExtension(link)) return {};
+  Bytes l;
+  AppendAbsolute(l, page, link);
+  // Only the page address part can hold bytes that CleanText acts on.
+  if (l.size() != link.size() && NeedsCleaning(page)) CleanTextInPlace(l);
+  if (!AcceptableTarget(l)) return {};
   return l;
 }
 

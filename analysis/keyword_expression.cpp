@@ -1,12 +1,11 @@
 #include "analysis/keyword_expression.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
 
 #include "analysis/keyword_rewrite.h"
+#include "platform/byte_search.h"
 #include "platform/codepage.h"
 
 namespace vexo {
@@ -77,8 +76,8 @@ Bytes ExpandNegatedGroups(Bytes s) {
 
 Pos FindWord(std::string_view word, std::string_view text) {
   if (word.empty() || word.size() > text.size()) return 0;
-  const void* hit = memmem(text.data(), text.size(), word.data(), word.size());
-  return hit == nullptr ? 0 : static_cast<const char*>(hit) - text.data() + 1;
+  const std::size_t hit = FindBytes(text, word);
+  return hit == std::string_view::npos ? 0 : static_cast<Pos>(hit) + 1;
 }
 
 // Truth values by term index; sized for every index a term byte can hold.
@@ -157,18 +156,24 @@ std::uint32_t WordIndex(PreparedExpression& px, Bytes word) {
   return static_cast<std::uint32_t>(px.words.size() - 1);
 }
 
-// Position of each distinct word in the text; positive words only when
-// `negated_too` is false.
-std::vector<Pos> WordPositions(const PreparedExpression& px, std::string_view text,
-                               bool negated_too) {
-  std::vector<Pos> found(px.words.size(), 0);
-  std::vector<bool> wanted(px.words.size(), negated_too);
-  for (const auto& t : px.terms)
-    if (!t.negated) wanted[t.word] = true;
-  for (std::size_t w = 0; w < px.words.size(); ++w)
-    if (wanted[w]) found[w] = FindWord(px.words[w], text);
-  return found;
-}
+// Per-word slots on the stack: an expression has at most kMaxTerms terms and
+// so at most as many distinct words. A hand-made one with more spills to the
+// heap.
+template <typename T>
+class WordSlots {
+ public:
+  explicit WordSlots(std::size_t n) {
+    if (n > fixed_.size()) spill_.assign(n, T{});
+    data_ = n > fixed_.size() ? spill_.data() : fixed_.data();
+    std::fill_n(data_, std::min(n, fixed_.size()), T{});
+  }
+  T& operator[](std::size_t w) { return data_[w]; }
+
+ private:
+  std::array<T, kMaxTerms> fixed_;
+  std::vector<T> spill_;
+  T* data_ = nullptr;
+};
 
 bool EvaluateGroups(const PreparedExpression& px, TermValues& value) {
   bool result = false;
@@ -199,13 +204,7 @@ Bytes NormalizeExpression(std::string_view text) {
   Bytes s(text);
   try {
     s = ReplaceAll(s, " ", "+");
-    const FullWidthOperators& fw = FullWidth();
-    s = RewriteUntilGone(s, fw.slash, "/");
-    s = RewriteUntilGone(s, fw.plus, "+");
-    s = RewriteUntilGone(s, fw.minus, "-");
-    s = RewriteUntilGone(s, fw.space, "+");
-    s = RewriteUntilGone(s, fw.open, "(");
-    s = RewriteUntilGone(s, fw.close, ")");
+    s = RewriteFullWidthOperators(s);
     s = MinusToNot(s);
     s = ExpandNegatedGroups(std::move(s));
     s = RewriteUntilGone(s, "||", "");
@@ -316,11 +315,20 @@ std::shared_ptr<const PreparedExpression> CachedExpression(std::string_view expr
 }
 
 Pos FirstTermPosition(const PreparedExpression& expr, std::string_view loweredText) {
-  const std::vector<Pos> found = WordPositions(expr, loweredText, false);
+  const std::size_t words = expr.words.size();
+  WordSlots<std::uint8_t> searched(words);
   Pos best = 0;
   for (const auto& t : expr.terms) {
-    const Pos p = found[t.word];
-    if (!t.negated && p >= 2 && (best == 0 || p < best)) best = p;
+    if (t.negated || t.word >= words || searched[t.word]) continue;
+    searched[t.word] = 1;
+    const std::string_view word = expr.words[t.word];
+    // Only an occurrence starting before `best` can lower it, and the first
+    // occurrence in that prefix is the word's first in the whole text.
+    std::string_view hay = loweredText;
+    if (best > 0 && !word.empty())
+      hay = hay.substr(0, static_cast<std::size_t>(best - 1) + word.size() - 1);
+    const Pos p = FindWord(word, hay);
+    if (p >= 2 && (best == 0 || p < best)) best = p;
   }
   return best;
 }
@@ -334,12 +342,19 @@ Pos FirstTermPosition(std::string_view expr, std::string_view loweredText) {
 }
 
 Pos MatchExpression(const PreparedExpression& expr, std::string_view loweredText) {
-  const std::vector<Pos> found = WordPositions(expr, loweredText, true);
+  const std::size_t words = expr.words.size();
+  // Position + 1 of each word once searched, so that 0 means "not yet".
+  WordSlots<Pos> found(words);
   TermValues value{};
   Pos first = 0;
   for (std::size_t t = 0; t < expr.terms.size() && t < value.size(); ++t) {
     const auto& term = expr.terms[t];
-    const Pos p = found[term.word];
+    Pos p = 0;
+    if (term.word < words) {
+      if (found[term.word] == 0)
+        found[term.word] = FindWord(expr.words[term.word], loweredText) + 1;
+      p = found[term.word] - 1;
+    }
     value[t] = (term.negated ? p == 0 : p > 0) ? 1 : 0;
     if (!term.negated && p > 0 && (first == 0 || p < first)) first = p;
   }

@@ -103,13 +103,7 @@ Bytes EscapeForQuery(std::string_view s) {
 
 Bytes EncodeQueryKeywords(std::string_view text) {
   Bytes s = Trim(text);
-  const FullWidthOperators& fw = FullWidth();
-  s = RewriteUntilGone(s, fw.slash, "/");
-  s = RewriteUntilGone(s, fw.plus, "+");
-  s = RewriteUntilGone(s, fw.minus, "-");
-  s = RewriteUntilGone(s, fw.space, "+");
-  s = RewriteUntilGone(s, fw.open, "(");
-  s = RewriteUntilGone(s, fw.close, ")");
+  s = RewriteFullWidthOperators(s);
   s = RewriteUntilGone(s, "--", "-");
   s = RewriteUntilGone(s, "//", "/");
   // A "+" before every "/" and "-", so that each keeps a blank before it.

@@ -1,5 +1,9 @@
 #include "analysis/keyword_rewrite.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 #include "platform/codepage.h"
 
 namespace vexo {
@@ -29,6 +33,33 @@ Bytes RewriteUntilGone(std::string_view s, std::string_view from, std::string_vi
 const FullWidthOperators& FullWidth() {
   static const FullWidthOperators forms{Gb("／"), Gb("＋"), Gb("－"), Gb("　"), Gb("（"), Gb("）")};
   return forms;
+}
+
+Bytes RewriteFullWidthOperators(std::string_view s) {
+  // Every form is two bytes of which only "　" (A1 A1) can overlap another
+  // occurrence, of itself; each becomes one ASCII byte, which cannot join its
+  // neighbours into a new form. So the six rewrites, each until its form is
+  // gone, come to one left-to-right pass that replaces the form starting at
+  // each byte.
+  const FullWidthOperators& fw = FullWidth();
+  const std::pair<std::string_view, char> forms[] = {{fw.slash, '/'}, {fw.plus, '+'},
+                                                     {fw.minus, '-'}, {fw.space, '+'},
+                                                     {fw.open, '('},  {fw.close, ')'}};
+  Bytes out;
+  out.reserve(s.size());
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto hit = std::find_if(std::begin(forms), std::end(forms), [&](const auto& f) {
+      return !f.first.empty() && s.substr(i, f.first.size()) == f.first;
+    });
+    if (hit == std::end(forms)) {
+      out.push_back(s[i++]);
+    } else {
+      out.push_back(hit->second);
+      i += hit->first.size();
+    }
+  }
+  return out;
 }
 
 }  // namespace vexo

@@ -25,6 +25,11 @@ struct FullWidthOperators {
 };
 const FullWidthOperators& FullWidth();
 
+// The text with every full-width "／", "＋", "－", "　", "（" and "）" (as bytes,
+// wherever they stand) replaced by "/", "+", "-", "+", "(" and ")", as the
+// six rewrites one after the other would leave it.
+Bytes RewriteFullWidthOperators(std::string_view s);
+
 // True for the bytes that keywords use to separate words.
 inline bool IsKeywordSeparator(unsigned char b) {
   return b == ' ' || b == '(' || b == ')' || b == '+' || b == '-' || b == '/' || b == '|';

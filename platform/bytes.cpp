@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <charconv>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace vexo {
 
 Pos PosOf(std::string_view needle, std::string_view hay, Pos from) {
@@ -90,17 +94,36 @@ void Insert(std::string_view sub, Bytes& s, Pos p) {
   s.insert(static_cast<std::size_t>(p - 1), sub);
 }
 
-Bytes Lower(std::string_view s) {
-  Bytes out(s);
+void LowerInto(std::string_view s, Bytes& out) {
+  out.resize(s.size());
+  const char* in = s.data();
   char* p = out.data();
+  const std::size_t n = s.size();
   std::size_t i = 0;
-  for (; i + 8 <= out.size(); i += 8) {
+#ifdef __SSE2__
+  // As signed bytes 'A'..'Z' are the only ones above '@' and below '['; the
+  // high bytes of double-byte characters are negative and never match.
+  const __m128i below = _mm_set1_epi8('A' - 1);
+  const __m128i above = _mm_set1_epi8('Z' + 1);
+  const __m128i bit = _mm_set1_epi8(0x20);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmplt_epi8(x, above));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm_or_si128(x, _mm_and_si128(upper, bit)));
+  }
+#endif
+  for (; i + 8 <= n; i += 8) {
     std::uint64_t x;
-    ::memcpy(&x, p + i, 8);
+    ::memcpy(&x, in + i, 8);
     x = LowerEight(x);
     ::memcpy(p + i, &x, 8);
   }
-  for (; i < out.size(); ++i) p[i] = FoldAscii(p[i]);
+  for (; i < n; ++i) p[i] = FoldAscii(in[i]);
+}
+
+Bytes Lower(std::string_view s) {
+  Bytes out;
+  LowerInto(s, out);
   return out;
 }
 

@@ -52,6 +52,8 @@ void Insert(std::string_view sub, Bytes& s, Pos p);
 
 // Lower-cases ASCII A-Z only, so positions stay aligned with the original.
 Bytes Lower(std::string_view s);
+// Lower(s) into `out`, reusing its buffer; `s` must not lie inside `out`.
+void LowerInto(std::string_view s, Bytes& out);
 // Lower of eight bytes held in one word: a byte gets 0x20 added when its low
 // seven bits lie in 'A'..'Z' and its high bit is clear; nothing carries.
 inline std::uint64_t LowerEight(std::uint64_t x) {

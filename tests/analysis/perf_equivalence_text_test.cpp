@@ -76,6 +76,16 @@ Bytes LiteralStripTags(std::string_view s) {
   return out;
 }
 
+Bytes LiteralMakeAbsolute(std::string_view page, std::string_view link) {
+  if (Contains(Copy(link, 1, 10), "://")) return Bytes(link);
+  if (Copy(link, 1, 1) == "/") {
+    const Pos slash = PosOf("/", page, 8);
+    return (slash > 0 ? Copy(page, 1, slash - 1) : Bytes(page)) + Bytes(link);
+  }
+  const Pos last = LastPosOf("/", page);
+  return (last > 7 ? Copy(page, 1, last - 1) : Bytes(page)) + "/" + Bytes(link);
+}
+
 Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
   if (Len(link) <= 3) return {};
   Bytes l;
@@ -93,7 +103,7 @@ Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
       return {};
   }
   l = LiteralCleanLink(l);
-  if (Len(l) > 3) l = MakeAbsolute(page, l);
+  if (Len(l) > 3) l = LiteralMakeAbsolute(page, l);
   l = LiteralCleanText(l);
   if (Len(l) <= 10 || ContainsEngineLabel(LiteralLower(l)) || Contains(l, "/#")) return {};
   return l;
@@ -134,7 +144,11 @@ const std::vector<Bytes>& Pages() {
                                            "http://a.b/c/",
                                            "",
                                            "http:/",
-                                           "x/y"};
+                                           "x/y",
+                                           "http://a.b/&amp;/",
+                                           " http://a.b/c d/",
+                                           "http://\xA1\xA1.cn/\xB3\xA1/",
+                                           "HTTP://WWW.BAIDU.COM/s?wd=x"};
   return pages;
 }
 
@@ -194,6 +208,38 @@ TEST(FastTextEquivalence, ResolveLinkMatchesItsLiteralForm) {
     accepted += !fast.empty();
   }
   EXPECT_GT(accepted, 1000);
+}
+
+// Links that hold none of the bytes cleaning acts on, so that most take the
+// short way: absolute and relative, with colons, dots and odd letter cases.
+Bytes RandomPlainLink(std::mt19937& rng) {
+  static const std::vector<Bytes> pieces = {
+      "http://",  "HTTP://", "://",     ":",       "/",        "//",  ".",           "/#",
+      "#",        "lto:",    "mAiLtO:", ".htm",    ".JPG",     ".au", "javascript:", "(",
+      ")",        "www",     ".baidu.", ".Sogou.", "news",     "x",   "?q=1",        "%20",
+      "\xB0\xA1", "\xA3",    "\xFF",    "\x80",    Gb("新闻"), "=",   "-",           "_"};
+  Bytes s;
+  for (int n = static_cast<int>(rng() % 12); n > 0; --n) s += pieces[rng() % pieces.size()];
+  return s;
+}
+
+TEST(FastTextEquivalence, ResolveLinkOnPlainLinksMatchesItsLiteralForm) {
+  std::mt19937 rng(12);
+  const auto& pages = Pages();
+  int accepted = 0;
+  for (int round = 0; round < 20000; ++round) {
+    Bytes link = RandomPlainLink(rng);
+    if (round % 3 == 0) link = "http://www.x.com/" + link;
+    if (round % 3 == 1) link = "/" + link;
+    if (round % 50 == 0) link += Bytes(3000, 'z');
+    const Bytes& page = pages[rng() % pages.size()];
+    const Bytes fast = ResolveLink(page, link);
+    ASSERT_EQ(fast, LiteralResolveLink(page, link))
+        << testing::PrintToString(link) << " on " << testing::PrintToString(page);
+    ASSERT_EQ(MakeAbsolute(page, link), LiteralMakeAbsolute(page, link));
+    accepted += !fast.empty();
+  }
+  EXPECT_GT(accepted, 5000);
 }
 
 TEST(FastTextEquivalence, EveryShortExtensionIsJudgedAsTheSubstringTestJudgesIt) {
