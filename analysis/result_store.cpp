@@ -1,11 +1,9 @@
 #include "analysis/result_store.h"
 
-#include <string.h>
-
 #include <climits>
-#include <cstdint>
 
 #include "analysis/block_files.h"
+#include "analysis/folded_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -37,26 +35,28 @@ bool HasPathAfterHost(std::string_view link) {
   return PosOf("/", link, 9) > 0;
 }
 
-char FoldAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+// The duplicate test of the open block: a line equal, but for letter case, to
+// "…" + title + "…", found without building that line.
+bool HoldsTitleLine(const StringList& block, std::string_view title) {
+  const Bytes& mark = Ellipsis();
+  const std::size_t m = mark.size();
+  const std::size_t n = title.size() + 2 * m;
+  // From the newest line back: a page repeats its titles at once.
+  for (auto it = block.rbegin(); it != block.rend(); ++it) {
+    const Bytes& line = *it;
+    if (line.size() != n) continue;
+    if (SameBytesFolded(line.data() + m, title.data(), title.size()) &&
+        SameBytesFolded(line.data(), mark.data(), m) &&
+        SameBytesFolded(line.data() + n - m, mark.data(), m))
+      return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 bool SameLineIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  std::size_t i = 0;
-  for (; i + 8 <= a.size(); i += 8) {
-    std::uint64_t x;
-    std::uint64_t y;
-    ::memcpy(&x, a.data() + i, 8);
-    ::memcpy(&y, b.data() + i, 8);
-    if (x != y && LowerEight(x) != LowerEight(y)) return false;
-  }
-  for (; i < a.size(); ++i) {
-    if (a[i] != b[i] && FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-  }
-  return true;
+  return SameLineFolded(a, b);
 }
 
 ResultStore::ResultStore(StoreHost& host) : host_(host) {}
@@ -116,8 +116,7 @@ std::string ResultStore::SiteQueueFile() const {
 
 int ResultStore::IndexOfLine(const StringList& list, std::string_view line) {
   for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i].size() == line.size() && SameLineIgnoringCase(list[i], line))
-      return static_cast<int>(i);
+    if (SameLineFolded(list[i], line)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -151,16 +150,16 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   if (Len(title) <= 10) return 0;
   if (!FitsOnOneLine(link) || !FitsOnOneLine(title)) return 0;
 
-  Bytes titleLine = Ellipsis();
-  titleLine.append(title);
-  titleLine.append(Ellipsis());
-  if (IndexOfLine(*openBlock_, titleLine) >= 0) return 0;
+  if (HoldsTitleLine(*openBlock_, title)) return 0;
   if (InHistory(title) != -1) return 0;
 
   long long sum = 0;
   if (!TryTextToInt(host_.Sum1(), sum) || sum < 0 || sum == LLONG_MAX) return 0;
   ++sum;
   host_.SetSum1(IntToText(sum));
+  Bytes titleLine = Ellipsis();
+  titleLine.append(title);
+  titleLine.append(Ellipsis());
   const Bytes linkLine(link);
   openBlock_->push_back(linkLine);
   openBlock_->push_back(titleLine);

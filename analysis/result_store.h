@@ -4,6 +4,9 @@
 // It reaches the main window only through StoreHost. Every operation is total:
 // a file or text error ends it quietly with the answer it had so far.
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -123,6 +126,18 @@ class ResultStore {
   std::unique_ptr<StringList> openBlock_;
   std::unique_ptr<StringList> siteQueue_;
   std::unique_ptr<StringList> followUp_;
+
+  // Where AppendSite last met each candidate root, by a hash of the root:
+  // only a hint, always checked against the queue line it names, since the
+  // scheduler and the tracking control edit the queue as well.
+  struct SiteHint {
+    std::uint64_t key = 0;
+    std::size_t index = 0;
+    std::size_t count = 0;  // queue length then
+  };
+  bool HintedInQueue(const StringList& queue, std::string_view root, std::uint64_t key) const;
+  void HintSite(std::uint64_t key, std::size_t index, std::size_t count);
+  std::array<SiteHint, 512> siteHints_{};
 
   int historyBatches_ = 0;
   mutable bool historyListed_ = false;

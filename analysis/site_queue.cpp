@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/block_files.h"
+#include "analysis/folded_line.h"
 #include "analysis/result_store.h"
 #include "platform/files.h"
 
@@ -18,36 +19,37 @@ Pos HostEnd(std::string_view address) {
   return p;
 }
 
-// The first index of each line the site operations look for, found in one
-// pass over the queue (-1 when absent). Markers hold no letters, so an exact
-// comparison is the case-insensitive one.
+// The first index of each line the site operations look for (-1 while not
+// met), gathered by one walk down the queue that each operation stops as soon
+// as its answer is settled. Markers hold no letters, so an exact comparison
+// is the case-insensitive one.
 struct QueueScan {
   int pass = -1;
   int fresh = -1;   // [:--:]
   int older = -1;   // [:==:]
   int oldest = -1;  // [:++:]
   int root = -1;
+  std::size_t next = 0;  // the lines above this index have been looked at
   bool HasAgeMarker() const { return fresh >= 0 || older >= 0 || oldest >= 0; }
 };
 
-QueueScan ScanQueue(const StringList& queue, std::string_view root) {
-  QueueScan found;
+// Walks on from scan.next until stop(scan) holds or the queue ends.
+template <typename Stop>
+void ScanUntil(const StringList& queue, std::string_view root, QueueScan& scan, Stop stop) {
   const auto first = [](int& slot, std::size_t i) {
     if (slot < 0) slot = static_cast<int>(i);
   };
-  for (std::size_t i = 0; i < queue.size(); ++i) {
+  for (; scan.next < queue.size() && !stop(scan); ++scan.next) {
+    const std::size_t i = scan.next;
     const Bytes& line = queue[i];
     if (line.size() == kPassMarker.size() && line.front() == '[') {
-      if (line == kPassMarker) first(found.pass, i);
-      if (line == kAgeMarker1) first(found.fresh, i);
-      if (line == kAgeMarker2) first(found.older, i);
-      if (line == kAgeMarker3) first(found.oldest, i);
+      if (line == kPassMarker) first(scan.pass, i);
+      if (line == kAgeMarker1) first(scan.fresh, i);
+      if (line == kAgeMarker2) first(scan.older, i);
+      if (line == kAgeMarker3) first(scan.oldest, i);
     }
-    if (found.root < 0 && line.size() == root.size() && SameLineIgnoringCase(line, root)) {
-      found.root = static_cast<int>(i);
-    }
+    if (scan.root < 0 && SameLineFolded(line, root)) scan.root = static_cast<int>(i);
   }
-  return found;
 }
 
 void InsertAt(StringList& queue, int index, std::string_view line) {
@@ -105,7 +107,11 @@ void ResultStore::RememberSite(std::string_view link) {
   StringList& queue = *siteQueue_;
   const Bytes root = SiteRoot(link);
   if (Len(root) <= 7) return;
-  const QueueScan scan = ScanQueue(queue, root);
+  QueueScan scan;
+  // A site remembered again usually lies right under the pass marker, above
+  // the age marker: the walk rarely goes further.
+  ScanUntil(queue, root, scan,
+            [](const QueueScan& s) { return s.pass >= 0 && s.root >= 0 && s.HasAgeMarker(); });
   if (!(Count(queue) - (scan.pass + 1) < 411)) return;
   MoveUpAsProven(queue, scan, root);
 }
@@ -116,21 +122,66 @@ void ResultStore::PromotePageSite(std::string_view pageAddress) {
   if (queue.back() == kAgeMarker3) return;
   const Bytes root = SiteRoot(pageAddress);
   if (Len(root) <= 7) return;
-  const QueueScan scan = ScanQueue(queue, root);
+  QueueScan scan;
+  ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.root >= 0; });
+  const int i = scan.root;
+  if (i <= 0) return;
   // With one age marker the sum is its index minus 2: only a candidate below
-  // the marker moves; with none, any site below the top.
-  const int markers = scan.fresh + scan.older + scan.oldest;
-  if (scan.root > 0 && markers + 2 < scan.root) MoveUpAsProven(queue, scan, root);
+  // the marker moves; with none, any site below the top. A marker first met
+  // below the site raises the sum to at least i + 1, so the walk goes on only
+  // while the answer is still yes.
+  const auto refused = [i](const QueueScan& s) { return !(s.fresh + s.older + s.oldest + 2 < i); };
+  ScanUntil(queue, root, scan, refused);
+  if (refused(scan)) return;
+  MoveUpAsProven(queue, scan, root);
 }
 
 void ResultStore::AppendSite(std::string_view link) {
-  if (!siteQueue_) return;
+  // An empty queue fails the "[:++:]" test below (0 - (-1) > 1) as well.
+  if (!siteQueue_ || siteQueue_->empty()) return;
   StringList& queue = *siteQueue_;
   Bytes root = CandidateSiteRoot(link);
-  const QueueScan scan = ScanQueue(queue, root);
-  // Bounded number of candidates, and none once the oldest age state ends the queue.
-  if (!(Count(queue) - scan.pass < 361 && Count(queue) - scan.oldest > 1)) return;
-  if (Len(root) > 7 && scan.root < 0) queue.push_back(std::move(root));
+  // Links within a page and short hosts give no candidate: nothing to look up.
+  if (Len(root) <= 7) return;
+  QueueScan scan;
+  ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.pass >= 0; });
+  // Bounded number of candidates ...
+  if (!(Count(queue) - scan.pass < 361)) return;
+  // ... and none once the oldest age state ends the queue; only a "[:++:]" in
+  // the last line can be the first one there.
+  if (queue.back() == kAgeMarker3) {
+    ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.oldest >= 0; });
+    if (!(Count(queue) - scan.oldest > 1)) return;
+  }
+  // Most links lead to sites met before: a hint usually spares the walk.
+  const std::uint64_t key = FoldedHash(root);
+  if (HintedInQueue(queue, root, key)) return;
+  ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.root >= 0; });
+  if (scan.root >= 0) {
+    HintSite(key, static_cast<std::size_t>(scan.root), queue.size());
+    return;
+  }
+  queue.push_back(std::move(root));
+  HintSite(key, queue.size() - 1, queue.size());
+}
+
+// The line a hint names still holds the root, or the line as far below it as
+// the queue has grown since: lines are inserted and removed near the top (the
+// engine URLs, the proven sites) more often than appended.
+bool ResultStore::HintedInQueue(const StringList& queue, std::string_view root,
+                                std::uint64_t key) const {
+  const SiteHint& hint = siteHints_[key % siteHints_.size()];
+  if (hint.key != key) return false;
+  const auto holds = [&](std::size_t i) {
+    return i < queue.size() && SameLineFolded(queue[i], root);
+  };
+  // Unsigned: when the queue has shrunk the shifted index may wrap round,
+  // and then names no line.
+  return holds(hint.index) || holds(hint.index + queue.size() - hint.count);
+}
+
+void ResultStore::HintSite(std::uint64_t key, std::size_t index, std::size_t count) {
+  siteHints_[key % siteHints_.size()] = {key, index, count};
 }
 
 void ResultStore::AgeSiteQueue() {

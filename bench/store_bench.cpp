@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "analysis/result_store.h"
 #include "platform/codepage.h"
@@ -98,7 +99,51 @@ void BM_MemmemReference(benchmark::State& state) {
                           static_cast<int64_t>(history.all.size()));
 }
 
+// The site queue of a run in full swing: engine URLs, the pass marker, proven
+// sites, the age marker and 300 candidates, all sharing "http://www.".
+vexo::StringList BusyQueue() {
+  vexo::StringList q;
+  for (int i = 0; i < 24; ++i) q.push_back("http://www.baidu.com/s?wd=x&pn=" + std::to_string(i));
+  q.push_back(Bytes(vexo::kPassMarker));
+  for (int i = 0; i < 20; ++i) q.push_back("http://www.proven" + std::to_string(i) + ".com.cn");
+  q.push_back(Bytes(vexo::kAgeMarker1));
+  for (int i = 0; i < 300; ++i) q.push_back("http://www.site" + std::to_string(i) + ".com.cn");
+  return q;
+}
+
+// AppendSite for links of sites the queue holds (Arg 0: nothing changes) or
+// does not hold (Arg 1: the whole queue is searched, the root appended and
+// popped off again).
+void BM_StoreAppendSite(benchmark::State& state) {
+  BenchHost host("/nonexistent/");
+  vexo::ResultStore store(host);
+  store.CreateRunLists();
+  *store.SiteQueue() = BusyQueue();
+  const bool absent = state.range(0) == 1;
+  std::vector<Bytes> links;
+  for (int i = 0; i < 64; ++i) {
+    links.push_back("http://www." + Bytes(absent ? "other" : "site") + std::to_string(i * 4) +
+                    ".com.cn/news/2005/a.htm");
+  }
+  std::size_t n = 0;
+  for (auto _ : state) {
+    store.AppendSite(links[n++ % links.size()]);
+    if (absent) store.SiteQueue()->pop_back();
+  }
+}
+
+// One memmem of a root over the queue's text, the cost of a plain search.
+void BM_StoreQueueMemmemReference(benchmark::State& state) {
+  const Bytes all = vexo::JoinLines(BusyQueue());
+  const Bytes root = "http://www.other4.com.cn";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(::memmem(all.data(), all.size(), root.data(), root.size()));
+  }
+}
+
 BENCHMARK(BM_InHistory)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemmemReference)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreAppendSite)->Arg(0)->Arg(1);
+BENCHMARK(BM_StoreQueueMemmemReference);
 
 }  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+// The store's whole-line comparison ignoring the case of ASCII letters, cheap
+// enough to run over every line of a list for each link of a page: no copies,
+// eight bytes at a time, and the last eight bytes first, because the lines
+// compared (site roots, title lines) mostly share their start ("http://www.",
+// the ellipsis) and differ towards their end.
+
+#include <string.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/bytes.h"
+
+namespace vexo {
+
+namespace folded_detail {
+
+constexpr std::array<unsigned char, 256> MakeFoldTable() {
+  std::array<unsigned char, 256> table{};
+  for (int c = 0; c < 256; ++c)
+    table[static_cast<std::size_t>(c)] =
+        static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return table;
+}
+
+inline constexpr std::array<unsigned char, 256> kFold = MakeFoldTable();
+
+inline std::uint64_t Word(const char* p) {
+  std::uint64_t w;
+  ::memcpy(&w, p, 8);
+  return w;
+}
+
+inline bool SameWordFolded(const char* a, const char* b) {
+  const std::uint64_t x = Word(a);
+  const std::uint64_t y = Word(b);
+  return x == y || LowerEight(x) == LowerEight(y);
+}
+
+}  // namespace folded_detail
+
+// n bytes at a and at b are equal but for the case of ASCII letters.
+inline bool SameBytesFolded(const char* a, const char* b, std::size_t n) {
+  using folded_detail::SameWordFolded;
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (folded_detail::kFold[static_cast<unsigned char>(a[i])] !=
+          folded_detail::kFold[static_cast<unsigned char>(b[i])])
+        return false;
+    }
+    return true;
+  }
+  // The last word covers the bytes that do not fill a whole word.
+  if (!SameWordFolded(a + n - 8, b + n - 8)) return false;
+  for (std::size_t i = 0; i + 8 <= n; i += 8) {
+    if (!SameWordFolded(a + i, b + i)) return false;
+  }
+  return true;
+}
+
+inline bool SameLineFolded(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && SameBytesFolded(a.data(), b.data(), a.size());
+}
+
+// A hash that gives lines equal but for letter case the same value (FNV-1a
+// over the folded bytes).
+inline std::uint64_t FoldedHash(std::string_view s) {
+  std::uint64_t h = 14695981039346656037ULL;
+  for (const char c : s) {
+    h ^= folded_detail::kFold[static_cast<unsigned char>(c)];
+    h *= 1099511628211ULL;
+  }
+  return h;
+}
+
+}  // namespace vexo
