@@ -9,14 +9,15 @@ SkinLabel::SkinLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void SkinLabel::mousePressEvent(QMouseEvent* event) {
-  pressed_ = true;
+  if (event->button() == Qt::LeftButton) left_pressed_ = true;
   event->accept();
   if (onPress) onPress(event->globalPosition().toPoint());
 }
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
-  const bool clicked = pressed_ && rect().contains(event->position().toPoint());
-  pressed_ = false;
+  const bool left = event->button() == Qt::LeftButton;
+  const bool clicked = left && left_pressed_ && rect().contains(event->position().toPoint());
+  if (left) left_pressed_ = false;
   event->accept();
   if (onRelease) onRelease(event->globalPosition().toPoint());
   if (clicked && onClick) onClick();

@@ -15,7 +15,9 @@ class SkinLabel : public QLabel {
 
   std::function<void(QPoint screen)> onPress;
   std::function<void(QPoint screen)> onRelease;
-  // A release over the label after a press on it.
+  // A release of the left button over the label after it was pressed there;
+  // the other buttons press and release but never click, as on the desktop
+  // the window was made for.
   std::function<void()> onClick;
   // Every move over the label, with or without a button held.
   std::function<void(QPoint screen)> onMove;
@@ -26,7 +28,7 @@ class SkinLabel : public QLabel {
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
-  bool pressed_ = false;
+  bool left_pressed_ = false;
 };
 
 }  // namespace vexo
