@@ -106,7 +106,10 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
 }
 
 Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
-  const Pos o = run.FirstTerm(Lower(snippet));
+  // Every link of a listing asks; one buffer per thread serves them all.
+  thread_local Bytes lowered;
+  LowerInto(snippet, lowered);
+  const Pos o = run.FirstTerm(lowered);
   if (o < 2) return {};
   const Pos len = Len(snippet);
   Pos start = o > kSnippetLateMatch ? o - kTitleLead : (o > kSnippetHead ? kSnippetHead : o - 1);
