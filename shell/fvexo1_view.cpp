@@ -338,10 +338,9 @@ SkinLabel* MainView::StaticLabel(const QString& text, QRect place) {
 
 void MainView::MirrorApplication() {
   Application& app = model_.App();
-  mirror_.Follow(app.changed, [this, &app] {
-    setWindowTitle(ToQ(app.Title()));
-    QGuiApplication::setApplicationDisplayName(ToQ(app.Title()));
-  });
+  // The title names this window only: as the application's display name Qt
+  // would append it to every box and dialog caption ("Vexo提示 — ...").
+  mirror_.Follow(app.changed, [this, &app] { setWindowTitle(ToQ(app.Title())); });
 }
 
 void MainView::MirrorWindow() {

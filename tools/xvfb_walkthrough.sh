@@ -107,6 +107,14 @@ wait_for() {  # wait_for SECONDS COMMAND...: until the command succeeds
   return 1
 }
 hidden() { ! main_window; }
+# The program's message box on show, with the program's caption as its title.
+box_shown() {
+  wait_for 5 xdotool search --onlyvisible --name "Vexo提示" || fail "no box titled Vexo提示"
+  local title
+  title=$(xdotool getwindowname "$(xdotool search --onlyvisible --name "Vexo提示" | head -n 1)")
+  say "box titled: $title"
+  [ "$title" = "Vexo提示" ] || fail "the box's title is not Vexo提示"
+}
 win=""
 click() {  # click X Y: a left click at a place of the main window
   xdotool mousemove --window "$win" "$1" "$2" click 1
@@ -160,6 +168,11 @@ win=$(main_window)
 say "back from the tray at $(xdotool getwindowgeometry "$win" | sed -n 2p)"
 shot tray-click
 
+say "a right click on the hide label does not hide"
+xdotool mousemove --window "$win" 506 13 click 3
+sleep 1
+main_window >/dev/null || fail "a right click hid the window"
+
 say "next page, then previous"
 click 460 370
 shot next-page
@@ -178,7 +191,7 @@ shot opened-row-1
 
 say "clear, answering the question"
 click 526 370
-sleep 1
+box_shown
 shot clear-question
 xdotool key Return
 sleep 1
@@ -212,7 +225,7 @@ export_dir="$out/export"
 rm -rf "$export_dir"
 mkdir -p "$export_dir"
 click 504 370
-sleep 1
+box_shown
 shot export-question
 xdotool key Return
 wait_for 5 xdotool search --onlyvisible --name "Vexo信息导出" || fail "no save dialog"
@@ -239,7 +252,7 @@ fi
 
 say "close"
 xdotool mousemove --window "$win" 524 13 click 1
-sleep 1
+box_shown
 shot close-question
 xdotool key Return
 wait_for 10 bash -c "! kill -0 $vexo_pid" || fail "vexo did not end"
