@@ -281,9 +281,9 @@ bool ContainsEngineLabel(std::string_view lowered) {
 
 namespace {
 
-// Bytes that some cleaning step of a link acts on: quotes and backslashes are
-// dropped, blanks and control bytes cut or trim it, "&" may begin an entity
-// and A1 a full-width space. Most links hold none of them.
+// Bytes that some cleaning step of a link may act on: quotes and backslashes
+// are dropped, blanks and control bytes cut or trim it, "&" may begin an
+// entity and A1 a full-width space. Most links hold none of them.
 constexpr std::array<bool, 256> kCleaningBytes = [] {
   std::array<bool, 256> t{};
   for (int b = 0; b <= 0x20; ++b) t[static_cast<std::size_t>(b)] = true;
@@ -294,6 +294,27 @@ constexpr std::array<bool, 256> kCleaningBytes = [] {
 bool NeedsCleaning(std::string_view s) {
   return std::any_of(s.begin(), s.end(),
                      [](char c) { return kCleaningBytes[static_cast<unsigned char>(c)]; });
+}
+
+bool IsQuote(char c) {
+  return c == '"' || c == '\'' || c == '\\';
+}
+
+// True when CleanLink and CleanText leave `s` as it is and it holds no quote:
+// an "&" that begins no entity and an A1 not followed by another are harmless.
+bool AlreadyClean(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (!kCleaningBytes[b]) continue;
+    if (b == '&') {
+      const std::string_view rest = s.substr(i);
+      for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"})
+        if (StartsFolded(rest, entity)) return false;
+    } else if (b != 0xA1 || (i + 1 < s.size() && s[i + 1] == '\xA1')) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The final refusals, on the cleaned absolute address.
@@ -325,20 +346,25 @@ Bytes ResolveAnyLink(std::string_view page, std::string_view link) {
 
 Bytes ResolveLink(std::string_view page, std::string_view link) {
   if (Len(link) <= 3) return {};
-  if (NeedsCleaning(link)) return ResolveAnyLink(page, link);
-  // Nothing to drop, cut or trim. Both the "mailto:" and the "javascript:"
-  // tests need a ":", which a link has few of.
-  for (auto colon = link.find(':'); colon != std::string_view::npos;
-       colon = link.find(':', colon + 1)) {
-    if (colon >= 3 && StartsFolded(link.substr(colon - 3), "lto:")) return {};
-    if (colon >= 10 && StartsFolded(link.substr(colon - 10), "javascript:"))
+  // The stage hands over the link with the quote that opened it; quotes at
+  // the ends go without a copy.
+  std::string_view v = link;
+  while (!v.empty() && IsQuote(v.front())) v.remove_prefix(1);
+  while (!v.empty() && IsQuote(v.back())) v.remove_suffix(1);
+  if (!AlreadyClean(v)) return ResolveAnyLink(page, link);
+  // Both the "mailto:" and the "javascript:" tests need a ":", which a link
+  // has few of.
+  for (auto colon = v.find(':'); colon != std::string_view::npos; colon = v.find(':', colon + 1)) {
+    if (colon >= 3 && StartsFolded(v.substr(colon - 3), "lto:")) return {};
+    if (colon >= 10 && StartsFolded(v.substr(colon - 10), "javascript:"))
       return ResolveAnyLink(page, link);
   }
-  if (HasRefusedExtension(link)) return {};
+  if (HasRefusedExtension(v)) return {};
+  if (v.size() <= 3) return ResolveAnyLink(page, link);
   Bytes l;
-  AppendAbsolute(l, page, link);
+  AppendAbsolute(l, page, v);
   // Only the page address part can hold bytes that CleanText acts on.
-  if (l.size() != link.size() && NeedsCleaning(page)) CleanTextInPlace(l);
+  if (l.size() != v.size() && NeedsCleaning(page)) CleanTextInPlace(l);
   if (!AcceptableTarget(l)) return {};
   return l;
 }

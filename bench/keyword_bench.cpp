@@ -1,5 +1,7 @@
 // Keyword matching over one page piece, next to the plain substring search
-// that it cannot do without: one memmem per positive word.
+// that it cannot do without: one memmem per positive word. Also the text
+// helpers that run once per link and snippet, beside a memmem over the same
+// bytes.
 #include <benchmark/benchmark.h>
 #include <string.h>
 
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/html_text.h"
 #include "analysis/keyword_expression.h"
 #include "platform/codepage.h"
 
@@ -94,6 +97,93 @@ void BM_KeywordPrepare(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(PrepareExpression(Expression()));
 }
 BENCHMARK(BM_KeywordPrepare);
+
+// Links as the listing and content stages hand them to ResolveLink: with the
+// quote that opened them, absolute and relative, with query strings, now and
+// then a mail link, a picture or an engine's own address.
+const std::vector<Bytes>& Links() {
+  static const std::vector<Bytes> links = [] {
+    std::vector<Bytes> out;
+    for (int i = 0; i < 200; ++i) {
+      const Bytes n = std::to_string(i);
+      switch (i % 8) {
+        case 0:
+          out.push_back("\"http://news.example.com.cn/2006/0" + n + ".shtml");
+          break;
+        case 1:
+          out.push_back("\"/photo/" + n + ".jpg");
+          break;
+        case 2:
+          out.push_back("\"../list/" + n + ".htm");
+          break;
+        case 3:
+          out.push_back("'http://www.site" + n + ".com/a.asp?id=" + n + "&page=2");
+          break;
+        case 4:
+          out.push_back("\"mailto:editor@example.com");
+          break;
+        case 5:
+          out.push_back("\"http://www.baidu.com/s?wd=" + n);
+          break;
+        case 6:
+          out.push_back("http://tech.example.com.cn/mobile/" + n + "/index.html");
+          break;
+        default:
+          out.push_back("\"javascript:open('/win/" + n + ".htm')");
+          break;
+      }
+    }
+    return out;
+  }();
+  return links;
+}
+
+constexpr std::string_view kPageAddress = "http://news.example.com.cn/world/index.shtml";
+
+void BM_TextLinksMemmemReference(benchmark::State& state) {
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    for (const Bytes& l : Links()) {
+      benchmark::DoNotOptimize(memmem(l.data(), l.size(), "://", 3));
+      bytes += static_cast<std::int64_t>(l.size());
+    }
+  }
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_TextLinksMemmemReference);
+
+void BM_TextResolveLink(benchmark::State& state) {
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    for (const Bytes& l : Links()) {
+      benchmark::DoNotOptimize(ResolveLink(kPageAddress, l));
+      bytes += static_cast<std::int64_t>(l.size());
+    }
+  }
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_TextResolveLink);
+
+// A snippet between two anchors, as StripTags and CleanText get it.
+const Bytes& Snippet() {
+  static const Bytes snippet = "</a></td></tr>\r\n<tr><td class=s>..." + Gb("诺基亚发布新款手机") +
+                               "&nbsp;" + Gb("，移动电话市场　今天") + "<b>" + Gb("价格") + "</b>" +
+                               Gb("记者报道，北京上海的用户和服务") + "...</td></tr>";
+  return snippet;
+}
+
+void BM_TextStripTags(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(StripTags(Snippet()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Snippet().size()));
+}
+BENCHMARK(BM_TextStripTags);
+
+void BM_TextLowerPiece(benchmark::State& state) {
+  const Bytes& text = PagePiece();
+  for (auto _ : state) benchmark::DoNotOptimize(Lower(text));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_TextLowerPiece);
 
 }  // namespace
 }  // namespace vexo
