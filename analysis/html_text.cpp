@@ -112,15 +112,23 @@ constexpr std::string_view kRefusedExtensions =
     ".txt.mid.css.pdf.zip.exe.dll.cab.mp3.swf.asf.wma.rar.ram.rm\\.jpg.jpeg.gif.avi.au\\.mov."
     "mpg.mpeg.png.pcx.ico.bmp.ocx.java.class";
 
+// A piece of at most four bytes as one number: its bytes and its length.
+std::uint64_t PieceKey(std::string_view piece) {
+  std::uint64_t key = piece.size();
+  for (const char c : piece) key = key << 8 | static_cast<unsigned char>(c);
+  return key;
+}
+
 // Every piece of kRefusedExtensions that starts at one of its dots and is at
-// most four bytes long, sorted: the extensions that the substring test refuses.
-const std::vector<std::string_view>& RefusedPieces() {
-  static const std::vector<std::string_view> pieces = [] {
-    std::vector<std::string_view> out;
+// most four bytes long, as sorted keys: the extensions that the substring
+// test refuses.
+const std::vector<std::uint64_t>& RefusedPieces() {
+  static const std::vector<std::uint64_t> pieces = [] {
+    std::vector<std::uint64_t> out;
     for (std::size_t i = 0; i < kRefusedExtensions.size(); ++i) {
       if (kRefusedExtensions[i] != '.') continue;
       for (std::size_t n = 1; n <= 4 && i + n <= kRefusedExtensions.size(); ++n)
-        out.push_back(kRefusedExtensions.substr(i, n));
+        out.push_back(PieceKey(kRefusedExtensions.substr(i, n)));
     }
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
@@ -139,7 +147,8 @@ bool HasRefusedExtension(std::string_view link) {
   const std::string_view piece = link.substr(last, 4);
   std::transform(piece.begin(), piece.end(), ext, FoldAscii);
   const auto& refused = RefusedPieces();
-  return std::binary_search(refused.begin(), refused.end(), std::string_view(ext, piece.size()));
+  return std::binary_search(refused.begin(), refused.end(),
+                            PieceKey(std::string_view(ext, piece.size())));
 }
 
 }  // namespace
@@ -266,8 +275,9 @@ bool StartsFolded(std::string_view s, std::string_view lower) {
 bool HasEngineLabelFolded(std::string_view s) {
   for (auto dot = s.find('.'); dot != std::string_view::npos; dot = s.find('.', dot + 1)) {
     const std::string_view rest = s.substr(dot);
+    if (rest.size() < 2) break;
     for (const std::string_view label : kEngineLabels)
-      if (StartsFolded(rest, label)) return true;
+      if (FoldAscii(rest[1]) == label[1] && StartsFolded(rest, label)) return true;
   }
   return false;
 }
@@ -318,8 +328,15 @@ bool AlreadyClean(std::string_view s) {
 }
 
 // The final refusals, on the cleaned absolute address.
+// "/#" in s, looked for by its rare second byte.
+bool HasPageAnchor(std::string_view s) {
+  for (auto hash = s.find('#'); hash != std::string_view::npos; hash = s.find('#', hash + 1))
+    if (hash > 0 && s[hash - 1] == '/') return true;
+  return false;
+}
+
 bool AcceptableTarget(std::string_view l) {
-  return Len(l) > 10 && !HasEngineLabelFolded(l) && l.find("/#") == std::string_view::npos;
+  return Len(l) > 10 && !HasEngineLabelFolded(l) && !HasPageAnchor(l);
 }
 
 Bytes ResolveAnyLink(std::string_view page, std::string_view link) {
