@@ -21,6 +21,9 @@ char FoldAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// The entities that CleanText deletes, in the order it deletes them.
+constexpr std::string_view kEntities[] = {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"};
+
 // Deletes every occurrence of the lower-case entity `pat` (matched without
 // regard to ASCII case) until none is left, in place. The entities have no
 // border (no proper prefix equals a suffix), so removals never interfere with
@@ -86,8 +89,7 @@ void CleanTextInPlace(Bytes& s) {
   }
   DeleteFullWidthSpaces(s);
   if (s.find('&') == Bytes::npos) return;
-  for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"})
-    DeleteEntity(s, entity);
+  for (const std::string_view entity : kEntities) DeleteEntity(s, entity);
 }
 
 // CleanLink on a string of our own.
@@ -318,7 +320,7 @@ bool AlreadyClean(std::string_view s) {
     if (!kCleaningBytes[b]) continue;
     if (b == '&') {
       const std::string_view rest = s.substr(i);
-      for (const std::string_view entity : {"&gt;", "&lt;", "&amp;", "&quot;", "&nbsp;"})
+      for (const std::string_view entity : kEntities)
         if (StartsFolded(rest, entity)) return false;
     } else if (b != 0xA1 || (i + 1 < s.size() && s[i + 1] == '\xA1')) {
       return false;
