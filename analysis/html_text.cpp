@@ -329,7 +329,6 @@ bool AlreadyClean(std::string_view s) {
   return true;
 }
 
-// The final refusals, on the cleaned absolute address.
 // "/#" in s, looked for by its rare second byte.
 bool HasPageAnchor(std::string_view s) {
   for (auto hash = s.find('#'); hash != std::string_view::npos; hash = s.find('#', hash + 1))
@@ -337,6 +336,7 @@ bool HasPageAnchor(std::string_view s) {
   return false;
 }
 
+// The final refusals, on the cleaned absolute address.
 bool AcceptableTarget(std::string_view l) {
   return Len(l) > 10 && !HasEngineLabelFolded(l) && !HasPageAnchor(l);
 }
