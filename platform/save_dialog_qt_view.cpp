@@ -22,8 +22,10 @@ QStringList NameFilters(std::string_view filter) {
     QString patterns = QString::fromStdString(GbToUtf8(f.pattern));
     // Windows separates patterns by ";", Qt by blanks.
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    out << QString::fromStdString(GbToUtf8(f.description)) + QStringLiteral(" (") +
-               patterns.simplified() + QLatin1Char(')');
+    const QString description = QString::fromStdString(GbToUtf8(f.description));
+    const QString shown = QLatin1Char('(') + patterns.simplified() + QLatin1Char(')');
+    // "网页文件(*.htm)" already shows its pattern where Qt looks for it.
+    out << (description.endsWith(shown) ? description : description + QLatin1Char(' ') + shown);
   }
   return out;
 }
