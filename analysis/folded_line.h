@@ -37,7 +37,10 @@ inline std::uint64_t Word(const char* p) {
 inline bool SameWordFolded(const char* a, const char* b) {
   const std::uint64_t x = Word(a);
   const std::uint64_t y = Word(b);
-  return x == y || LowerEight(x) == LowerEight(y);
+  if (x == y) return true;
+  // Folding only sets bit 5 of a byte: any other differing bit settles it.
+  if (((x ^ y) & ~0x2020202020202020ULL) != 0) return false;
+  return LowerEight(x) == LowerEight(y);
 }
 
 }  // namespace folded_detail

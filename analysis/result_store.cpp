@@ -157,7 +157,9 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   if (!TryTextToInt(host_.Sum1(), sum) || sum < 0 || sum == LLONG_MAX) return 0;
   ++sum;
   host_.SetSum1(IntToText(sum));
-  Bytes titleLine = Ellipsis();
+  Bytes titleLine;
+  titleLine.reserve(title.size() + 2 * Ellipsis().size());
+  titleLine.append(Ellipsis());
   titleLine.append(title);
   titleLine.append(Ellipsis());
   const Bytes linkLine(link);

@@ -62,10 +62,25 @@ void InsertAt(StringList& queue, int index, std::string_view line) {
 // marker that separates proven sites from candidates.
 void MoveUpAsProven(StringList& queue, const QueueScan& scan, const Bytes& root) {
   int pass = scan.pass;
-  if (scan.root > 0) {
-    queue.erase(queue.begin() + scan.root);
+  if (scan.root > 0 && scan.HasAgeMarker()) {
+    // Deleting line `at` and inserting the root at `under` (counted after the
+    // deletion) only turns the lines between the two round by one place:
+    // rotate those instead of moving the whole queue down twice. The line
+    // is still rewritten, as the stored root may differ in letter case.
+    const int at = scan.root;
     // A root is never a marker line (it is longer), so only the pass
     // marker's index can shift.
+    const int under = (at < pass ? pass - 1 : pass) + 1;
+    const auto line = [&queue](int i) { return queue.begin() + i; };
+    if (under <= at)
+      std::rotate(line(under), line(at), line(at + 1));
+    else
+      std::rotate(line(at), line(at + 1), line(under + 1));
+    queue[static_cast<std::size_t>(under)] = root;
+    return;
+  }
+  if (scan.root > 0) {
+    queue.erase(queue.begin() + scan.root);
     if (scan.root < pass) --pass;
   }
   const int under = pass + 1;
@@ -79,18 +94,26 @@ long long Count(const StringList& queue) {
 
 }  // namespace
 
+// The first p bytes of an address (fewer when it is shorter).
+std::string_view Head(std::string_view address, Pos p) {
+  return address.substr(0, static_cast<std::size_t>(std::min(p, Len(address))));
+}
+
 Bytes SiteRoot(std::string_view address) {
   const Pos p = HostEnd(address);
-  if (p <= 10 || !FitsOnOneLine(Copy(address, 1, p))) return {};
-  Bytes root = Copy(address, 1, p);
-  if (!root.empty() && root.back() == '/') root.pop_back();
-  return root;
+  std::string_view root = Head(address, p);
+  if (p <= 10 || !FitsOnOneLine(root)) return {};
+  if (!root.empty() && root.back() == '/') root.remove_suffix(1);
+  return Bytes(root);
 }
 
 Bytes CandidateSiteRoot(std::string_view link) {
   const Pos p = HostEnd(link);
-  if (ByteAt(link, p) != '/' || !FitsOnOneLine(Copy(link, 1, p))) return {};
-  return Copy(link, 1, p - 1);
+  if (ByteAt(link, p) != '/') return {};
+  std::string_view root = Head(link, p);
+  if (!FitsOnOneLine(root)) return {};
+  root.remove_suffix(1);  // the "/" at p
+  return Bytes(root);
 }
 
 void DropUpToPassMarker(StringList& queue) {
