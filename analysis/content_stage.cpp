@@ -23,12 +23,15 @@ bool IsLinkEnd(unsigned char c) {
 bool InTextRun(const AnalysisRun& run, Pos& v, Pos& t) {
   const std::string_view page = run.page;
   const Pos len = Len(page);
-  while (
-      v < len && ByteAt(page, v) != '>' &&
-      !(ByteAt(page, v) == '<' && ByteAt(page, v + 1) == '/' && ByteAt(run.lower, v + 2) == 's')) {
-    ++v;
+  for (;; ++v) {
+    v = ScanToAnyOf(page, v, len, "<>");
+    if (v >= len || ByteAt(page, v) == '>') break;
+    if (ByteAt(page, v + 1) == '/' && ByteAt(run.lower, v + 2) == 's') break;
   }
-  while (t < len && !(ByteAt(page, t) == '<' && ByteAt(page, t + 1) == '/')) ++t;
+  if (t < len) {
+    const Pos close = Find("</", page, t);
+    t = close == 0 ? len : close;
+  }
   return t < v;
 }
 
@@ -95,12 +98,7 @@ void ContentStage(AnalysisRun& run) {
              ByteAt(page, v - 2) != '%') {
         --v;
       }
-      t = e + 1;
-      while (t < len) {
-        const unsigned char c = ByteAt(page, t);
-        if (c == '<' || c == '>' || c == '&' || c == '%') break;
-        ++t;
-      }
+      t = ScanToAnyOf(page, e + 1, len, "<>&%");
 
       // At most 156 bytes, at most 78 of them before the match.
       if (t - v > kMaxTitle) {

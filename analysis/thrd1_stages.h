@@ -7,7 +7,6 @@
 // text) and the clamped views below, so no position arithmetic can reach
 // outside the page whatever the page holds.
 
-
 #include <algorithm>
 #include <memory>
 #include <string_view>
@@ -50,6 +49,15 @@ inline Pos Find(std::string_view needle, std::string_view hay, Pos from = 1) {
   const std::string_view rest = hay.substr(static_cast<std::size_t>(from - 1));
   const std::size_t hit = FindBytes(rest, needle);
   return hit == std::string_view::npos ? 0 : from + static_cast<Pos>(hit);
+}
+
+// The first position from p on, before `end`, that holds a byte of `set`;
+// `end` when there is none, and p itself when p is at or past `end`.
+inline Pos ScanToAnyOf(std::string_view s, Pos p, Pos end, std::string_view set) {
+  if (p >= end) return p;
+  const Pos from = std::max<Pos>(p, 1);
+  const std::size_t hit = FindAnyOf(View(s, from, end - 1), set);
+  return hit == std::string_view::npos ? end : from + static_cast<Pos>(hit);
 }
 
 inline std::string_view TrimView(std::string_view s) {

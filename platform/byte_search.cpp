@@ -60,6 +60,30 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle) {
   return rest == kNpos ? kNpos : i + rest;
 }
 
+std::size_t FindAnyOf(std::string_view hay, std::string_view set) {
+  if (set.empty()) return kNpos;
+  // Repeating the first byte fills the four slots without changing the set.
+  const char c[4] = {set[0], set[set.size() > 1 ? 1 : 0], set[set.size() > 2 ? 2 : 0],
+                     set[set.size() > 3 ? 3 : 0]};
+  std::size_t i = 0;
+  const std::size_t n = hay.size();
+#ifdef __SSE2__
+  const __m128i c0 = _mm_set1_epi8(c[0]), c1 = _mm_set1_epi8(c[1]);
+  const __m128i c2 = _mm_set1_epi8(c[2]), c3 = _mm_set1_epi8(c[3]);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay.data() + i));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, c0), _mm_cmpeq_epi8(b, c1)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, c3)));
+    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+#endif
+  for (; i < n; ++i) {
+    if (hay[i] == c[0] || hay[i] == c[1] || hay[i] == c[2] || hay[i] == c[3]) return i;
+  }
+  return kNpos;
+}
+
 std::size_t FindLastNonLeadByte(std::string_view s) {
   std::size_t end = s.size();
 #ifdef __SSE2__

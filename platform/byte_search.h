@@ -14,6 +14,10 @@ namespace vexo {
 // needle is found at offset 0, as std::string_view::find does.
 std::size_t FindBytes(std::string_view hay, std::string_view needle);
 
+// Offset of the first byte of `hay` that is one of `set` (at most four
+// bytes), or npos: the text-run scans stop at any of a few markup bytes.
+std::size_t FindAnyOf(std::string_view hay, std::string_view set);
+
 // Offset of the last byte of `s` outside the range 81-FE (hex) that double-
 // byte characters begin with, or npos. Deciding a byte's role looks back
 // over such a run, which in Chinese text is most of the text.

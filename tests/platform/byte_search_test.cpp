@@ -61,6 +61,22 @@ TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
   }
 }
 
+TEST(FindAnyOf, AgreesWithFindFirstOf) {
+  std::mt19937 rng(5);
+  const std::string sets[] = {"", "<", "<>", "<>&", "<>&%", "\xa1\xff"};
+  for (int round = 0; round < 20000; ++round) {
+    const std::size_t n = rng() % 70;
+    std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
+    for (std::size_t i = 0; i < n; ++i) {
+      // Mostly bytes outside every set, so that hits fall at any offset.
+      exact[i] = rng() % 12 == 0 ? "<>&%\xa1\xff"[rng() % 6] : static_cast<char>('a' + rng() % 26);
+    }
+    const std::string_view hay(exact.get(), n);
+    const std::string& set = sets[round % 6];
+    ASSERT_EQ(FindAnyOf(hay, set), hay.find_first_of(set)) << "round " << round;
+  }
+}
+
 TEST(FindLastNonLeadByte, AgreesWithAByteByByteLookBack) {
   std::mt19937 rng(11);
   const unsigned char edges[] = {0x00, 0x41, 0x7F, 0x80, 0x81, 0xA1, 0xFE, 0xFF};
