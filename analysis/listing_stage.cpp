@@ -146,8 +146,7 @@ void ListingStage(AnalysisRun& run) {
     // The end of the anchor tag, and the address inside it: back from there
     // to the "href=" or to the "://" of an absolute address.
     const Pos len = Len(page);
-    Pos v = t + 5;
-    while (v < len && !IsTagEdge(ByteAt(page, v))) ++v;
+    const Pos v = ScanToAnyOf(page, t + 5, len, "<>");
     Pos f = v;
     while (f >= t && !HrefEndsAt(lower, f) && !SchemeMarkAt(page, f)) --f;
     Pos e = f + 3;
