@@ -13,27 +13,11 @@
 #include "analysis/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "tests/support/folder_only_host.h"
 
 namespace {
 
 using vexo::Bytes;
-
-class BenchHost : public vexo::StoreHost {
- public:
-  explicit BenchHost(std::string folder) : folder_(std::move(folder)) {}
-  bool Tracking() const override { return true; }
-  std::string ProgramFolder() const override { return folder_; }
-  Bytes Sum1() const override { return "0"; }
-  void SetSum1(const Bytes&) override {}
-  Bytes Sa() const override { return {}; }
-  void SetSa(const Bytes&) override {}
-  Bytes RowLabel(int, int) const override { return {}; }
-  void SetRowLabel(int, int, const Bytes&) override {}
-  void SetMarkCell(int, const Bytes&) override {}
-
- private:
-  std::string folder_;
-};
 
 Bytes Title(int i) {
   char digits[16];
@@ -81,7 +65,7 @@ const Bytes& NewTitle() {
 
 void BM_InHistory(benchmark::State& state) {
   History& history = HistoryOf(static_cast<int>(state.range(0)));
-  BenchHost host(history.folder);
+  vexo::testing::FolderOnlyHost host(history.folder, true);
   vexo::ResultStore store(host);
   for (auto _ : state) benchmark::DoNotOptimize(store.InHistory(NewTitle()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
@@ -115,7 +99,7 @@ vexo::StringList BusyQueue() {
 // does not hold (Arg 1: the whole queue is searched, the root appended and
 // popped off again).
 void BM_StoreAppendSite(benchmark::State& state) {
-  BenchHost host("/nonexistent/");
+  vexo::testing::FolderOnlyHost host("/nonexistent/", true);
   vexo::ResultStore store(host);
   store.CreateRunLists();
   *store.SiteQueue() = BusyQueue();

@@ -3,12 +3,9 @@
 // fresh program folder per test, and helpers to lay out and read back files.
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +14,8 @@
 #include "analysis/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/sample_targets.h"
 
 namespace vexo::store_test {
 
@@ -55,41 +54,10 @@ class FakeHost : public StoreHost {
   }
 };
 
-// While alive, no file of the process may grow beyond `bytes`: a save that
-// needs more fails part-way, as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &old_);
-    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &old_);
-    ::signal(SIGXFSZ, oldHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  sighandler_t oldHandler_ = SIG_DFL;
-};
-
-// Distinct titles of more than 10 bytes; none lies inside another.
-inline Bytes Title(int i) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%06d", i);
-  return Gb("重要新闻标题第") + digits;
-}
-inline Bytes TitleLine(int i) {
-  return Gb("…") + Title(i) + Gb("…");
-}
-inline Bytes Link(int i) {
-  return "http://www.site" + std::to_string(i) + ".com/a.htm";
-}
+using testing::FileSizeLimit;
+using testing::Link;
+using testing::Title;
+using testing::TitleLine;
 
 // A saved block: its number, then link/title pairs for targets first..last.
 inline StringList BlockLines(int number, int first, int last) {
