@@ -13,10 +13,6 @@ namespace {
 constexpr Pos kTagReach = 300;
 constexpr Pos kTagLength = 500;
 
-bool IsLinkEnd(unsigned char c) {
-  return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
-}
-
 // The tag test: a match counts only when the first "</" after it comes before
 // the first ">" and is not the closing tag of a script, style, span or the
 // like ("</s"). Advances v and t as far as they looked.
@@ -35,6 +31,29 @@ bool InTextRun(const AnalysisRun& run, Pos& v, Pos& t) {
   return t < v;
 }
 
+// The walk back from a match at e to the start of its text run: the nearest
+// position v above 4 that is a tag edge or lies four bytes after an "&" or two
+// after a "%"; 4 when there is none. A byte at h makes v at most h + 4, so the
+// walk ends once that cannot beat what was found.
+Pos TextRunStart(std::string_view page, Pos e) {
+  constexpr Pos kFloor = 4;
+  if (e <= kFloor) return e;
+  Pos best = kFloor;
+  for (Pos p = e;;) {
+    const Pos h = ScanBackToAnyOf(page, p, best - 4, "<>&%");
+    if (h <= best - 4) return best;
+    const unsigned char c = ByteAt(page, h);
+    if (IsTagEdge(c)) {
+      best = std::max(best, h);
+    } else if (c == '&' && h + 4 <= e) {
+      best = std::max(best, h + 4);
+    } else if (c == '%' && h + 2 <= e) {
+      best = std::max(best, h + 2);
+    }
+    p = h - 1;
+  }
+}
+
 // Position just behind the next match from byte `from` on (the searched text
 // is Len - from bytes long), or 0 when there is none.
 Pos NextMatchFrom(AnalysisRun& run, Pos from) {
@@ -48,25 +67,21 @@ Pos NextMatchFrom(AnalysisRun& run, Pos from) {
 // when ResolveLink refuses the tag's link.
 Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   const std::string_view page = run.page;
-  Pos p = v + 1;
-  while (p > 1 && p > v - kTagReach && !IsTagEdge(ByteAt(page, p))) --p;
+  const Pos p = ScanBackToAnyOf(page, v + 1, std::max<Pos>(1, v - kTagReach), "<>");
   if (ByteAt(page, p) != '>') return Bytes(run.address);
-  Pos q = p - 1;
-  while (q > 1 && q > p - kTagLength && !IsTagEdge(ByteAt(page, q))) --q;
+  const Pos q = ScanBackToAnyOf(page, p - 1, std::max<Pos>(1, p - kTagLength), "<>");
   if (ByteAt(page, q) != '<') return Bytes(run.address);
 
   Pos h = q;
   while (h < p + 10 && !(ByteAt(run.lower, h) == 'h' && ViewN(run.lower, h, 5) == "href=")) ++h;
   if (h >= p) return Bytes(run.address);
-  Pos r = h;
-  while (r < p && !IsTagEdge(ByteAt(page, r))) ++r;
+  const Pos r = ScanToAnyOf(page, h, p, "<>");
   if (r <= h + 6) return Bytes(run.address);
   // Back from the end of the tag to the "href=" or to the "://" of an
   // absolute address; the "href=" at h stops this at h + 4 at the latest.
   Pos s = r;
   while (s >= h && !HrefEndsAt(run.lower, s) && !SchemeMarkAt(page, s)) --s;
-  Pos e = s + 3;
-  while (e <= r && !IsLinkEnd(ByteAt(page, e))) ++e;
+  const Pos e = ScanToAnyOf(page, s + 3, r + 1, kLinkEnds);
   const Pos start = SchemeMarkAt(page, s) ? s - 4 : s + 1;
   return ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 }
@@ -93,11 +108,7 @@ void ContentStage(AnalysisRun& run) {
 
       // The text run around the match: back to a tag edge or to just after an
       // entity or percent escape, forward to the next "<", ">", "&" or "%".
-      v = e;
-      while (v > 4 && !IsTagEdge(ByteAt(page, v)) && ByteAt(page, v - 4) != '&' &&
-             ByteAt(page, v - 2) != '%') {
-        --v;
-      }
+      v = TextRunStart(page, e);
       t = ScanToAnyOf(page, e + 1, len, "<>&%");
 
       // At most 156 bytes, at most 78 of them before the match.
@@ -142,7 +153,7 @@ void ContentStage(AnalysisRun& run) {
       // The next match, behind the end of this run. Should the search land on
       // this same match again (a run end pulled back over it), the loop would
       // repeat itself unchanged for ever: stop instead.
-      while (t < len && !IsTagEdge(ByteAt(page, t))) ++t;
+      t = ScanToAnyOf(page, t, len, "<>");
       const Pos next = NextMatchFrom(run, t);
       e = next > e ? next : 0;
       v = t = e;

@@ -4,7 +4,9 @@
 // snippet. Engine pages of the first pass also teach how the engine splits
 // the keywords into words.
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "analysis/html_text.h"
 #include "analysis/thrd1_stages.h"
@@ -21,10 +23,6 @@ constexpr std::array<std::string_view, 5> kHighlightTags = {
     "<font color=d00001>"};
 constexpr std::string_view kHighlightHead = "<font color=";
 
-bool IsLinkEnd(unsigned char c) {
-  return c == ' ' || c == ';' || c == '"' || c == '\'' || c == '<' || c == '>';
-}
-
 // Only result pages of the engines that highlight, and only during the very
 // first pass for these keywords (no age marker in the site queue yet).
 bool LearningApplies(const AnalysisRun& run) {
@@ -40,57 +38,45 @@ bool LearningApplies(const AnalysisRun& run) {
   return true;
 }
 
-using TagPositions = std::array<Pos, kHighlightTags.size()>;
+}  // namespace
 
-// Brings every tag's next occurrence in `all` (position, 0 for none) up to
-// date for the text after its first `base` bytes. All tags begin with the same
-// head, so one walk over the head's occurrences finds them all.
-void FindTagsAhead(std::string_view all, Pos base, TagPositions& next,
-                   std::array<bool, kHighlightTags.size()>& searched) {
-  std::array<bool, kHighlightTags.size()> pending{};
-  bool any = false;
-  for (std::size_t k = 0; k < next.size(); ++k) {
-    pending[k] = !searched[k] || (next[k] != 0 && next[k] <= base);
-    if (pending[k]) {
-      searched[k] = true;
-      next[k] = 0;
-      any = true;
-    }
-  }
-  for (Pos h = any ? Find(kHighlightHead, all, base + 1) : 0; h > 0 && any;
-       h = Find(kHighlightHead, all, h + 1)) {
-    any = false;
-    const std::string_view at = all.substr(static_cast<std::size_t>(h - 1));
-    for (std::size_t k = 0; k < next.size(); ++k) {
-      if (pending[k] && at.starts_with(kHighlightTags[k])) {
-        next[k] = h;
-        pending[k] = false;
-      }
-      any = any || pending[k];
+HighlightTags::HighlightTags(std::string_view lower) {
+  static_assert(kCount == kHighlightTags.size());
+  for (Pos h = Find(kHighlightHead, lower); h > 0; h = Find(kHighlightHead, lower, h + 1)) {
+    const std::string_view at = lower.substr(static_cast<std::size_t>(h - 1));
+    for (std::size_t k = 0; k < kCount; ++k) {
+      if (at.starts_with(kHighlightTags[k])) at_[k].push_back(h);
     }
   }
 }
 
-}  // namespace
+Pos HighlightTags::FirstWithin(std::size_t k, Pos from, Pos last) const {
+  const std::vector<Pos>& at = at_[k];
+  const auto it = std::lower_bound(at.begin(), at.end(), from);
+  // A later occurrence ends later still.
+  if (it == at.end() || *it + Len(kHighlightTags[k]) - 1 > last) return 0;
+  return *it;
+}
 
-void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
+void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::string_view textBefore,
+                           Pos offset) {
   const std::string_view all = TrimView(textBefore);
-  // The text loses its head as words are learned; each tag's next occurrence
-  // (a position in `all`, 0 for none) stays valid while it lies ahead.
-  TagPositions next{};
-  std::array<bool, kHighlightTags.size()> searched{};
+  if (Len(all) <= kShortestLearningText) return;
+  // Positions in the page of the tags: `all` begins after `head` of its bytes.
+  const Pos head = offset + static_cast<Pos>(all.data() - textBefore.data());
+  const Pos last = head + Len(all);
   Pos base = 0;  // bytes of `all` dropped so far
   std::string_view s = all;
   while (Len(s) > kShortestLearningText && host.Tracking()) {
     // A page uses one of the tags, so the sum is the position of that one.
-    FindTagsAhead(all, base, next, searched);
     Pos p = 0;
-    for (const Pos at : next) {
-      if (at != 0) p += at - base;
+    for (std::size_t k = 0; k < HighlightTags::kCount; ++k) {
+      const Pos at = tags.FirstWithin(k, head + base + 1, last);
+      if (at != 0) p += at - head - base;
     }
     if (p < 2) break;
     p += 5;
-    while (p < Len(s) && !IsTagEdge(ByteAt(s, p))) ++p;
+    p = ScanToAnyOf(s, p, Len(s), "<>");
     Pos q = p + 2;
     while (q < Len(s) && ByteAt(s, q) != '>' && !(ByteAt(s, q) == '<' && ByteAt(s, q + 1) == '/')) {
       ++q;
@@ -105,6 +91,10 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
   }
 }
 
+void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
+  LearnHighlightedWords(host, HighlightTags(textBefore), textBefore, 0);
+}
+
 Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
   // Every link of a listing asks; one buffer per thread serves them all.
   thread_local Bytes lowered;
@@ -115,7 +105,7 @@ Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
   Pos start = o > kSnippetLateMatch ? o - kTitleLead : (o > kSnippetHead ? kSnippetHead : o - 1);
   // The title begins after an ellipsis that precedes the match.
   Pos s = o;
-  while (s > 0 && !(ByteAt(snippet, s) == '.' && ViewN(snippet, s, 3) == "...")) --s;
+  while ((s = ScanBackToAnyOf(snippet, s, 0, ".")) > 0 && ViewN(snippet, s, 3) != "...") --s;
   if (s > start) start = s + 2;
   Pos end = len - start > kMaxTitle ? start + kMaxTitle : len + 1;
   if (CountHighBytes(snippet, start + 1, end - 1) % 2 != 0) --end;
@@ -132,16 +122,19 @@ void ListingStage(AnalysisRun& run) {
   std::string_view page = run.page;
   std::string_view lower = run.lower;
   bool learningKnown = false;
-  bool learning = false;
+  std::optional<HighlightTags> learning;  // while the page teaches
   Pos t = Find("href=", lower);
   while (run.host.Tracking() && t > 0) {
     if (!learningKnown) {
       // Nothing the stage does adds or removes a marker line, so one look
       // at the site queue holds for the whole page.
-      learning = LearningApplies(run);
+      if (LearningApplies(run)) learning.emplace(run.lower);
       learningKnown = true;
     }
-    if (learning) LearnHighlightedWords(run.host, View(lower, 1, t - 1));
+    if (learning) {
+      LearnHighlightedWords(run.host, *learning, View(lower, 1, t - 1),
+                            Len(run.lower) - Len(lower));
+    }
 
     // The end of the anchor tag, and the address inside it: back from there
     // to the "href=" or to the "://" of an absolute address.
@@ -149,8 +142,7 @@ void ListingStage(AnalysisRun& run) {
     const Pos v = ScanToAnyOf(page, t + 5, len, "<>");
     Pos f = v;
     while (f >= t && !HrefEndsAt(lower, f) && !SchemeMarkAt(page, f)) --f;
-    Pos e = f + 3;
-    while (e <= v && !IsLinkEnd(ByteAt(page, e))) ++e;
+    const Pos e = ScanToAnyOf(page, f + 3, v + 1, kLinkEnds);
     const Pos start = SchemeMarkAt(page, f) ? f - 4 : f + 1;
     const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 

@@ -1,6 +1,8 @@
 // Refresh stage: a meta refresh sends the run on to its target through the
 // follow-up list, on listing and content pages alike.
 
+#include <array>
+
 #include "analysis/html_text.h"
 #include "analysis/thrd1_stages.h"
 
@@ -14,19 +16,36 @@ bool EndsRefreshAddress(unsigned char c) {
   return c == ' ' || c == '"' || c == '\'' || c == '>';
 }
 
+constexpr std::string_view kHead = "http-equiv=";
+constexpr std::array<std::string_view, 3> kRefreshForms = {
+    "http-equiv=\"refresh\"", "http-equiv='refresh'", "http-equiv=refresh"};
+
+// The sum of the first positions of the three forms (0 for a form that is
+// absent): a page carries at most one of them, so the sum is the position of
+// the one present. All three begin with the same head, so one walk over the
+// head's occurrences finds them all.
+Pos RefreshTagPosition(std::string_view lower) {
+  std::array<Pos, kRefreshForms.size()> first{};
+  std::size_t pending = first.size();
+  for (Pos h = Find(kHead, lower); h > 0 && pending > 0; h = Find(kHead, lower, h + 1)) {
+    const std::string_view at = lower.substr(static_cast<std::size_t>(h - 1));
+    for (std::size_t k = 0; k < first.size(); ++k) {
+      if (first[k] == 0 && at.starts_with(kRefreshForms[k])) {
+        first[k] = h;
+        --pending;
+      }
+    }
+  }
+  return first[0] + first[1] + first[2];
+}
+
 }  // namespace
 
 void RefreshStage(AnalysisRun& run) {
   const std::string_view page = run.page;
   const std::string_view lower = run.lower;
   const Pos len = Len(page);
-  // A page carries at most one of the three forms, so the sum is the
-  // position of the one present. All three begin alike: none occurs before
-  // the first common head.
-  const Pos head = Find("http-equiv=", lower);
-  if (head == 0) return;
-  const Pos r = Find("http-equiv=\"refresh\"", lower, head) +
-                Find("http-equiv='refresh'", lower, head) + Find("http-equiv=refresh", lower, head);
+  const Pos r = RefreshTagPosition(lower);
   if (r == 0) return;
 
   Pos t = r;

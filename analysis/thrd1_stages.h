@@ -8,6 +8,7 @@
 // outside the page whatever the page holds.
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ class Pthrd;
 inline constexpr Pos kMaxTitle = 156;
 inline constexpr Pos kTitleLead = 78;
 inline constexpr Pos kSnippetHead = 16;
+
+// The bytes that end an address in a tag.
+inline constexpr std::string_view kLinkEnds = " ;\"'<>";
 
 // The bytes at positions first..last of s, clamped to the text.
 inline std::string_view View(std::string_view s, Pos first, Pos last) {
@@ -60,6 +64,16 @@ inline Pos ScanToAnyOf(std::string_view s, Pos p, Pos end, std::string_view set)
   return hit == std::string_view::npos ? end : from + static_cast<Pos>(hit);
 }
 
+// The last position at or before p, above `floor`, that holds a byte of
+// `set`; `floor` when there is none, and p itself when p is at or below
+// `floor`. The backward twin of ScanToAnyOf.
+inline Pos ScanBackToAnyOf(std::string_view s, Pos p, Pos floor, std::string_view set) {
+  if (p <= floor) return p;
+  const Pos from = std::max<Pos>(floor + 1, 1);
+  const std::size_t hit = FindLastAnyOf(View(s, from, p), set);
+  return hit == std::string_view::npos ? floor : from + static_cast<Pos>(hit);
+}
+
 inline std::string_view TrimView(std::string_view s) {
   while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20) s.remove_prefix(1);
   while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20) s.remove_suffix(1);
@@ -83,9 +97,7 @@ inline bool IsTagEdge(unsigned char c) {
 
 // Number of bytes above 80 (hex) at positions first..last.
 inline Pos CountHighBytes(std::string_view s, Pos first, Pos last) {
-  const std::string_view part = View(s, first, last);
-  return std::count_if(part.begin(), part.end(),
-                       [](char c) { return static_cast<unsigned char>(c) > 0x80; });
+  return static_cast<Pos>(CountBytesAbove80(View(s, first, last)));
 }
 
 // ByteRoleAt(s, p) found by looking back from p instead of counting from the
@@ -146,8 +158,27 @@ void ListingStage(AnalysisRun& run);
 // keyword, starting after an ellipsis that precedes it.
 Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet);
 
+// Where the engines' highlight tags occur in a lower-cased page. The tags
+// share their head, so one walk over its occurrences finds them all; each
+// question after that is a binary search.
+class HighlightTags {
+ public:
+  static constexpr std::size_t kCount = 5;
+  explicit HighlightTags(std::string_view lower);
+  // The first position of tag k at or after `from` that ends at or before
+  // `last`, or 0.
+  Pos FirstWithin(std::size_t k, Pos from, Pos last) const;
+
+ private:
+  std::array<std::vector<Pos>, kCount> at_;
+};
+
 // Learning from the highlight tags of an engine result page: every
 // highlighted word in `textBefore` (lower-cased) is split out in `gjc3`.
+// `textBefore` is the part of the page of `tags` after its first `offset`
+// bytes.
+void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::string_view textBefore,
+                           Pos offset);
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore);
 
 }  // namespace vexo

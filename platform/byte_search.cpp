@@ -60,28 +60,142 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle) {
   return rest == kNpos ? kNpos : i + rest;
 }
 
-std::size_t FindAnyOf(std::string_view hay, std::string_view set) {
-  if (set.empty()) return kNpos;
-  // Repeating the first byte fills the four slots without changing the set.
-  const char c[4] = {set[0], set[set.size() > 1 ? 1 : 0], set[set.size() > 2 ? 2 : 0],
-                     set[set.size() > 3 ? 3 : 0]};
+namespace {
+
+// The any-of searches, with the number of bytes looked for fixed at compile
+// time so that each block costs one compare per byte of the set.
+template <std::size_t N>
+struct ByteSet {
+  explicit ByteSet(std::string_view set) {
+    for (std::size_t k = 0; k < N; ++k) bytes[k] = set[k];
+  }
+  bool Holds(char c) const {
+    for (const char b : bytes)
+      if (c == b) return true;
+    return false;
+  }
+#ifdef __SSE2__
+  // Bit i set where byte i of the 16 at p is in the set.
+  struct Matcher {
+    explicit Matcher(const ByteSet& set) {
+      for (std::size_t k = 0; k < N; ++k) c[k] = _mm_set1_epi8(set.bytes[k]);
+    }
+    unsigned Mask(const char* p) const {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      __m128i hit = _mm_cmpeq_epi8(b, c[0]);
+      for (std::size_t k = 1; k < N; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(b, c[k]));
+      return static_cast<unsigned>(_mm_movemask_epi8(hit));
+    }
+    __m128i c[N];
+  };
+#endif
+  char bytes[N];
+};
+
+template <std::size_t N>
+std::size_t FirstOf(std::string_view hay, std::string_view set) {
+  const ByteSet<N> bytes(set);
   std::size_t i = 0;
   const std::size_t n = hay.size();
 #ifdef __SSE2__
-  const __m128i c0 = _mm_set1_epi8(c[0]), c1 = _mm_set1_epi8(c[1]);
-  const __m128i c2 = _mm_set1_epi8(c[2]), c3 = _mm_set1_epi8(c[3]);
+  const typename ByteSet<N>::Matcher matcher(bytes);
   for (; i + 16 <= n; i += 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay.data() + i));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(b, c0), _mm_cmpeq_epi8(b, c1)),
-                                     _mm_or_si128(_mm_cmpeq_epi8(b, c2), _mm_cmpeq_epi8(b, c3)));
-    const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    const unsigned mask = matcher.Mask(hay.data() + i);
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
   }
 #endif
   for (; i < n; ++i) {
-    if (hay[i] == c[0] || hay[i] == c[1] || hay[i] == c[2] || hay[i] == c[3]) return i;
+    if (bytes.Holds(hay[i])) return i;
   }
   return kNpos;
+}
+
+template <std::size_t N>
+std::size_t LastOf(std::string_view hay, std::string_view set) {
+  const ByteSet<N> bytes(set);
+  std::size_t end = hay.size();
+#ifdef __SSE2__
+  const typename ByteSet<N>::Matcher matcher(bytes);
+  for (; end >= 16; end -= 16) {
+    const unsigned mask = matcher.Mask(hay.data() + end - 16);
+    if (mask != 0) return end - 16 + static_cast<std::size_t>(31 - __builtin_clz(mask));
+  }
+#endif
+  while (end > 0) {
+    if (bytes.Holds(hay[--end])) return end;
+  }
+  return kNpos;
+}
+
+// Calls Search<N> for the size of the set (at most eight bytes are used).
+template <template <std::size_t> class Search>
+std::size_t BySetSize(std::string_view hay, std::string_view set) {
+  switch (set.size()) {
+    case 0:
+      return kNpos;
+    case 1:
+      return Search<1>::Run(hay, set);
+    case 2:
+      return Search<2>::Run(hay, set);
+    case 3:
+      return Search<3>::Run(hay, set);
+    case 4:
+      return Search<4>::Run(hay, set);
+    case 5:
+      return Search<5>::Run(hay, set);
+    case 6:
+      return Search<6>::Run(hay, set);
+    case 7:
+      return Search<7>::Run(hay, set);
+    default:
+      return Search<8>::Run(hay, set);
+  }
+}
+
+template <std::size_t N>
+struct First {
+  static std::size_t Run(std::string_view hay, std::string_view set) {
+    return FirstOf<N>(hay, set);
+  }
+};
+
+template <std::size_t N>
+struct Last {
+  static std::size_t Run(std::string_view hay, std::string_view set) { return LastOf<N>(hay, set); }
+};
+
+}  // namespace
+
+std::size_t FindAnyOf(std::string_view hay, std::string_view set) {
+  return BySetSize<First>(hay, set);
+}
+
+std::size_t FindLastAnyOf(std::string_view hay, std::string_view set) {
+  return BySetSize<Last>(hay, set);
+}
+
+std::size_t CountBytesAbove80(std::string_view s) {
+  std::size_t count = 0;
+  std::size_t i = 0;
+#ifdef __SSE2__
+  // With the top bit flipped the bytes above 80 are the positive ones; each
+  // lane counts its hits (a hit compares as -1) for at most 255 blocks, then
+  // the lanes are summed.
+  const __m128i flip = _mm_set1_epi8(static_cast<char>(0x80));
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 16 <= s.size()) {
+    __m128i lanes = zero;
+    for (int blocks = 0; blocks < 255 && i + 16 <= s.size(); ++blocks, i += 16) {
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + i));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpgt_epi8(_mm_xor_si128(b, flip), zero));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+#endif
+  for (; i < s.size(); ++i) count += static_cast<unsigned char>(s[i]) > 0x80;
+  return count;
 }
 
 std::size_t FindLastNonLeadByte(std::string_view s) {

@@ -61,19 +61,41 @@ TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
   }
 }
 
-TEST(FindAnyOf, AgreesWithFindFirstOf) {
+TEST(FindAnyOf, BothDirectionsAgreeWithFindFirstAndLastOf) {
   std::mt19937 rng(5);
-  const std::string sets[] = {"", "<", "<>", "<>&", "<>&%", "\xa1\xff"};
+  const std::string sets[] = {"", "<", "<>", "<>&", "<>&%", "\xa1\xff", " ;\"'<>", "abcdefgh"};
+  constexpr std::size_t kSets = sizeof sets / sizeof sets[0];
   for (int round = 0; round < 20000; ++round) {
     const std::size_t n = rng() % 70;
     std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
     for (std::size_t i = 0; i < n; ++i) {
       // Mostly bytes outside every set, so that hits fall at any offset.
-      exact[i] = rng() % 12 == 0 ? "<>&%\xa1\xff"[rng() % 6] : static_cast<char>('a' + rng() % 26);
+      exact[i] =
+          rng() % 12 == 0 ? " ;\"'<>&%\xa1\xff"[rng() % 10] : static_cast<char>('i' + rng() % 18);
     }
     const std::string_view hay(exact.get(), n);
-    const std::string& set = sets[round % 6];
+    const std::string& set = sets[static_cast<std::size_t>(round) % kSets];
     ASSERT_EQ(FindAnyOf(hay, set), hay.find_first_of(set)) << "round " << round;
+    ASSERT_EQ(FindLastAnyOf(hay, set), hay.find_last_of(set)) << "round " << round;
+  }
+}
+
+TEST(CountBytesAbove80, AgreesWithAByteByByteCount) {
+  std::mt19937 rng(3);
+  const unsigned char edges[] = {0x00, 0x7F, 0x80, 0x81, 0xFF};
+  for (int round = 0; round < 5000; ++round) {
+    // Now and then longer than 255 blocks of 16, where the lane counts would
+    // overflow.
+    const std::size_t n = round % 500 == 0 ? 4080 + rng() % 5000 : rng() % 100;
+    std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
+    std::size_t expected = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const auto c = static_cast<unsigned char>(n > 4000 ? 0x81 + rng() % 0x7F
+                                                : rng() % 2 ? edges[rng() % 5] : rng() % 256);
+      exact[i] = static_cast<char>(c);
+      expected += c > 0x80;
+    }
+    ASSERT_EQ(CountBytesAbove80(std::string_view(exact.get(), n)), expected) << "round " << round;
   }
 }
 
