@@ -79,8 +79,7 @@ Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   if (r <= h + 6) return Bytes(run.address);
   // Back from the end of the tag to the "href=" or to the "://" of an
   // absolute address; the "href=" at h stops this at h + 4 at the latest.
-  Pos s = r;
-  while (s >= h && !HrefEndsAt(run.lower, s) && !SchemeMarkAt(page, s)) --s;
+  const Pos s = AddressMarkAtOrBefore(page, run.lower, r, h);
   const Pos e = ScanToAnyOf(page, s + 3, r + 1, kLinkEnds);
   const Pos start = SchemeMarkAt(page, s) ? s - 4 : s + 1;
   return ResolveLink(run.address, TrimView(View(page, start, e - 1)));

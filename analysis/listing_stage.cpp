@@ -140,8 +140,7 @@ void ListingStage(AnalysisRun& run) {
     // to the "href=" or to the "://" of an absolute address.
     const Pos len = Len(page);
     const Pos v = ScanToAnyOf(page, t + 5, len, "<>");
-    Pos f = v;
-    while (f >= t && !HrefEndsAt(lower, f) && !SchemeMarkAt(page, f)) --f;
+    const Pos f = AddressMarkAtOrBefore(page, lower, v, t);
     const Pos e = ScanToAnyOf(page, f + 3, v + 1, kLinkEnds);
     const Pos start = SchemeMarkAt(page, f) ? f - 4 : f + 1;
     const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));

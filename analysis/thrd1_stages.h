@@ -80,8 +80,7 @@ inline std::string_view TrimView(std::string_view s) {
   return s;
 }
 
-// The five bytes ending at p of a lower-cased text are "href=" (the last
-// byte is tested first: these are asked at every byte of a backward walk).
+// The five bytes ending at p of a lower-cased text are "href=".
 inline bool HrefEndsAt(std::string_view lower, Pos p) {
   return ByteAt(lower, p) == '=' && View(lower, p - 4, p) == "href=";
 }
@@ -89,6 +88,18 @@ inline bool HrefEndsAt(std::string_view lower, Pos p) {
 // The three bytes at p are "://".
 inline bool SchemeMarkAt(std::string_view s, Pos p) {
   return ByteAt(s, p) == ':' && ViewN(s, p, 3) == "://";
+}
+
+// The walk back over a tag's address: the last position from p down to
+// `floor` where "href=" ends or "://" begins; floor - 1 when there is none.
+// Both marks hold a byte that is rare in addresses ('=' or ':'), so only
+// those positions are tested.
+inline Pos AddressMarkAtOrBefore(std::string_view page, std::string_view lower, Pos p, Pos floor) {
+  for (; p >= floor; --p) {
+    p = ScanBackToAnyOf(page, p, floor - 1, "=:");
+    if (p < floor || HrefEndsAt(lower, p) || SchemeMarkAt(page, p)) return p;
+  }
+  return p;
 }
 
 inline bool IsTagEdge(unsigned char c) {

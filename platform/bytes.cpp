@@ -38,6 +38,8 @@ Pos PosOfFolded(std::string_view needle, std::string_view hay, Pos from) {
   };
   const std::size_t first = static_cast<std::size_t>(from - 1);
   const std::size_t starts = hay.size() - needle.size() + 1;
+  // Mostly asked whether an address has its scheme, which then leads it.
+  if (first < starts && equal_at(first)) return from;
   // A needle byte that is no letter is the same in the lowered text, so
   // memchr can look for it; the needle is then checked around each hit.
   const std::size_t anchor = static_cast<std::size_t>(
