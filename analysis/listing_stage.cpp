@@ -32,10 +32,11 @@ bool LearningApplies(const AnalysisRun& run) {
   }
   const StringList* queue = run.host.Store().SiteQueue();
   if (queue == nullptr) return true;
-  for (std::string_view marker : {kAgeMarker3, kAgeMarker1, kAgeMarker2}) {
-    if (ResultStore::IndexOfLine(*queue, marker) >= 0) return false;
-  }
-  return true;
+  // The markers hold no letters, so a line equal to one but for case is
+  // simply equal to it; one pass looks for all three.
+  return std::none_of(queue->begin(), queue->end(), [](const Bytes& line) {
+    return line == kAgeMarker1 || line == kAgeMarker2 || line == kAgeMarker3;
+  });
 }
 
 }  // namespace
