@@ -68,6 +68,29 @@ inline bool SameLineFolded(std::string_view a, std::string_view b) {
   return a.size() == b.size() && SameBytesFolded(a.data(), b.data(), a.size());
 }
 
+// The eight bytes at a and at b differ in a bit that folding cannot explain:
+// the cheap first look before SameBytesFolded when most lines of the length
+// looked for are unequal.
+inline bool WordsDifferBeyondCase(const char* a, const char* b) {
+  using folded_detail::Word;
+  return ((Word(a) ^ Word(b)) & ~0x2020202020202020ULL) != 0;
+}
+
+// Index of the first line from `from` on that equals `line` but for letter
+// case, or npos.
+template <typename Lines>
+std::size_t FindLineFolded(const Lines& lines, std::size_t from, std::string_view line) {
+  const std::size_t n = line.size();
+  for (std::size_t i = from; i < lines.size(); ++i) {
+    const auto& candidate = lines[i];
+    if (candidate.size() != n) continue;
+    // Lines that share their start differ mostly in their last word.
+    if (n >= 8 && WordsDifferBeyondCase(candidate.data() + n - 8, line.data() + n - 8)) continue;
+    if (SameBytesFolded(candidate.data(), line.data(), n)) return i;
+  }
+  return std::string_view::npos;
+}
+
 // A hash that gives lines equal but for letter case the same value (FNV-1a
 // over the folded bytes).
 inline std::uint64_t FoldedHash(std::string_view s) {

@@ -1,5 +1,7 @@
 #include "analysis/result_store.h"
 
+#include <string.h>
+
 #include <climits>
 
 #include "analysis/block_files.h"
@@ -15,7 +17,7 @@ namespace {
 constexpr long long kMaxBlockNumber = 1'000'000'000;
 
 // A title line is the title between two ellipsis characters.
-const Bytes& Ellipsis() {
+std::string_view Ellipsis() {
   static const Bytes kEllipsis = Gb("…");
   return kEllipsis;
 }
@@ -29,26 +31,64 @@ bool EndsWith(std::string_view s, char c) {
   return !s.empty() && s.back() == c;
 }
 
+// Step 1 of the acceptance; links mostly begin with the scheme itself.
+bool HasHttp(std::string_view link) {
+  return (link.size() >= 7 && ::memcmp(link.data(), "http://", 7) == 0) ||
+         PosOfFolded("http://", link) > 0;
+}
+
 // Step 3 of the acceptance: something after the host, i.e. a "/" from the
 // ninth byte on (just past "http://" plus one host byte).
 bool HasPathAfterHost(std::string_view link) {
-  return PosOf("/", link, 9) > 0;
+  return link.size() > 8 && link.find('/', 8) != std::string_view::npos;
 }
 
-// The duplicate test of the open block: a line equal, but for letter case, to
-// "…" + title + "…", found without building that line.
-bool HoldsTitleLine(const StringList& block, std::string_view title) {
-  const Bytes& mark = Ellipsis();
+// `line`, of the length of a title line of `title`, is "…" + title + "…" but
+// for letter case.
+bool IsTitleLineOf(const Bytes& line, std::string_view title, std::string_view mark) {
   const std::size_t m = mark.size();
-  const std::size_t n = title.size() + 2 * m;
+  const std::size_t t = title.size();
+  // Titles are longer than 10 bytes; their last word settles most lines.
+  if (t >= 8 && WordsDifferBeyondCase(line.data() + m + t - 8, title.data() + t - 8)) return false;
+  return SameBytesFolded(line.data() + m, title.data(), t) &&
+         SameBytesFolded(line.data(), mark.data(), m) &&
+         SameBytesFolded(line.data() + m + t, mark.data(), m);
+}
+
+// Title lines of titles equal but for letter case share this key: the
+// title's length and its first and last eight bytes with bit 5 set in every
+// byte, which letter case cannot change. Nine bits, for the line index.
+std::size_t TitleKey(const char* title, std::size_t t) {
+  constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
+  const std::uint64_t first = folded_detail::Word(title) | kCaseBits;
+  const std::uint64_t last = folded_detail::Word(title + t - 8) | kCaseBits;
+  const std::uint64_t h = (first * 0x9E3779B97F4A7C15ULL) ^ ((last + t) * 0xC2B2AE3D27D4EB4FULL);
+  return static_cast<std::size_t>(h >> 55);
+}
+
+// `sum1` as a number: plain digits, the counter as this store writes it, are
+// read directly; anything else as any number text.
+bool ReadCount(std::string_view text, long long& out) {
+  if (text.empty() || text.size() > 18) return TryTextToInt(text, out);
+  long long v = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return TryTextToInt(text, out);
+    v = v * 10 + (c - '0');
+  }
+  out = v;
+  return true;
+}
+
+const Bytes kSaOne = "1";
+const Bytes kSaTwo = "2";
+
+// The duplicate test line by line.
+bool HoldsTitleLineScan(const StringList& block, std::string_view title) {
+  const std::string_view mark = Ellipsis();
+  const std::size_t n = title.size() + 2 * mark.size();
   // From the newest line back: a page repeats its titles at once.
   for (auto it = block.rbegin(); it != block.rend(); ++it) {
-    const Bytes& line = *it;
-    if (line.size() != n) continue;
-    if (SameBytesFolded(line.data() + m, title.data(), title.size()) &&
-        SameBytesFolded(line.data(), mark.data(), m) &&
-        SameBytesFolded(line.data() + n - m, mark.data(), m))
-      return true;
+    if (it->size() == n && IsTitleLineOf(*it, title, mark)) return true;
   }
   return false;
 }
@@ -63,6 +103,7 @@ ResultStore::ResultStore(StoreHost& host) : host_(host) {}
 ResultStore::~ResultStore() = default;
 
 StringList* ResultStore::OpenBlock() {
+  blockIndex_.valid = false;
   return openBlock_.get();
 }
 StringList* ResultStore::SiteQueue() {
@@ -82,12 +123,14 @@ const StringList* ResultStore::FollowUp() const {
 }
 
 void ResultStore::CreateRunLists() {
+  blockIndex_.valid = false;
   siteQueue_ = std::make_unique<StringList>();
   followUp_ = std::make_unique<StringList>();
   openBlock_ = std::make_unique<StringList>();
 }
 
 void ResultStore::ClearLists() {
+  blockIndex_.valid = false;
   for (auto* slot : {&siteQueue_, &followUp_, &openBlock_}) {
     if (*slot)
       (*slot)->clear();
@@ -97,6 +140,7 @@ void ResultStore::ClearLists() {
 }
 
 void ResultStore::DestroyLists() {
+  blockIndex_.valid = false;
   siteQueue_.reset();
   followUp_.reset();
   openBlock_.reset();
@@ -115,10 +159,8 @@ std::string ResultStore::SiteQueueFile() const {
 }
 
 int ResultStore::IndexOfLine(const StringList& list, std::string_view line) {
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (SameLineFolded(list[i], line)) return static_cast<int>(i);
-  }
-  return -1;
+  const std::size_t i = FindLineFolded(list, 0, line);
+  return i == std::string_view::npos || i > INT_MAX ? -1 : static_cast<int>(i);
 }
 
 bool ResultStore::EnsureTempFolder() const {
@@ -142,31 +184,72 @@ bool ResultStore::SaveOpenBlock() {
   return SaveBlock(*openBlock_);
 }
 
+// The duplicate test of the open block: a line equal, but for letter case, to
+// "…" + title + "…", found without building that line. Inside a batch only
+// the lines that share the title's key are looked at, through the index.
+bool ResultStore::HoldsTitleLine(std::string_view title) {
+  const StringList& block = *openBlock_;
+  const std::string_view mark = Ellipsis();
+  const std::size_t m = mark.size();
+  const std::size_t n = title.size() + 2 * m;
+  if (historyBatches_ == 0 || title.size() < 8) return HoldsTitleLineScan(block, title);
+  LineIndex& index = blockIndex_;
+  // Far beyond any block; the plain scan stays right for any length.
+  if (block.size() >= LineIndex::kNone) return HoldsTitleLineScan(block, title);
+  if (!index.valid || index.older.size() > block.size()) {
+    index.valid = true;
+    index.newest.fill(LineIndex::kNone);
+    index.older.clear();
+  }
+  std::size_t i = index.older.size();
+  index.older.resize(block.size(), LineIndex::kNone);
+  // Only a line long enough for a title of eight bytes, with the mark's
+  // first byte where both marks begin, can be a title line. That byte is no
+  // letter, so letter case plays no part.
+  const char lead = mark.front();
+  const bool leadFolds = (lead | 0x20) >= 'a' && (lead | 0x20) <= 'z';
+  for (; i < block.size(); ++i) {
+    const Bytes& line = block[i];
+    if (line.size() < 2 * m + 8) continue;
+    if (!leadFolds && (line.front() != lead || line[line.size() - m] != lead)) continue;
+    std::uint32_t& head = index.newest[TitleKey(line.data() + m, line.size() - 2 * m)];
+    index.older[i] = head;
+    head = static_cast<std::uint32_t>(i);
+  }
+  for (std::uint32_t k = index.newest[TitleKey(title.data(), title.size())]; k != LineIndex::kNone;
+       k = index.older[k]) {
+    const Bytes& line = block[k];
+    if (line.size() == n && IsTitleLineOf(line, title, mark)) return true;
+  }
+  return false;
+}
+
 int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
-  if (PosOfFolded("http://", link) == 0) return 0;
+  if (!HasHttp(link)) return 0;
   if (!openBlock_ || !siteQueue_) return 0;
   if (!HasPathAfterHost(link)) return 0;
   if (EndsWith(link, '/') || EndsWith(link, '#')) return 0;
   if (Len(title) <= 10) return 0;
   if (!FitsOnOneLine(link) || !FitsOnOneLine(title)) return 0;
 
-  if (HoldsTitleLine(*openBlock_, title)) return 0;
+  if (HoldsTitleLine(title)) return 0;
   if (InHistory(title) != -1) return 0;
 
   long long sum = 0;
-  if (!TryTextToInt(host_.Sum1(), sum) || sum < 0 || sum == LLONG_MAX) return 0;
+  if (!ReadCount(host_.Sum1(), sum) || sum < 0 || sum == LLONG_MAX) return 0;
   ++sum;
   host_.SetSum1(IntToText(sum));
-  Bytes titleLine;
-  titleLine.reserve(title.size() + 2 * Ellipsis().size());
-  titleLine.append(Ellipsis());
-  titleLine.append(title);
-  titleLine.append(Ellipsis());
-  const Bytes linkLine(link);
-  openBlock_->push_back(linkLine);
-  openBlock_->push_back(titleLine);
+  // Both lines are copied before the block grows: link and title may lie in
+  // it.
+  const std::string_view mark = Ellipsis();
+  shownLink_.assign(link);
+  shownTitle_.clear();
+  shownTitle_.reserve(title.size() + 2 * mark.size());
+  shownTitle_.append(mark).append(title).append(mark);
+  openBlock_->push_back(shownLink_);
+  openBlock_->push_back(shownTitle_);
 
-  ShowNewTarget(linkLine, titleLine, sum);
+  ShowNewTarget(sum);
 
   if (static_cast<long long>(openBlock_->size()) > kMaxBlockLines) {
     // On a failed save the block keeps its targets in memory and the next
@@ -180,20 +263,20 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
 }
 
 // Live display while the user looks at the first page or at the newest eight.
-void ResultStore::ShowNewTarget(const Bytes& link, const Bytes& title, long long sum) {
+void ResultStore::ShowNewTarget(long long sum) {
   const Bytes sa = host_.Sa();
   if (sa.empty() || sa == "1") {
     // The detour through "2" runs the change handler twice; the page stays 1.
-    host_.SetSa("2");
+    host_.SetSa(kSaTwo);
     if (GetRowText(8, 1).empty()) {
       for (int row = 1; row <= 8; ++row) {
         if (!GetRowText(row, 1).empty()) continue;
-        SetRowText(row, 1, link);
-        SetRowText(row, 2, title);
+        SetRowText(row, 1, shownLink_);
+        SetRowText(row, 2, shownTitle_);
         break;
       }
     }
-    host_.SetSa("1");
+    host_.SetSa(kSaOne);
     return;
   }
   long long first = 0;
@@ -204,8 +287,8 @@ void ResultStore::ShowNewTarget(const Bytes& link, const Bytes& title, long long
     SetRowText(row, 2, GetRowText(row + 1, 2));
   }
   host_.SetSa(IntToText(sum - 7));
-  SetRowText(8, 1, link);
-  SetRowText(8, 2, title);
+  SetRowText(8, 1, shownLink_);
+  SetRowText(8, 2, shownTitle_);
 }
 
 Bytes ResultStore::GetRowText(int row, int which) const {

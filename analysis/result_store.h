@@ -39,6 +39,7 @@ class ResultStore {
   ResultStore& operator=(const ResultStore&) = delete;
 
   // The three working lists; nullptr while absent (before the first run).
+  // Handing out the open block for writing drops the store's index of it.
   StringList* OpenBlock();
   StringList* SiteQueue();
   StringList* FollowUp();
@@ -101,7 +102,9 @@ class ResultStore {
   // trying all hundred names for every title. The store forgets the listing
   // whenever it writes block files itself, and when the batch ends; a caller
   // that hands control to other code inside a batch calls
-  // ForgetHistoryListing afterwards.
+  // ForgetHistoryListing afterwards. The same holds for the open block: the
+  // duplicate test indexes its lines once per batch, and the index goes with
+  // the listing.
   class HistoryBatch {
    public:
     explicit HistoryBatch(ResultStore& store);
@@ -120,7 +123,28 @@ class ResultStore {
   const std::vector<int>* HistoryListing() const;
   bool EnsureTempFolder() const;
   bool SaveBlock(const StringList& block);
-  void ShowNewTarget(const Bytes& link, const Bytes& title, long long sum);
+  // Shows the target held in shownLink_ and shownTitle_.
+  void ShowNewTarget(long long sum);
+  bool HoldsTitleLine(std::string_view title);
+
+  // The open block's lines chained by a key of their title part, newest
+  // first, for the duplicate test inside a batch. Lines appended since it was
+  // built are added at the next test; a block shorter than the index, any
+  // write access through OpenBlock(), a new list and the end of the batch
+  // drop it.
+  struct LineIndex {
+    static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+    bool valid = false;
+    std::array<std::uint32_t, 512> newest{};  // by key
+    std::vector<std::uint32_t> older;         // per indexed line
+  };
+  LineIndex blockIndex_;
+
+  // The new target's lines as shown in the rows. Kept apart from the block,
+  // whose lines the window's handlers may touch while the rows change; the
+  // buffers are reused from target to target.
+  Bytes shownLink_;
+  Bytes shownTitle_;
 
   StoreHost& host_;
   std::unique_ptr<StringList> openBlock_;
@@ -138,6 +162,9 @@ class ResultStore {
   bool HintedInQueue(const StringList& queue, std::string_view root, std::uint64_t key) const;
   void HintSite(std::uint64_t key, std::size_t index, std::size_t count);
   std::array<SiteHint, 512> siteHints_{};
+  // Where a site operation last met an age marker: only a hint, checked
+  // against the line it names.
+  std::size_t ageMarkerHint_ = 0;
 
   int historyBatches_ = 0;
   mutable bool historyListed_ = false;

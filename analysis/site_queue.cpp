@@ -14,9 +14,29 @@ namespace {
 // Position of the first "/" after "://" (or the last position when there is
 // none); the scan starts just past "://", or at 3 when it is absent.
 Pos HostEnd(std::string_view address) {
-  Pos p = PosOf("://", address) + 3;
-  while (p < Len(address) && ByteAt(address, p) != '/') ++p;
+  const std::size_t scheme = address.find("://");
+  Pos p = (scheme == std::string_view::npos ? 0 : static_cast<Pos>(scheme) + 1) + 3;
+  if (p < Len(address)) {
+    // The walk byte by byte stops at the last position even when that byte
+    // is no "/", so a "/" found there gives the same answer.
+    const std::size_t slash = address.find('/', static_cast<std::size_t>(p - 1));
+    p = slash == std::string_view::npos ? Len(address) : static_cast<Pos>(slash) + 1;
+  }
   return p;
+}
+
+// A line equal to root but for letter case; roots are longer than 7 bytes,
+// and those of one length mostly differ in their last word.
+bool IsRootLine(const Bytes& line, std::string_view root) {
+  const std::size_t n = root.size();
+  if (line.size() != n) return false;
+  if (n >= 8 && WordsDifferBeyondCase(line.data() + n - 8, root.data() + n - 8)) return false;
+  return SameBytesFolded(line.data(), root.data(), n);
+}
+
+bool IsAgeMarker(const Bytes& line) {
+  return line.size() == kAgeMarker1.size() &&
+         (line == kAgeMarker1 || line == kAgeMarker2 || line == kAgeMarker3);
 }
 
 // The first index of each line the site operations look for (-1 while not
@@ -48,7 +68,7 @@ void ScanUntil(const StringList& queue, std::string_view root, QueueScan& scan, 
       if (line == kAgeMarker2) first(scan.older, i);
       if (line == kAgeMarker3) first(scan.oldest, i);
     }
-    if (scan.root < 0 && SameLineFolded(line, root)) scan.root = static_cast<int>(i);
+    if (scan.root < 0 && IsRootLine(line, root)) scan.root = static_cast<int>(i);
   }
 }
 
@@ -60,9 +80,10 @@ void InsertAt(StringList& queue, int index, std::string_view line) {
 // Moves the site root found at scan.root (when above 0) to directly under the
 // pass marker, newest first; the first proven site also brings the age
 // marker that separates proven sites from candidates.
-void MoveUpAsProven(StringList& queue, const QueueScan& scan, const Bytes& root) {
+void MoveUpAsProven(StringList& queue, const QueueScan& scan, bool hasAgeMarker,
+                    std::string_view root) {
   int pass = scan.pass;
-  if (scan.root > 0 && scan.HasAgeMarker()) {
+  if (scan.root > 0 && hasAgeMarker) {
     // Deleting line `at` and inserting the root at `under` (counted after the
     // deletion) only turns the lines between the two round by one place:
     // rotate those instead of moving the whole queue down twice. The line
@@ -76,7 +97,7 @@ void MoveUpAsProven(StringList& queue, const QueueScan& scan, const Bytes& root)
       std::rotate(line(under), line(at), line(at + 1));
     else
       std::rotate(line(at), line(at + 1), line(under + 1));
-    queue[static_cast<std::size_t>(under)] = root;
+    queue[static_cast<std::size_t>(under)].assign(root);
     return;
   }
   if (scan.root > 0) {
@@ -84,8 +105,17 @@ void MoveUpAsProven(StringList& queue, const QueueScan& scan, const Bytes& root)
     if (scan.root < pass) --pass;
   }
   const int under = pass + 1;
-  if (!scan.HasAgeMarker()) InsertAt(queue, under, kAgeMarker1);
+  if (!hasAgeMarker) InsertAt(queue, under, kAgeMarker1);
   InsertAt(queue, under, root);
+}
+
+// The first index of an age marker the scan met, or -1.
+int FirstAgeMarker(const QueueScan& scan) {
+  int first = -1;
+  for (const int i : {scan.fresh, scan.older, scan.oldest}) {
+    if (i >= 0 && (first < 0 || i < first)) first = i;
+  }
+  return first;
 }
 
 long long Count(const StringList& queue) {
@@ -99,21 +129,33 @@ std::string_view Head(std::string_view address, Pos p) {
   return address.substr(0, static_cast<std::size_t>(std::min(p, Len(address))));
 }
 
-Bytes SiteRoot(std::string_view address) {
+namespace {
+
+std::string_view SiteRootIn(std::string_view address) {
   const Pos p = HostEnd(address);
   std::string_view root = Head(address, p);
   if (p <= 10 || !FitsOnOneLine(root)) return {};
   if (!root.empty() && root.back() == '/') root.remove_suffix(1);
-  return Bytes(root);
+  return root;
 }
 
-Bytes CandidateSiteRoot(std::string_view link) {
+std::string_view CandidateSiteRootIn(std::string_view link) {
   const Pos p = HostEnd(link);
   if (ByteAt(link, p) != '/') return {};
   std::string_view root = Head(link, p);
   if (!FitsOnOneLine(root)) return {};
   root.remove_suffix(1);  // the "/" at p
-  return Bytes(root);
+  return root;
+}
+
+}  // namespace
+
+Bytes SiteRoot(std::string_view address) {
+  return Bytes(SiteRootIn(address));
+}
+
+Bytes CandidateSiteRoot(std::string_view link) {
+  return Bytes(CandidateSiteRootIn(link));
 }
 
 void DropUpToPassMarker(StringList& queue) {
@@ -128,22 +170,35 @@ void DropUpToPassMarker(StringList& queue) {
 void ResultStore::RememberSite(std::string_view link) {
   if (!siteQueue_) return;
   StringList& queue = *siteQueue_;
-  const Bytes root = SiteRoot(link);
+  // A copy: the link may be a line of the queue, which is about to move.
+  const Bytes root(SiteRootIn(link));
   if (Len(root) <= 7) return;
+  // Any age marker will do, and the one met last time usually still stands:
+  // then the walk ends at the root, mostly right under the pass marker.
+  const std::size_t hint = ageMarkerHint_;
+  const bool ageKnown = hint < queue.size() && IsAgeMarker(queue[hint]);
   QueueScan scan;
-  // A site remembered again usually lies right under the pass marker, above
-  // the age marker: the walk rarely goes further.
-  ScanUntil(queue, root, scan,
-            [](const QueueScan& s) { return s.pass >= 0 && s.root >= 0 && s.HasAgeMarker(); });
+  ScanUntil(queue, root, scan, [ageKnown](const QueueScan& s) {
+    return s.pass >= 0 && s.root >= 0 && (ageKnown || s.HasAgeMarker());
+  });
   if (!(Count(queue) - (scan.pass + 1) < 411)) return;
-  MoveUpAsProven(queue, scan, root);
+  std::size_t marker = ageKnown ? hint : static_cast<std::size_t>(FirstAgeMarker(scan));
+  MoveUpAsProven(queue, scan, ageKnown || scan.HasAgeMarker(), root);
+  // The move shifts the lines in between by one place at most.
+  if (!scan.HasAgeMarker() && !ageKnown) marker = static_cast<std::size_t>(scan.pass) + 2;
+  for (const std::size_t at : {marker, marker + 1, marker - 1}) {
+    if (at < queue.size() && IsAgeMarker(queue[at])) {
+      ageMarkerHint_ = at;
+      break;
+    }
+  }
 }
 
 void ResultStore::PromotePageSite(std::string_view pageAddress) {
   if (!siteQueue_ || siteQueue_->empty()) return;
   StringList& queue = *siteQueue_;
   if (queue.back() == kAgeMarker3) return;
-  const Bytes root = SiteRoot(pageAddress);
+  const Bytes root(SiteRootIn(pageAddress));
   if (Len(root) <= 7) return;
   QueueScan scan;
   ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.root >= 0; });
@@ -156,14 +211,14 @@ void ResultStore::PromotePageSite(std::string_view pageAddress) {
   const auto refused = [i](const QueueScan& s) { return !(s.fresh + s.older + s.oldest + 2 < i); };
   ScanUntil(queue, root, scan, refused);
   if (refused(scan)) return;
-  MoveUpAsProven(queue, scan, root);
+  MoveUpAsProven(queue, scan, scan.HasAgeMarker(), root);
 }
 
 void ResultStore::AppendSite(std::string_view link) {
   // An empty queue fails the "[:++:]" test below (0 - (-1) > 1) as well.
   if (!siteQueue_ || siteQueue_->empty()) return;
   StringList& queue = *siteQueue_;
-  Bytes root = CandidateSiteRoot(link);
+  const std::string_view root = CandidateSiteRootIn(link);
   // Links within a page and short hosts give no candidate: nothing to look up.
   if (Len(root) <= 7) return;
   QueueScan scan;
@@ -179,12 +234,14 @@ void ResultStore::AppendSite(std::string_view link) {
   // Most links lead to sites met before: a hint usually spares the walk.
   const std::uint64_t key = FoldedHash(root);
   if (HintedInQueue(queue, root, key)) return;
-  ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.root >= 0; });
-  if (scan.root >= 0) {
-    HintSite(key, static_cast<std::size_t>(scan.root), queue.size());
+  const std::size_t at =
+      scan.root >= 0 ? static_cast<std::size_t>(scan.root) : FindLineFolded(queue, scan.next, root);
+  if (at != std::string_view::npos) {
+    HintSite(key, at, queue.size());
     return;
   }
-  queue.push_back(std::move(root));
+  // The copy is made before the queue grows: the link may be one of its lines.
+  queue.push_back(Bytes(root));
   HintSite(key, queue.size() - 1, queue.size());
 }
 
@@ -195,9 +252,7 @@ bool ResultStore::HintedInQueue(const StringList& queue, std::string_view root,
                                 std::uint64_t key) const {
   const SiteHint& hint = siteHints_[key % siteHints_.size()];
   if (hint.key != key) return false;
-  const auto holds = [&](std::size_t i) {
-    return i < queue.size() && SameLineFolded(queue[i], root);
-  };
+  const auto holds = [&](std::size_t i) { return i < queue.size() && IsRootLine(queue[i], root); };
   // Unsigned: when the queue has shrunk the shifted index may wrap round,
   // and then names no line.
   return holds(hint.index) || holds(hint.index + queue.size() - hint.count);
