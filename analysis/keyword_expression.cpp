@@ -369,29 +369,59 @@ Pos MatchExpression(std::string_view expr, std::string_view loweredText) {
   }
 }
 
+namespace {
+
+// Walks the character starts of a text forward: the roles counted from the
+// start, without a table of them, for positions asked in rising order.
+class CharacterWalk {
+ public:
+  explicit CharacterWalk(std::string_view s) : s_(s) {}
+  // True unless offset i is the trail byte of a double-byte character; the
+  // end of the text is a boundary.
+  bool BoundaryAt(std::size_t i) {
+    while (next_ < i)
+      next_ += IsLeadByte(static_cast<unsigned char>(s_[next_])) && next_ + 1 < s_.size() ? 2 : 1;
+    return next_ == i;
+  }
+
+ private:
+  std::string_view s_;
+  std::size_t next_ = 0;  // the start of a character
+};
+
+bool StandsApart(unsigned char b, char closing) {
+  return b == ' ' || b == '+' || b == '-' || b == '|' || b == '/' || b == closing;
+}
+
+}  // namespace
+
 Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
-  Bytes e(expr);
+  const std::size_t n = word.size();
+  if (n == 0) return Bytes(expr);
+  // A split inside a double-byte character would break the keyword for
+  // good, so only occurrences on character boundaries count. Starts and ends
+  // of occurrences both rise, so one walk serves each.
+  CharacterWalk starts(expr);
+  CharacterWalk ends(expr);
+  std::size_t at = expr.find(word);
+  while (at != std::string_view::npos && !(starts.BoundaryAt(at) && ends.BoundaryAt(at + n)))
+    at = expr.find(word, at + 1);
+  if (at == std::string_view::npos) return Bytes(expr);
+  const std::size_t after = at + n;
+  const bool before = at > 0 && !StandsApart(static_cast<unsigned char>(expr[at - 1]), '(');
+  // The byte after the word counts only when another byte follows it.
+  const bool behind =
+      after + 1 < expr.size() && !StandsApart(static_cast<unsigned char>(expr[after]), ')');
+  Bytes e;
   try {
-    // A split inside a double-byte character would break the keyword for
-    // good, so only occurrences on character boundaries count.
-    const std::vector<ByteRole> roles = ByteRoles(e);
-    auto boundary = [&](Pos p) {
-      return p > Len(e) || roles[static_cast<std::size_t>(p - 1)] != ByteRole::Trail;
-    };
-    Pos p = PosOf(word, e);
-    while (p > 0 && !(boundary(p) && boundary(p + Len(word)))) p = PosOf(word, e, p + 1);
-    if (p == 0) return e;
-    auto stands_apart = [](unsigned char b, char closing) {
-      return b == ' ' || b == '+' || b == '-' || b == '|' || b == '/' || b == closing;
-    };
-    if (p > 1 && !stands_apart(ByteAt(e, p - 1), '(')) {
-      Insert("+", e, p);
-      ++p;
-    }
-    const Pos after = p + Len(word);
-    if (after < Len(e) && !stands_apart(ByteAt(e, after), ')')) Insert("+", e, after);
+    e.reserve(expr.size() + 2);
+    e.append(expr.substr(0, at));
+    if (before) e.push_back('+');
+    e.append(word);
+    if (behind) e.push_back('+');
+    e.append(expr.substr(after));
   } catch (...) {
-    // Out of memory: the expression as it stands.
+    // Out of memory: the expression as far as it was built.
   }
   return e;
 }

@@ -164,6 +164,30 @@ void BM_TextResolveLink(benchmark::State& state) {
 }
 BENCHMARK(BM_TextResolveLink);
 
+// Relative links on an engine's result page, whose address holds "&".
+void BM_TextResolveLinkOnEnginePage(benchmark::State& state) {
+  constexpr std::string_view kEnginePage =
+      "http://www.baidu.com/s?wd=%CA%D6%BB%FA&pn=10&rn=10&ie=gb2312";
+  std::int64_t bytes = 0;
+  for (auto _ : state) {
+    for (const Bytes& l : Links()) {
+      benchmark::DoNotOptimize(ResolveLink(kEnginePage, l));
+      bytes += static_cast<std::int64_t>(l.size());
+    }
+  }
+  state.SetBytesProcessed(bytes);
+}
+BENCHMARK(BM_TextResolveLinkOnEnginePage);
+
+// A word that an engine highlights and the expression already holds apart:
+// the usual case, which leaves the expression as it is.
+void BM_TextSplitLearnedWord(benchmark::State& state) {
+  const Bytes expr = Gb("诺基亚+手机/移动+电话");
+  const Bytes word = Gb("电话");
+  for (auto _ : state) benchmark::DoNotOptimize(SplitLearnedWord(expr, word));
+}
+BENCHMARK(BM_TextSplitLearnedWord);
+
 // A snippet between two anchors, as StripTags and CleanText get it.
 const Bytes& Snippet() {
   static const Bytes snippet = "</a></td></tr>\r\n<tr><td class=s>..." + Gb("诺基亚发布新款手机") +
@@ -177,6 +201,14 @@ void BM_TextStripTags(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Snippet().size()));
 }
 BENCHMARK(BM_TextStripTags);
+
+// A link's title as the content stage cleans it.
+void BM_TextCleanText(benchmark::State& state) {
+  const Bytes title = "\r\n  " + Gb("诺基亚发布新款手机") + "&nbsp;" + Gb("，移动电话市场") + "  ";
+  for (auto _ : state) benchmark::DoNotOptimize(CleanText(title));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * title.size()));
+}
+BENCHMARK(BM_TextCleanText);
 
 void BM_TextLowerPiece(benchmark::State& state) {
   const Bytes& text = PagePiece();

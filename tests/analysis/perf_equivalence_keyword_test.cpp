@@ -19,6 +19,29 @@ namespace {
 
 // --- simple forms ---------------------------------------------------------------------
 
+// The learned-word split as written: roles of every byte, the first
+// occurrence on character boundaries, then the two inserts.
+Bytes SimpleSplitLearnedWord(std::string_view expr, std::string_view word) {
+  Bytes e(expr);
+  const std::vector<ByteRole> roles = ByteRoles(e);
+  const auto boundary = [&](Pos p) {
+    return p > Len(e) || roles[static_cast<std::size_t>(p - 1)] != ByteRole::Trail;
+  };
+  Pos p = PosOf(word, e);
+  while (p > 0 && !(boundary(p) && boundary(p + Len(word)))) p = PosOf(word, e, p + 1);
+  if (p == 0) return e;
+  const auto apart = [](unsigned char b, char closing) {
+    return b == ' ' || b == '+' || b == '-' || b == '|' || b == '/' || b == closing;
+  };
+  if (p > 1 && !apart(ByteAt(e, p - 1), '(')) {
+    Insert("+", e, p);
+    ++p;
+  }
+  const Pos after = p + Len(word);
+  if (after < Len(e) && !apart(ByteAt(e, after), ')')) Insert("+", e, after);
+  return e;
+}
+
 std::vector<Pos> SimpleWordPositions(const PreparedExpression& px, std::string_view text) {
   std::vector<Pos> found(px.words.size(), 0);
   for (std::size_t w = 0; w < px.words.size(); ++w) {
@@ -183,6 +206,36 @@ TEST(FastKeywordEquivalence, FullWidthOperatorsInOnePassAsInSix) {
   EXPECT_EQ(RewriteFullWidthOperators(Gb("手机／电话　（诺基亚）－旧＋新")),
             Gb("手机/电话+(诺基亚)-旧+新"));
   EXPECT_EQ(RewriteFullWidthOperators(""), "");
+}
+
+TEST(FastKeywordEquivalence, LearnedWordSplitAsWritten) {
+  // Expressions of words, operators and double-byte characters whose bytes
+  // also pair up across character borders; the word mostly cut from the
+  // expression itself, at any byte, so that half characters are asked for.
+  std::mt19937 rng(33);
+  const std::vector<Bytes> pieces = {"a",        "b",        "ab",       "+",           "/",
+                                     "-",        "|",        " ",        "(",           ")",
+                                     "\xB0\xA1", "\xA1\xB0", "\xB0",     "\xA1",        "\xFF",
+                                     "\x80",     Gb("汽车"), Gb("奇瑞"), Bytes("\0", 1)};
+  for (int round = 0; round < 30000; ++round) {
+    Bytes expr;
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n) expr += pieces[rng() % pieces.size()];
+    Bytes word;
+    if (round % 4 == 0 || expr.empty()) {
+      for (int n = static_cast<int>(rng() % 3); n > 0; --n) word += pieces[rng() % pieces.size()];
+    } else {
+      const std::size_t from = rng() % expr.size();
+      word = expr.substr(from, 1 + rng() % 5);
+    }
+    ASSERT_EQ(SplitLearnedWord(expr, word), SimpleSplitLearnedWord(expr, word))
+        << testing::PrintToString(expr) << " / " << testing::PrintToString(word);
+  }
+  const Bytes longExpr = Bytes(5000, '\xB0') + "ab" + Bytes(5000, '\xA1') + "b";
+  for (const Bytes& word : {Bytes("ab"), Bytes("\xB0\xA1"),
+                            Bytes("\xA1"
+                                  "b"),
+                            Bytes("b")})
+    EXPECT_EQ(SplitLearnedWord(longExpr, word), SimpleSplitLearnedWord(longExpr, word));
 }
 
 }  // namespace

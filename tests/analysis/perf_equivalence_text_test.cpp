@@ -113,15 +113,17 @@ Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
 
 const std::vector<Bytes>& Pieces() {
   static const std::vector<Bytes> pieces = {
-      "&",    "&amp;",    "&AMP;",    "&Amp",        "&g",          "t;",       "&gt;",
-      "&lT;", "&quot;",   "&nbsp",    ";",           "&nbsp;",      "&NBSP;",   "\xA1\xA1",
-      "\xA1", "\xB3\xA1", "\r\n",     "\r",          "\n",          " ",        "\t",
-      "<",    ">",        "<b>",      "</a>",        "...",         "(",        ")",
-      "'",    "\"",       "\\",       "javascript:", "JavaScript:", ":",        ".",
-      ".JPG", ".jpe",     ".htm",     ".rm\\",       ".au",         ".c",       ".Cab",
-      "lto:", "MAILTO:",  "/#",       "#",           "/",           "http://",  "HTTP://",
-      "://",  ".baidu.",  ".GOOGLE.", ".sogou",      "www.a.com",   "x",        "Q",
-      "Z[",   "@`",       "\x80",     "\xFF",        "\xFE\x40",    Gb("新闻"), Gb("　")};
+      "&",      "&amp;",    "&AMP;",    "&Amp",        "&g",          "t;",       "&gt;",
+      "&lT;",   "&quot;",   "&nbsp",    ";",           "&nbsp;",      "&NBSP;",   "\xA1\xA1",
+      "\xA1",   "\xB3\xA1", "\r\n",     "\r",          "\n",          " ",        "\t",
+      "<",      ">",        "<b>",      "</a>",        "...",         "(",        ")",
+      "'",      "\"",       "\\",       "javascript:", "JavaScript:", ":",        ".",
+      ".JPG",   ".jpe",     ".htm",     ".rm\\",       ".au",         ".c",       ".Cab",
+      "lto:",   "MAILTO:",  "/#",       "#",           "/",           "http://",  "HTTP://",
+      "://",    ".baidu.",  ".GOOGLE.", ".sogou",      "www.a.com",   "x",        "Q",
+      "Z[",     "@`",       "\x80",     "\xFF",        "\xFE\x40",    Gb("新闻"), Gb("　"),
+      "&n",     "bsp;",     "&q",       "uoT;",        "&a",          "mp;",      "&L",
+      "<\r\n>", "\r<",      "\xB0\r",   "<a\nb>x"};
   return pieces;
 }
 
@@ -245,6 +247,86 @@ TEST(FastTextEquivalence, ResolveLinkOnPlainLinksMatchesItsLiteralForm) {
     accepted += !fast.empty();
   }
   EXPECT_GT(accepted, 5000);
+}
+
+// Page addresses as hostile as the links: engine labels and "/#" before or
+// after the last "/", entities, blanks and full-width spaces, no path at all.
+Bytes RandomPage(std::mt19937& rng) {
+  static const std::vector<Bytes> pieces = {
+      "http://", "HTTP://", "www",  ".baidu.",  ".GooGle.", ".sogou",   "u.",  "/",      "//",
+      "/#",      "#",       ".",    "x",        "&",        "&amp;",    "&N",  "&nbsp;", " ",
+      "\t",      "\r\n",    "\xA1", "\xA1\xA1", "\xB0",     "\xB0\xA1", "?q=", "=",      ":"};
+  Bytes s;
+  if (rng() % 2) s = "http://www.site.com";
+  for (int n = static_cast<int>(rng() % 9); n > 0; --n) s += pieces[rng() % pieces.size()];
+  return s;
+}
+
+TEST(FastTextEquivalence, ResolveLinkOnAnyPageMatchesItsLiteralForm) {
+  // Runs of links on one page, as a parser hands them over, now and then one
+  // on another page in between.
+  std::mt19937 rng(13);
+  int accepted = 0;
+  for (int page_round = 0; page_round < 1500; ++page_round) {
+    const Bytes page = RandomPage(rng);
+    const Bytes other = RandomPage(rng);
+    for (int round = 0; round < 12; ++round) {
+      Bytes link = RandomPlainLink(rng);
+      if (round % 3 == 1) link = "/" + link;
+      if (round % 5 == 0) link = "#" + link;
+      if (round % 4 == 0) link = "\"" + link;
+      const Bytes& on = round % 7 == 6 ? other : page;
+      const Bytes fast = ResolveLink(on, link);
+      ASSERT_EQ(fast, LiteralResolveLink(on, link))
+          << testing::PrintToString(link) << " on " << testing::PrintToString(on);
+      accepted += !fast.empty();
+    }
+  }
+  EXPECT_GT(accepted, 2000);
+}
+
+TEST(FastTextEquivalence, JoinedAddressesAreJudgedWhole) {
+  // The page's part and the link's part of an address are looked at apart;
+  // these are the places where they meet or where only part of the page is
+  // joined.
+  struct Case {
+    Bytes page;
+    Bytes link;
+  };
+  const Case cases[] = {
+      {"http://a.com/dir/#/p.htm", "x.htm"},         // "/#" in the directory
+      {"http://a.com/dir/p.htm#/", "x.htm"},         // "/#" after the directory only
+      {"http://a.com/#/p.htm", "/x.htm"},            // "/#" after the host only
+      {"http://a.com/dir/p.htm", "#top.htm"},        // the joint "/" meets "#"
+      {"http://a.com/dir/p.htm", "/#top.htm"},       // "/#" in the link
+      {"http://a.com/d/.baidu.x", "x.htm"},          // a label after the directory only
+      {"http://a.com/.baidu./p", "x.htm"},           // a label in the directory
+      {"http://www.baidu.com/s?wd=x", "/x.htm"},     // a label in the host
+      {"http://www.baidu", ".com/x.htm"},            // a label split by the joint "/"
+      {"http://a.com/d&amp;e/p.htm", "x.htm"},       // an entity in the directory
+      {"http://a.com/d/p.htm?a&amp;b", "x.htm"},     // an entity after the directory
+      {"http://a.com/d/p.htm?a&b", "x.htm"},         // an "&" that begins nothing
+      {" http://a.com/d/p.htm", "x.htm"},            // a blank that CleanText trims
+      {"http://a.com/d\r\n/p.htm", "x.htm"},         // line breaks
+      {"http://a.com/\xA1\xA1/p.htm", "x.htm"},      // a full-width space
+      {"http://a.com/\xB0\xA1\xA1/p.htm", "x.htm"},  // an A1 pair across characters
+      {"http://a.com/d/p\xB0", "\xA1\xA1x.htm"},     // a lead byte before the joint
+      {"", "/x/y/z.htm"},                            // no page: the link alone
+      {"", "xyz/abc.htm"},
+      {"http:/", "abcdefgh.htm"},
+  };
+  for (const auto& c : cases) {
+    // Twice each, so that the second call finds the page already studied,
+    // and between two other pages.
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(ResolveLink(c.page, c.link), LiteralResolveLink(c.page, c.link))
+          << testing::PrintToString(c.page) << " + " << testing::PrintToString(c.link);
+    }
+    EXPECT_EQ(ResolveLink("http://b.com/", c.link), LiteralResolveLink("http://b.com/", c.link));
+  }
+  EXPECT_EQ(ResolveLink("http://a.com/dir/p.htm", "#top.htm"), "");
+  EXPECT_EQ(ResolveLink("http://a.com/dir/p.htm?a&b", "x.htm"), "http://a.com/dir/x.htm");
+  EXPECT_EQ(ResolveLink("http://a.com/d&amp;e/p.htm", "x.htm"), "http://a.com/de/x.htm");
 }
 
 TEST(FastTextEquivalence, EveryShortExtensionIsJudgedAsTheSubstringTestJudgesIt) {
