@@ -331,25 +331,30 @@ namespace {
 constexpr std::array<std::string_view, 5> kEngineLabels = {".baidu.", ".google.", ".zhongsou.",
                                                            ".chinasearch.", ".sogou."};
 
+constexpr unsigned PairKey(char a, char b) {
+  return static_cast<unsigned char>(a) | static_cast<unsigned>(static_cast<unsigned char>(b)) << 8;
+}
+
 // The end of the engine label that starts at the dot at `dot` of `s`, or 0.
-// The labels differ in their first letter, which picks the one to try.
+// The labels differ in their first two letters, which pick the one to try;
+// OR-ing 20 (hex) lower-cases a letter and turns no other byte into one.
 std::size_t EngineLabelEndAt(std::string_view s, std::size_t dot) {
-  if (dot + 1 >= s.size()) return 0;
+  if (dot + 2 >= s.size()) return 0;
   std::size_t k = 0;
-  switch (FoldAscii(s[dot + 1])) {
-    case 'b':
+  switch (PairKey(s[dot + 1], s[dot + 2]) | 0x2020u) {
+    case PairKey('b', 'a'):
       k = 0;
       break;
-    case 'g':
+    case PairKey('g', 'o'):
       k = 1;
       break;
-    case 'z':
+    case PairKey('z', 'h'):
       k = 2;
       break;
-    case 'c':
+    case PairKey('c', 'h'):
       k = 3;
       break;
-    case 's':
+    case PairKey('s', 'o'):
       k = 4;
       break;
     default:
@@ -357,7 +362,7 @@ std::size_t EngineLabelEndAt(std::string_view s, std::size_t dot) {
   }
   const std::string_view label = kEngineLabels[k];
   if (s.size() - dot < label.size()) return 0;
-  for (std::size_t i = 2; i < label.size(); ++i)
+  for (std::size_t i = 3; i < label.size(); ++i)
     if (FoldAscii(s[dot + i]) != label[i]) return 0;
   return dot + label.size();
 }

@@ -412,6 +412,8 @@ Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
   // The byte after the word counts only when another byte follows it.
   const bool behind =
       after + 1 < expr.size() && !StandsApart(static_cast<unsigned char>(expr[after]), ')');
+  // Mostly the word stands apart already.
+  if (!before && !behind) return Bytes(expr);
   Bytes e;
   try {
     e.reserve(expr.size() + 2);
