@@ -53,6 +53,33 @@ bool WindowsHold(int fd, off_t size, std::string_view text) {
   return false;
 }
 
+// A text of up to this many bytes that lies anywhere in the file lies wholly
+// within one window (a window starts at most kWindowStep - 1 bytes before
+// it), so for such a text the windows answer as one search of the file.
+constexpr std::size_t kFoundAnywhere = kWindowSize - kWindowStep + 1;
+
+// Bytes read at a time for such a text: sixteen windows' worth, a fixed
+// buffer whatever the file's size.
+constexpr std::size_t kChunkSize = 15 * kWindowStep + kWindowSize;
+
+// One search of the file through chunks that overlap by the text's length
+// less one byte, so that no occurrence is cut.
+bool ChunksHold(int fd, off_t size, std::string_view text) {
+  char buf[kChunkSize];
+  const off_t overlap = static_cast<off_t>(text.size()) - 1;
+  for (off_t offset = 0; offset < size;) {
+    const std::size_t len = static_cast<std::size_t>(std::min<off_t>(kChunkSize, size - offset));
+    const ssize_t got = ReadAt(fd, buf, len, offset);
+    if (got < 0) return false;
+    if (::memmem(buf, static_cast<std::size_t>(got), text.data(), text.size()) != nullptr)
+      return true;
+    // The end, or a file that shrank meanwhile.
+    if (static_cast<std::size_t>(got) < len || offset + got >= size) break;
+    offset += got - overlap;
+  }
+  return false;
+}
+
 // The number n of a directory entry named exactly as block file n.
 int BlockNumberOfName(std::string_view name) {
   constexpr std::string_view kSuffix = ".tmp";
@@ -78,7 +105,10 @@ bool FileHasText(std::string_view text, const std::string& path) {
   if (fd < 0) return false;
   struct stat st {};
   bool found = false;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) found = WindowsHold(fd, st.st_size, text);
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    found = text.size() <= kFoundAnywhere ? ChunksHold(fd, st.st_size, text)
+                                          : WindowsHold(fd, st.st_size, text);
+  }
   ::close(fd);
   return found;
 }

@@ -16,9 +16,10 @@ namespace vexo {
 inline constexpr std::size_t kWindowSize = 2048;
 inline constexpr std::size_t kWindowStep = 1880;
 
-// True when the regular file at path holds text (case-sensitive bytes). Reads
-// at most kWindowSize bytes at a time into a buffer on the stack, with one
-// open per call; never loads the file whole. False for an empty text, a text
+// True when the regular file at path holds text (case-sensitive bytes) within
+// one window. Reads through a fixed buffer on the stack (a window, or sixteen
+// windows' worth for a text that no window edge can cut), with one open per
+// call; never loads a larger file whole. False for an empty text, a text
 // longer than a window, and on any error.
 bool FileHasText(std::string_view text, const std::string& path);
 

@@ -325,6 +325,68 @@ TEST(StoreTextChecks, SiteRootsEqualTheByteWalk) {
   }
 }
 
+// --- the file search ---------------------------------------------------------------
+
+// The windows as the rules state them, over the file's bytes in memory.
+bool PlainWindowsHold(const Bytes& file, std::string_view text) {
+  if (text.empty() || text.size() > kWindowSize) return false;
+  const std::size_t size = file.size();
+  for (std::size_t offset = 0; offset < size; offset += kWindowStep) {
+    const std::size_t start =
+        size - offset < kWindowSize ? (size > kWindowSize ? size - kWindowSize : 0) : offset;
+    const Bytes window = file.substr(start, kWindowSize);
+    if (window.find(text) != Bytes::npos) return true;
+  }
+  return false;
+}
+
+class FileSearchTest : public StoreTest {};
+
+TEST_F(FileSearchTest, ChunkedSearchAnswersAsTheWindows) {
+  std::mt19937 rng(44);
+  const std::string path = root_ + "/f.tmp";
+  const std::size_t sizes[] = {0,     1,     167,   2047,  2048,  2049,  3927, 3928,
+                               30247, 30248, 30249, 32000, 60330, 60500, 91000};
+  int found = 0;
+  for (const std::size_t size : sizes) {
+    Bytes file(size, 'x');
+    for (char& c : file) c = static_cast<char>('a' + rng() % 3);
+    WriteRaw(path, file);
+    for (int round = 0; round < 60; ++round) {
+      // Texts near the length that a window edge can cut, at edges of the
+      // windows and of the chunks, or nowhere.
+      const std::size_t len = round % 3 == 0 ? 1 + rng() % 8 : 160 + rng() % 20;
+      Bytes text(len, 'z');
+      const std::size_t edges[] = {kWindowStep * (1 + rng() % 40), 30248, 60496, size};
+      if (len <= size && round % 4 != 3) {
+        std::size_t at = edges[rng() % 4] - rng() % (len + 2);
+        at = std::min(at, size - len);
+        text = file.substr(at, len);
+      }
+      const bool plain = PlainWindowsHold(file, text);
+      ASSERT_EQ(FileHasText(text, path), plain) << size << " / " << len;
+      found += plain;
+    }
+  }
+  EXPECT_GT(found, 300);
+}
+
+TEST_F(FileSearchTest, ATextLongerThanTheOverlapIsNotFoundAcrossAWindowEdge) {
+  const std::string path = root_ + "/f.tmp";
+  Bytes file(8000, '.');
+  // 200 bytes across the edge of the first window (2048), wholly inside the
+  // second one (1880-3927): found; 200 bytes across 3928, the second
+  // window's end, and before the third window's start (3760): not found.
+  const Bytes a(200, 'a');
+  const Bytes b(200, 'b');
+  file.replace(1950, 200, a);
+  file.replace(3750, 200, b);
+  WriteRaw(path, file);
+  EXPECT_TRUE(FileHasText(a, path));
+  EXPECT_FALSE(FileHasText(b, path));
+  EXPECT_TRUE(FileHasText(b.substr(0, 169), path));
+}
+
 // --- the remembered age marker --------------------------------------------------------
 
 class AgeMarkerHintTest : public StoreTest {};
