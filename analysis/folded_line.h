@@ -91,15 +91,20 @@ std::size_t FindLineFolded(const Lines& lines, std::size_t from, std::string_vie
   return std::string_view::npos;
 }
 
-// A hash that gives lines equal but for letter case the same value (FNV-1a
-// over the folded bytes).
+// A hash that gives lines equal but for letter case the same value: the
+// folded words multiplied in, then the bits mixed so that the low ones
+// depend on every byte.
 inline std::uint64_t FoldedHash(std::string_view s) {
-  std::uint64_t h = 14695981039346656037ULL;
-  for (const char c : s) {
-    h ^= folded_detail::kFold[static_cast<unsigned char>(c)];
-    h *= 1099511628211ULL;
-  }
-  return h;
+  using folded_detail::Word;
+  std::uint64_t h = 14695981039346656037ULL ^ s.size();
+  std::size_t i = 0;
+  for (; i + 8 <= s.size(); i += 8)
+    h = (h ^ LowerEight(Word(s.data() + i))) * 0x9E3779B97F4A7C15ULL;
+  for (; i < s.size(); ++i)
+    h = (h ^ folded_detail::kFold[static_cast<unsigned char>(s[i])]) * 1099511628211ULL;
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ULL;
+  return h ^ (h >> 32);
 }
 
 }  // namespace vexo

@@ -56,13 +56,18 @@ bool IsTitleLineOf(const Bytes& line, std::string_view title, std::string_view m
 }
 
 // Title lines of titles equal but for letter case share this key: the
-// title's length and its first and last eight bytes with bit 5 set in every
-// byte, which letter case cannot change. Nine bits, for the line index.
+// title's length and its first, middle and last two words of eight bytes
+// (titles of one site often share a head and a tail), each with bit 5 set in
+// every byte, which letter case cannot change. Nine bits, for the line index.
 std::size_t TitleKey(const char* title, std::size_t t) {
+  using folded_detail::Word;
   constexpr std::uint64_t kCaseBits = 0x2020202020202020ULL;
-  const std::uint64_t first = folded_detail::Word(title) | kCaseBits;
-  const std::uint64_t last = folded_detail::Word(title + t - 8) | kCaseBits;
-  const std::uint64_t h = (first * 0x9E3779B97F4A7C15ULL) ^ ((last + t) * 0xC2B2AE3D27D4EB4FULL);
+  const std::uint64_t first = Word(title) | kCaseBits;
+  const std::uint64_t middle = Word(title + t / 2 - 4) | kCaseBits;
+  const std::uint64_t tail = Word(title + (t >= 16 ? t - 16 : 0)) | kCaseBits;
+  const std::uint64_t last = Word(title + t - 8) | kCaseBits;
+  const std::uint64_t h = (first * 0x9E3779B97F4A7C15ULL) ^ (middle * 0xD6E8FEB86659FD93ULL) ^
+                          (tail * 0xFF51AFD7ED558CCDULL) ^ ((last + t) * 0xC2B2AE3D27D4EB4FULL);
   return static_cast<std::size_t>(h >> 55);
 }
 

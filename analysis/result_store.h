@@ -165,6 +165,8 @@ class ResultStore {
   // Where a site operation last met an age marker: only a hint, checked
   // against the line it names.
   std::size_t ageMarkerHint_ = 0;
+  // The root RememberSite and PromotePageSite work on.
+  Bytes siteRoot_;
 
   int historyBatches_ = 0;
   mutable bool historyListed_ = false;

@@ -14,7 +14,8 @@ namespace {
 // Position of the first "/" after "://" (or the last position when there is
 // none); the scan starts just past "://", or at 3 when it is absent.
 Pos HostEnd(std::string_view address) {
-  const std::size_t scheme = address.find("://");
+  // Addresses mostly begin with "http://", whose "://" is the first one.
+  const std::size_t scheme = address.starts_with("http://") ? 4 : address.find("://");
   Pos p = (scheme == std::string_view::npos ? 0 : static_cast<Pos>(scheme) + 1) + 3;
   if (p < Len(address)) {
     // The walk byte by byte stops at the last position even when that byte
@@ -170,8 +171,10 @@ void DropUpToPassMarker(StringList& queue) {
 void ResultStore::RememberSite(std::string_view link) {
   if (!siteQueue_) return;
   StringList& queue = *siteQueue_;
-  // A copy: the link may be a line of the queue, which is about to move.
-  const Bytes root(SiteRootIn(link));
+  // A copy: the link may be a line of the queue, which is about to move. The
+  // buffer is reused from call to call.
+  siteRoot_.assign(SiteRootIn(link));
+  const Bytes& root = siteRoot_;
   if (Len(root) <= 7) return;
   // Any age marker will do, and the one met last time usually still stands:
   // then the walk ends at the root, mostly right under the pass marker.
@@ -198,7 +201,8 @@ void ResultStore::PromotePageSite(std::string_view pageAddress) {
   if (!siteQueue_ || siteQueue_->empty()) return;
   StringList& queue = *siteQueue_;
   if (queue.back() == kAgeMarker3) return;
-  const Bytes root(SiteRootIn(pageAddress));
+  siteRoot_.assign(SiteRootIn(pageAddress));
+  const Bytes& root = siteRoot_;
   if (Len(root) <= 7) return;
   QueueScan scan;
   ScanUntil(queue, root, scan, [](const QueueScan& s) { return s.root >= 0; });

@@ -1,6 +1,9 @@
 // The duplicate test of a new target against the history: InHistory over 10
 // and 100 history files of 1,000 titles each, read through 2,048-byte
-// windows, beside one memmem of the title over the same bytes held in memory.
+// windows, beside one memmem of the title over the same bytes held in memory;
+// the same test against the open block (AppendTarget of new titles, a page's
+// worth to a batch) beside one memmem over the block's text; and AppendSite
+// beside one memmem over the site queue's text.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <string.h>
@@ -83,6 +86,70 @@ void BM_MemmemReference(benchmark::State& state) {
                           static_cast<int64_t>(history.all.size()));
 }
 
+// An open block of `lines` lines: the number line, then link/title pairs
+// whose titles all have one length (titles are cut to at most 156 bytes, so
+// most have that length), and the new titles to append. The titles differ in
+// their middle (`where` 0) or only a few bytes before their end (1: no cheap
+// look tells them apart).
+struct OpenBlockSample {
+  vexo::StringList block{"1"};
+  std::vector<Bytes> links;
+  std::vector<Bytes> titles;
+
+  OpenBlockSample(std::size_t lines, std::int64_t where) {
+    const Bytes mark = vexo::Gb("…");
+    const auto title = [where](int i) {
+      char digits[16];
+      std::snprintf(digits, sizeof digits, "%07d", i);
+      Bytes t;
+      while (t.size() < 140) t += vexo::Gb("上海证券市场今日收盘指数");
+      t = t.substr(0, 140) + vexo::Gb("期新闻报道");
+      return t.insert(where == 0 ? 70 : t.size() - 10, digits);
+    };
+    for (int i = 0; block.size() + 2 <= lines; ++i) {
+      block.push_back("http://www.site" + std::to_string(i) + ".com/news/a.htm");
+      block.push_back(mark + title(i) + mark);
+    }
+    for (int i = 0; i < 10; ++i) {
+      links.push_back("http://www.new" + std::to_string(i) + ".com/news/a.htm");
+      titles.push_back(title(5000000 + i));
+    }
+  }
+};
+
+// Ten new targets to a batch, as a page brings them, into a block of Arg 0
+// lines with titles of sort Arg 1; the block is cut back between batches
+// (outside the timing), which drops its index as any write access does.
+void BM_StoreAppendTarget(benchmark::State& state) {
+  vexo::testing::FolderOnlyHost host("/nonexistent/", false);
+  vexo::ResultStore store(host);
+  store.CreateRunLists();
+  const OpenBlockSample sample(static_cast<std::size_t>(state.range(0)), state.range(1));
+  *store.OpenBlock() = sample.block;
+  for (auto _ : state) {
+    {
+      const vexo::ResultStore::HistoryBatch batch(store);
+      for (std::size_t i = 0; i < sample.titles.size(); ++i)
+        benchmark::DoNotOptimize(store.AppendTarget(sample.links[i], sample.titles[i]));
+    }
+    state.PauseTiming();
+    store.OpenBlock()->resize(sample.block.size());
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(sample.titles.size()));
+}
+
+// Ten memmem searches of a title line over the block's text.
+void BM_StoreBlockMemmemReference(benchmark::State& state) {
+  const OpenBlockSample sample(static_cast<std::size_t>(state.range(0)), state.range(1));
+  const Bytes all = vexo::JoinLines(sample.block);
+  for (auto _ : state) {
+    for (const Bytes& title : sample.titles)
+      benchmark::DoNotOptimize(::memmem(all.data(), all.size(), title.data(), title.size()));
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(sample.titles.size()));
+}
+
 // The site queue of a run in full swing: engine URLs, the pass marker, proven
 // sites, the age marker and 300 candidates, all sharing "http://www.".
 vexo::StringList BusyQueue() {
@@ -127,6 +194,10 @@ void BM_StoreQueueMemmemReference(benchmark::State& state) {
 
 BENCHMARK(BM_InHistory)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_MemmemReference)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreAppendTarget)->ArgsProduct({{100, 380}, {0, 1}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreBlockMemmemReference)
+    ->ArgsProduct({{100, 380}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreAppendSite)->Arg(0)->Arg(1);
 BENCHMARK(BM_StoreQueueMemmemReference);
 

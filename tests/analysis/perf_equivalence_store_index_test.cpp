@@ -71,7 +71,7 @@ Bytes PlainSiteRoot(std::string_view a, bool candidate) {
 // --- random targets ---------------------------------------------------------------
 
 // Titles of one length that share their first and last eight bytes and differ
-// only in between: they fall on one key of the index.
+// only in between, in letter case or in other bytes.
 Bytes TwinTitle(std::mt19937& rng) {
   static const std::vector<Bytes> middles = {"aaaa", "AAAA", "aaab", "b\xC1\xE1x", "\r\nxx"};
   return Gb("新闻标题") + middles[rng() % middles.size()] + Gb("最新报道");
