@@ -143,9 +143,48 @@ void DropCutCharacters(Bytes& title) {
   if (!title.empty() && RoleByLookback(title, Len(title)) == ByteRole::Lead) title.pop_back();
 }
 
+namespace {
+
+// A few buffers per thread are enough: runs nest only when a pop-up lets
+// another analysis in.
+constexpr std::size_t kSpareBuffers = 4;
+// Pieces are 8 KB; a buffer grown by an unusually large text is not kept.
+constexpr std::size_t kLargestSpareBuffer = 64 * 1024;
+thread_local std::vector<Bytes> spareBuffers;
+
+Bytes TakeSpareBuffer() {
+  if (spareBuffers.empty()) return {};
+  Bytes buffer = std::move(spareBuffers.back());
+  spareBuffers.pop_back();
+  return buffer;
+}
+
+std::string_view LoweredInto(std::string_view text, Bytes& buffer) {
+  LowerInto(text, buffer);
+  return buffer;
+}
+
+}  // namespace
+
 AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std::string_view e,
                          const Bytes& p)
-    : host(h), sender(s), address(a), page(p), lower(Lower(p)), expression_(CachedExpression(e)) {}
+    : lowerBuffer_(TakeSpareBuffer()),
+      host(h),
+      sender(s),
+      address(a),
+      page(p),
+      lower(LoweredInto(p, lowerBuffer_)),
+      expression_(CachedExpression(e)) {}
+
+AnalysisRun::~AnalysisRun() {
+  try {
+    if (spareBuffers.size() < kSpareBuffers && lowerBuffer_.capacity() <= kLargestSpareBuffer) {
+      spareBuffers.push_back(std::move(lowerBuffer_));
+    }
+  } catch (...) {
+    // Without room for it the buffer is simply freed.
+  }
+}
 
 Pos AnalysisRun::FirstTerm(std::string_view loweredText) const {
   return FirstTermPosition(*expression_, loweredText);

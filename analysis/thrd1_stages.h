@@ -122,15 +122,23 @@ void DropCutCharacters(Bytes& title);
 
 // One analysis: the host, the decoded page, the prepared keyword expression.
 class AnalysisRun {
+  // The buffer of `lower`: taken from the thread's spare buffers and given
+  // back at the end, since a fresh page-sized allocation for every piece
+  // costs more than lower-casing it.
+  Bytes lowerBuffer_;
+
  public:
   AnalysisRun(ParserHost& host, const Pthrd* sender, std::string_view address,
               std::string_view expression, const Bytes& page);
+  ~AnalysisRun();
+  AnalysisRun(const AnalysisRun&) = delete;
+  AnalysisRun& operator=(const AnalysisRun&) = delete;
 
   ParserHost& host;
   const Pthrd* const sender;
   const std::string_view address;
   const std::string_view page;
-  const Bytes lower;
+  const std::string_view lower;
 
   // FirstTermPosition / MatchExpression of the worker's expression.
   Pos FirstTerm(std::string_view loweredText) const;
