@@ -90,42 +90,43 @@ void StartParser(int charset, int tag, std::string_view text, std::string_view a
 
 void AnalysePageNow(int charset, int tag, std::string_view text, std::string_view address,
                     std::string_view expression, ParserHost& host) {
-  ParserPage page{charset, tag, Bytes(text), Bytes(address), Bytes(expression)};
   host.SetRunningParsers(host.RunningParsers() + 1);
-  AnalysePage(page, host, nullptr);
+  // The caller's bytes outlive this call, so they are analysed where they are.
+  AnalyseBytes(charset, tag, text, address, expression, host, nullptr);
 }
 
 // --- the analysis -------------------------------------------------------------
 
 namespace {
 
-void DecodePage(ParserPage& page) {
-  if (page.charset == 8) {
-    page.text = Utf8ToAnsi(page.text);
-  } else if (page.charset == 5) {
-    page.text = Big5ToGb(page.text);
+void RunStages(int charset, int tag, std::string_view text, std::string_view address,
+               std::string_view expression, ParserHost& host, const Pthrd* sender) {
+  Bytes decoded;
+  if (charset == 8) {
+    decoded = Utf8ToAnsi(text);
+    text = decoded;
+  } else if (charset == 5) {
+    decoded = Big5ToGb(text);
+    text = decoded;
   }
-}
-
-void RunStages(ParserPage& page, ParserHost& host, const Pthrd* sender) {
-  DecodePage(page);
   // Only this analysis touches the store until it returns (pop-ups aside).
   const ResultStore::HistoryBatch batch(host.Store());
-  AnalysisRun run(host, sender, page.address, page.expression, page.text);
-  if (host.Tracking() && page.tag > 50 && !ContainsEngineLabel(Lower(page.address))) {
+  AnalysisRun run(host, sender, address, expression, text);
+  if (host.Tracking() && tag > 50 && !ContainsEngineLabel(Lower(address))) {
     ContentStage(run);
   }
   if (host.Tracking()) RefreshStage(run);
-  if (host.Tracking() && page.tag < 50 && host.Store().FollowUp() != nullptr) {
+  if (host.Tracking() && tag < 50 && host.Store().FollowUp() != nullptr) {
     ListingStage(run);
   }
 }
 
 }  // namespace
 
-void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
+void AnalyseBytes(int charset, int tag, std::string_view text, std::string_view address,
+                  std::string_view expression, ParserHost& host, const Pthrd* sender) {
   try {
-    RunStages(page, host, sender);
+    RunStages(charset, tag, text, address, expression, host, sender);
   } catch (...) {
     // An error ends the analysis of this piece; what was stored stays.
   }
@@ -134,6 +135,10 @@ void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
     if (count > 0) host.SetRunningParsers(count - 1);
   } catch (...) {
   }
+}
+
+void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
+  AnalyseBytes(page.charset, page.tag, page.text, page.address, page.expression, host, sender);
 }
 
 // --- shared by the stages -----------------------------------------------------
@@ -167,7 +172,7 @@ std::string_view LoweredInto(std::string_view text, Bytes& buffer) {
 }  // namespace
 
 AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std::string_view e,
-                         const Bytes& p)
+                         std::string_view p)
     : lowerBuffer_(TakeSpareBuffer()),
       host(h),
       sender(s),

@@ -73,5 +73,8 @@ void AnalysePageNow(int charset, int tag, std::string_view text, std::string_vie
 // The analysis itself: decode, content stage, refresh stage, listing stage,
 // then one off the running-parser count. `sender` is what the pop-up reports.
 void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender);
+// The same on bytes the caller keeps alive until it returns.
+void AnalyseBytes(int charset, int tag, std::string_view text, std::string_view address,
+                  std::string_view expression, ParserHost& host, const Pthrd* sender);
 
 }  // namespace vexo

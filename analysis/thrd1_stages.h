@@ -129,7 +129,7 @@ class AnalysisRun {
 
  public:
   AnalysisRun(ParserHost& host, const Pthrd* sender, std::string_view address,
-              std::string_view expression, const Bytes& page);
+              std::string_view expression, std::string_view page);
   ~AnalysisRun();
   AnalysisRun(const AnalysisRun&) = delete;
   AnalysisRun& operator=(const AnalysisRun&) = delete;
