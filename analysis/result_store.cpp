@@ -255,6 +255,7 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   openBlock_->push_back(shownTitle_);
 
   ShowNewTarget(sum);
+  host_.TargetAppended(sum, shownLink_, shownTitle_);
 
   if (static_cast<long long>(openBlock_->size()) > kMaxBlockLines) {
     // On a failed save the block keeps its targets in memory and the next

@@ -5,6 +5,7 @@
 // a small stand-in.
 
 #include <string>
+#include <string_view>
 
 #include "platform/bytes.h"
 
@@ -29,6 +30,14 @@ class StoreHost {
   virtual void SetRowLabel(int row, int which, const Bytes& text) = 0;
   // The mark cell x<row>.
   virtual void SetMarkCell(int row, const Bytes& text) = 0;
+
+  // Told once for every target appended to the open block; `number` is its
+  // place in the run (the new `sum1`). Runs before the block may roll over.
+  virtual void TargetAppended(long long /*number*/, std::string_view /*link*/,
+                              std::string_view /*title*/) {}
+  // Told when a block file could not be written: its targets stay in memory
+  // and the store tries again at the next block boundary and at the stop.
+  virtual void BlockSaveFailed(const std::string& /*path*/) {}
 };
 
 }  // namespace vexo

@@ -1,5 +1,6 @@
 #include "shell/fvexo1.h"
 
+#include <iostream>
 #include <utility>
 
 #include "fetch/http_client.h"
@@ -105,6 +106,16 @@ void TMain::SetRowLabel(int row, int which, const Bytes& text) {
 
 void TMain::SetMarkCell(int row, const Bytes& text) {
   if (Label* cell = MarkCell(row)) cell->SetCaption(text);
+}
+
+void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {
+  if (services_.target_appended) services_.target_appended(number, link, title);
+}
+
+void TMain::BlockSaveFailed(const std::string& path) {
+  sbar.SetCaption(Texts().sbar_save_failed);
+  std::cerr << "vexo: cannot save " << path << ": targets are kept in memory only\n";
+  if (services_.save_failed) services_.save_failed(path);
 }
 
 void TMain::CancelAllClients() {

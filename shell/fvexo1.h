@@ -53,6 +53,10 @@ struct MainServices {
   StatusIconService* status_icon = nullptr;
   // The window side of the chrome handlers, given by the view.
   ChromeServices chrome;
+  // Told of every target appended to the run (number, link, title), and of
+  // every block file that could not be written (its path).
+  std::function<void(long long, std::string_view, std::string_view)> target_appended;
+  std::function<void(const std::string&)> save_failed;
 };
 
 // The services of the real program, with the folders of the folder rule.
@@ -149,6 +153,8 @@ class TMain : public StoreHost, public ParserHost {
   Bytes RowLabel(int row, int which) const override;
   void SetRowLabel(int row, int which, const Bytes& text) override;
   void SetMarkCell(int row, const Bytes& text) override;
+  void TargetAppended(long long number, std::string_view link, std::string_view title) override;
+  void BlockSaveFailed(const std::string& path) override;
 
   // ---- ParserHost ----
   int PopupOnNew() const override { return popupOnNew; }

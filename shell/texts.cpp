@@ -23,6 +23,7 @@ ShellTexts Build() {
 
   t.sbar_tracking = Gb(" Vexo正在进行跟踪……");
   t.sbar_stopped = Gb(" Vexo已经停止跟踪");
+  t.sbar_save_failed = Gb(" 无法保存结果，请检查磁盘空间和Temp文件夹");
   t.publisher_line = Gb(" 维克索软件工作室出品  ") + kPublisherHomePage;
 
   t.tray_before = Gb("已跟踪到:");

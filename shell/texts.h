@@ -29,6 +29,7 @@ struct ShellTexts {
   // Status line.
   Bytes sbar_tracking;
   Bytes sbar_stopped;
+  Bytes sbar_save_failed;  // a block file could not be written
   Bytes publisher_line;
 
   // Tooltip of the tray icon: tray_before + count + tray_after.
