@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <set>
 
+#include "analysis/block_folder.h"
 #include "analysis/result_store.h"
 #include "platform/files.h"
 
@@ -78,20 +79,6 @@ bool ChunksHold(int fd, off_t size, std::string_view text) {
     offset += got - overlap;
   }
   return false;
-}
-
-// The number n of a directory entry named exactly as block file n.
-int BlockNumberOfName(std::string_view name) {
-  constexpr std::string_view kSuffix = ".tmp";
-  if (!name.ends_with(kSuffix)) return 0;
-  name.remove_suffix(kSuffix.size());
-  if (name.empty() || name.size() > 3 || name.front() == '0') return 0;
-  int n = 0;
-  for (const char c : name) {
-    if (c < '0' || c > '9') return 0;
-    n = n * 10 + (c - '0');
-  }
-  return n <= kMaxBlockFiles ? n : 0;
 }
 
 }  // namespace
@@ -166,139 +153,161 @@ ResultStore::HistoryBatch::~HistoryBatch() {
 void ResultStore::ForgetHistoryListing() {
   blockIndex_.valid = false;
   historyListed_ = false;
-  historyListable_ = false;
-  historyFiles_.clear();
 }
 
-const std::vector<int>* ResultStore::HistoryListing() const {
-  if (!historyListed_) {
+const BlockFolder& ResultStore::HistoryListing() const {
+  // Outside a batch other code may have changed the folder since.
+  if (!historyListed_ || historyBatches_ == 0) {
+    history_ = ListBlockFolder(TempFolder());
     historyListed_ = true;
-    historyListable_ = false;
-    historyFiles_.clear();
-    const std::string folder = TempFolder();
-    if (!DirExists(folder)) {
-      historyListable_ = true;  // no folder, no history
-    } else if (DIR* dir = ::opendir(folder.c_str())) {
-      errno = 0;
-      while (const dirent* entry = ::readdir(dir)) {
-        if (const int n = BlockNumberOfName(entry->d_name)) historyFiles_.push_back(n);
-      }
-      // A listing cut short by an error could miss a file: not used then.
-      historyListable_ = errno == 0;
-      ::closedir(dir);
-      std::sort(historyFiles_.rbegin(), historyFiles_.rend());
+  }
+  return history_;
+}
+
+bool ResultStore::InUnsavedBlocks(std::string_view title) const {
+  for (const StringList& block : unsaved_) {
+    for (const Bytes& line : block) {
+      if (line.find(title) != Bytes::npos) return true;
     }
   }
-  return historyListable_ ? &historyFiles_ : nullptr;
+  return false;
 }
 
 int ResultStore::InHistory(std::string_view title) const {
   if (!host_.Tracking()) return -1;
-  if (historyBatches_ > 0) {
-    if (const std::vector<int>* files = HistoryListing()) {
-      for (const int n : *files) {
-        if (FileHasText(title, BlockFile(n))) return 1;
+  const BlockFolder& folder = HistoryListing();
+  for (auto n = folder.files.rbegin(); n != folder.files.rend(); ++n) {
+    if (FileHasText(title, BlockFile(*n))) return 1;
+  }
+  return InUnsavedBlocks(title) ? 1 : -1;
+}
+
+namespace {
+
+// A new run keeps at most this many block files; 1 to 3 are never dropped.
+constexpr std::size_t kKeptBlockFiles = 10;
+constexpr long long kFirstDroppable = 4;
+
+}  // namespace
+
+long long ResultStore::HighestUnsavedNumber() const {
+  long long highest = 0;
+  for (const StringList& block : unsaved_) {
+    long long n = 0;
+    if (!block.empty() && TryTextToInt(block.front(), n)) highest = std::max(highest, n);
+  }
+  return highest;
+}
+
+// Keeps the newest history: drops the lowest files from 4 on until ten are
+// left, then closes the gaps from 4 on by renames that never replace
+// anything, so a kill between two steps loses no title.
+void ResultStore::ThinBlockFiles(const BlockFolder& folder) {
+  std::vector<long long> files = folder.files;
+  std::set<long long> taken(folder.taken.begin(), folder.taken.end());
+  for (auto it = std::lower_bound(files.begin(), files.end(), kFirstDroppable);
+       files.size() > kKeptBlockFiles && it != files.end();) {
+    if (!DeleteFile(BlockFile(*it))) return;  // stuck: keep the rest as they are
+    taken.erase(*it);
+    it = files.erase(it);
+  }
+  long long next = kFirstDroppable;
+  for (const long long n : files) {
+    if (n < kFirstDroppable) continue;
+    if (n != next) {
+      if (taken.count(next) == 0 && RenameFileNoReplace(BlockFile(n), BlockFile(next))) {
+        taken.erase(n);
+        taken.insert(next);
+      } else {
+        next = n;  // a file stuck at n: the rest goes above it
       }
-      return -1;
     }
+    ++next;
   }
-  if (!DirExists(TempFolder())) return -1;
-  for (int n = kMaxBlockFiles; n >= 1; --n) {
-    // A missing file simply fails to open.
-    if (FileHasText(title, BlockFile(n))) return 1;
-  }
-  return -1;
 }
 
 int ResultStore::NextBlockNumber() {
   ForgetHistoryListing();
-  int count = 0;
-  for (int n = 1; n <= kMaxBlockFiles; ++n) {
-    if (FileExists(BlockFile(n))) ++count;
-  }
-  if (count <= 10) return count + 1;
-
-  // Files 1 to 3 are never dropped. A file that cannot be deleted ends the
-  // thinning rather than looping on it.
-  while (count > 10) {
-    int lowest = 0;
-    for (int n = 4; n <= kMaxBlockFiles && lowest == 0; ++n) {
-      if (FileExists(BlockFile(n))) lowest = n;
+  BlockFolder folder = ListBlockFolder(TempFolder());
+  if (folder.listed && folder.files.size() > kKeptBlockFiles) {
+    // Only a run that was killed before its shutdown leaves this many
+    // uncompacted blocks: compact them first, so that the thinning drops no
+    // more history than after a clean shutdown.
+    CompactHistory();
+    folder = ListBlockFolder(TempFolder());
+    if (folder.listed && folder.files.size() > kKeptBlockFiles) {
+      ThinBlockFiles(folder);
+      folder = ListBlockFolder(TempFolder());
     }
-    if (lowest == 0 || !DeleteFile(BlockFile(lowest))) break;
-    --count;
   }
-
-  int next = 4;
-  for (int n = 4; n <= kMaxBlockFiles; ++n) {
-    if (!FileExists(BlockFile(n))) continue;
-    if (n == next || RenameFile(BlockFile(n), BlockFile(next)))
-      ++next;
-    else
-      next = n + 1;  // a file stuck at n: the new run's blocks go above it
-  }
-  return next;
+  ForgetHistoryListing();
+  // The run's blocks take consecutive numbers from here: above everything
+  // that holds a block name, so no save ever lands on an existing file.
+  const long long next = std::max(folder.HighestTaken(), HighestUnsavedNumber()) + 1;
+  return static_cast<int>(std::min(next, kMaxBlockNumber));
 }
 
 // Rewrites the block files as history files: titles only, more than 1000
 // lines a file except the last, numbered from 1 without gaps.
 //
 // A file is deleted only once its titles are safely in a saved history file,
-// so a failed save or a crash can at worst leave titles twice, never lose
-// them. A file that cannot be read stays where it is and keeps its number.
+// so a failed save or a kill at any step can at worst leave titles twice,
+// never lose them. A file that cannot be read stays where it is and keeps its
+// number; so does anything else that holds a block name.
 void ResultStore::CompactHistory() {
   ForgetHistoryListing();
+  const BlockFolder folder = ListBlockFolder(TempFolder());
+  if (!folder.listed) return;
   StringList acc;
-  std::vector<int> pending;  // read files whose titles are only in acc so far
-  std::set<int> kept;        // unreadable files, left in place
-  int out = 1;
+  std::vector<long long> pending;  // read files whose titles are only in acc so far
+  bool accAsOnDisk = true;         // acc is exactly the one pending file's content
+  std::set<long long> kept(folder.taken.begin(), folder.taken.end());
+  long long out = 1;
 
-  const auto freeNumber = [&kept](int k) {
+  const auto freeNumber = [&kept](long long k) {
     while (kept.count(k) != 0) ++k;
     return k;
   };
-  // Deletes the read files whose titles now lie in history file `saved`
-  // (0: none saved); `saved` itself was replaced by the new file.
-  const auto dropPending = [&](int saved) {
-    for (const int n : pending) {
-      if (n != saved) DeleteFile(BlockFile(n));
+  // Saves acc as history file `out` (a file already read, or a free name)
+  // and then deletes the read files whose titles it holds.
+  const auto saveAcc = [&]() {
+    for (const long long n : pending) kept.erase(n);
+    out = freeNumber(out);
+    const bool unchanged = accAsOnDisk && pending.size() == 1 && pending.front() == out;
+    if (!unchanged && !SaveLines(BlockFile(out), acc)) return false;
+    kept.insert(out);
+    for (const long long n : pending) {
+      if (n != out) DeleteFile(BlockFile(n));
     }
     pending.clear();
+    acc.clear();
+    accAsOnDisk = true;
+    ++out;
+    return true;
   };
 
-  for (int n = 1; n <= kMaxBlockFiles; ++n) {
-    const std::string path = BlockFile(n);
-    if (!FileExists(path)) continue;
+  for (const long long n : folder.files) {
     StringList loaded;
-    if (!LoadLines(path, loaded)) {
-      kept.insert(n);
-      continue;
-    }
-    if (acc.size() > 1000) {
-      // Every earlier file was read already, so `out` never names an unread one.
-      out = freeNumber(out);
-      if (!SaveLines(BlockFile(out), acc)) return;
-      dropPending(out);
-      acc.clear();
-      ++out;
-    }
+    if (!LoadLines(BlockFile(n), loaded)) continue;  // stays, and keeps its number
+    if (acc.size() > 1000 && !saveAcc()) return;
     // A history file from an earlier shutdown has no number line: its first
     // line is a title and is kept.
     const std::size_t first = !loaded.empty() && IsBlockNumberLine(loaded.front()) ? 1 : 0;
+    const std::size_t before = acc.size();
     for (std::size_t i = first; i < loaded.size(); ++i) {
       if (IsHistoryLine(loaded[i])) acc.push_back(std::move(loaded[i]));
     }
+    accAsOnDisk =
+        accAsOnDisk && pending.empty() && before == 0 && first == 0 && acc.size() == loaded.size();
     pending.push_back(n);
   }
 
   // Even a single title is history worth keeping.
   if (acc.empty()) {
-    dropPending(0);
+    for (const long long n : pending) DeleteFile(BlockFile(n));
     return;
   }
-  out = freeNumber(out);
-  if (!SaveLines(BlockFile(out), acc)) return;
-  dropPending(out);
+  saveAcc();
 }
 
 }  // namespace vexo

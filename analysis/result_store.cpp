@@ -13,9 +13,6 @@ namespace vexo {
 
 namespace {
 
-// Far beyond any run (200 targets a block), low enough that n + 1 is safe.
-constexpr long long kMaxBlockNumber = 1'000'000'000;
-
 // A title line is the title between two ellipsis characters.
 std::string_view Ellipsis() {
   static const Bytes kEllipsis = Gb("…");
@@ -184,9 +181,31 @@ bool ResultStore::SaveBlock(const StringList& block) {
   return SaveLines(BlockFile(n), block);
 }
 
+bool ResultStore::SaveBlockOrTell(const StringList& block) {
+  if (SaveBlock(block)) return true;
+  host_.BlockSaveFailed(block.empty() ? TempFolder() : BlockFile(TextToInt(block.front())));
+  return false;
+}
+
+bool ResultStore::SaveWaitingBlocks() {
+  while (!unsaved_.empty()) {
+    if (!SaveBlockOrTell(unsaved_.front())) return false;
+    unsaved_.erase(unsaved_.begin());
+  }
+  return true;
+}
+
 bool ResultStore::SaveOpenBlock() {
+  const bool waitingSaved = SaveWaitingBlocks();
   if (!openBlock_ || openBlock_->size() <= 1) return false;
-  return SaveBlock(*openBlock_);
+  return SaveBlockOrTell(*openBlock_) && waitingSaved;
+}
+
+void ResultStore::DeleteHistory() {
+  ForgetHistoryListing();
+  unsaved_.clear();
+  for (const long long n : ListBlockFolder(TempFolder()).files) DeleteFile(BlockFile(n));
+  if (FileExists(SiteQueueFile())) DeleteFile(SiteQueueFile());
 }
 
 // The duplicate test of the open block: a line equal, but for letter case, to
@@ -258,12 +277,16 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   host_.TargetAppended(sum, shownLink_, shownTitle_);
 
   if (static_cast<long long>(openBlock_->size()) > kMaxBlockLines) {
-    // On a failed save the block keeps its targets in memory and the next
-    // append tries again.
-    if (!SaveBlock(*openBlock_)) return 0;
+    // A block that cannot be saved waits in memory, and the run goes on in
+    // the next block, so the block numbers stay those of a saved run. The
+    // waiting blocks are tried again at this boundary and at the stop, not
+    // on every append.
     const long long n = TextToInt(openBlock_->front());
+    const bool saved = SaveWaitingBlocks() && SaveBlockOrTell(*openBlock_);
+    if (!saved) unsaved_.push_back(std::move(*openBlock_));
     openBlock_->clear();
     openBlock_->push_back(IntToText(n + 1));
+    if (!saved) return 0;
   }
   return 1;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/block_folder.h"
 #include "analysis/store_host.h"
 #include "platform/bytes.h"
 
@@ -23,8 +24,7 @@ inline constexpr std::string_view kAgeMarker1 = "[:--:]";
 inline constexpr std::string_view kAgeMarker2 = "[:==:]";
 inline constexpr std::string_view kAgeMarker3 = "[:++:]";
 
-// Block files are numbered 1 to 100; a block holds at most this many lines.
-inline constexpr int kMaxBlockFiles = 100;
+// A block holds at most this many lines.
 inline constexpr int kMaxBlockLines = 400;
 
 // Two lines are the same line when they are equal but for the case of ASCII
@@ -62,10 +62,11 @@ class ResultStore {
   // 1 when the file holds the text, read through overlapping 2,048-byte
   // windows; -1 when not, for an empty text, or on any error.
   int FileContains(std::string_view text, const std::string& file) const;
-  // 1 when a block file 1..100 holds the title (only while tracking), else -1.
+  // 1 when a block file (or a block not yet saved) holds the title, only
+  // while tracking; else -1.
   int InHistory(std::string_view title) const;
   // 1 when the target was added to the open block, 0 when rejected (or when
-  // the roll-over save failed; the target then stays in memory).
+  // the roll-over save failed; the full block then waits in memory).
   int AppendTarget(std::string_view link, std::string_view title);
 
   // Display rows 1-8; which 1 = the link label, any other = the caption.
@@ -73,9 +74,12 @@ class ResultStore {
   // Setting a link label also sets the row's mark cell ("×" for a "*" link).
   void SetRowText(int row, int which, const Bytes& text);
 
-  // The number of the first block of a new run; keeps at most 10 block files
-  // (1, 2 and 3 are never dropped) and renumbers the rest from 4.
+  // The number of the first block of a new run, above every name taken in
+  // the Temp folder; keeps at most 10 block files (1, 2 and 3 are never
+  // dropped) and renumbers the rest from 4.
   int NextBlockNumber();
+  // New keywords: deletes every block file and the site-queue file.
+  void DeleteHistory();
   // Shutdown: rewrites all block files as title-only history files, numbered
   // from 1 without gaps.
   void CompactHistory();
@@ -87,8 +91,13 @@ class ResultStore {
   void AppendSite(std::string_view link);
 
   // Stop / close query. Each answers true when its file was written.
-  // Saves the open block as block file (line 0) when it has more than one line.
+  // Saves the blocks still waiting from failed saves, then the open block as
+  // block file (line 0) when it has more than one line.
   bool SaveOpenBlock();
+  // Saves the blocks whose roll-over save failed, oldest first; true when
+  // none is left waiting. A failure is told to the host.
+  bool SaveWaitingBlocks();
+  std::size_t WaitingBlocks() const { return unsaved_.size(); }
   // When the queue has more than one line: drops the lines up to and including
   // the pass marker and saves the rest as "kix".
   bool SaveSiteQueueAtStop();
@@ -118,11 +127,15 @@ class ResultStore {
   void ForgetHistoryListing();
 
  private:
-  // The numbers of the block files that exist (missing Temp folder: none),
-  // or nullptr when the folder cannot be listed.
-  const std::vector<int>* HistoryListing() const;
+  // The block files that exist (missing Temp folder: none).
+  const BlockFolder& HistoryListing() const;
+  bool InUnsavedBlocks(std::string_view title) const;
+  long long HighestUnsavedNumber() const;
+  void ThinBlockFiles(const BlockFolder& folder);
   bool EnsureTempFolder() const;
   bool SaveBlock(const StringList& block);
+  // Saves a block, telling the host when that fails.
+  bool SaveBlockOrTell(const StringList& block);
   // Shows the target held in shownLink_ and shownTitle_.
   void ShowNewTarget(long long sum);
   bool HoldsTitleLine(std::string_view title);
@@ -170,8 +183,11 @@ class ResultStore {
 
   int historyBatches_ = 0;
   mutable bool historyListed_ = false;
-  mutable bool historyListable_ = false;
-  mutable std::vector<int> historyFiles_;  // highest first
+  mutable BlockFolder history_;
+
+  // Full blocks whose roll-over save failed, oldest first, tried again at the
+  // next roll-over and at the stop; they count as history meanwhile.
+  std::vector<StringList> unsaved_;
 };
 
 }  // namespace vexo

@@ -169,4 +169,15 @@ std::string GbToUtf8(std::string_view gb) {
   return c.Run(gb, "\xEF\xBF\xBD", 1);
 }
 
+bool IsWholeGbText(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) continue;
+    if (!IsLeadByte(b) || i + 1 == s.size()) return false;
+    const auto t = static_cast<unsigned char>(s[++i]);
+    if (t < 0x40 || t == 0x7F || t == 0xFF) return false;
+  }
+  return true;
+}
+
 }  // namespace vexo

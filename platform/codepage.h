@@ -14,7 +14,9 @@ namespace vexo {
 enum class ByteRole { Single, Lead, Trail };
 
 // A byte that starts a double-byte character in CP936.
-inline bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsLeadByte(unsigned char b) {
+  return b >= 0x81 && b <= 0xFE;
+}
 
 // Role of the byte at 1-based position p, counting characters from the start
 // of s. Positions outside the string are Single.
@@ -22,6 +24,11 @@ ByteRole ByteRoleAt(std::string_view s, Pos p);
 
 // Roles of every byte of s; roles[i] is the role of position i + 1.
 std::vector<ByteRole> ByteRoles(std::string_view s);
+
+// True when s is whole CP936 text: every lead byte has its trail byte (40-7E
+// or 80-FE) after it, and no byte stands where no character can start (80,
+// FF). A text cut inside a character is not.
+bool IsWholeGbText(std::string_view s);
 
 // One UTF-16 code unit (as the system's wide character) in GB2312; "?" when the
 // character has no GB form. U+0000 gives a single zero byte.
@@ -35,6 +42,8 @@ std::string GbToUtf8(std::string_view gb);
 
 // The program's own fixed texts are written in UTF-8 source; this is the one
 // place that turns them into GB2312.
-inline Bytes Gb(std::string_view utf8_literal) { return Utf8ToGb(utf8_literal); }
+inline Bytes Gb(std::string_view utf8_literal) {
+  return Utf8ToGb(utf8_literal);
+}
 
 }  // namespace vexo

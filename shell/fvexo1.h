@@ -236,7 +236,10 @@ class TMain : public StoreHost, public ParserHost {
   void InitViewerComponents();
   MsgAnswer AskModal(const Bytes& text, MsgButtons buttons);
   void ReadConfiguration();
-  void WriteConfiguration();
+  // The whole configuration, or only the run's keywords and expression.
+  bool WriteConfiguration(bool keywordsOnly = false);
+  // Deletes the temporary files of saves that a killed process left.
+  void SweepStaleFiles();
   void StartRun();
   void StopRun();
   void PrepareSiteQueue(StringList& queue);

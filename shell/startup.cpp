@@ -3,6 +3,7 @@
 // with the configuration write and the history compaction.
 #include <unistd.h>
 
+#include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
@@ -58,6 +59,8 @@ void TMain::FormCreate() {
     charsetMemo->push_back("");
 
     ReadConfiguration();
+    // What a killed run left half-written.
+    SweepStaleFiles();
   } catch (...) {
     // Creation ends quietly; what was set stays.
   }
@@ -67,7 +70,10 @@ void TMain::ReadConfiguration() {
   IniProfile ini(services_.config_file);
   ini.Load();
   gjc.SetText(ini.ReadString(kSection, "gjc", ""));
-  gjc3.SetCaption(ini.ReadString(kSection, "gjc3", ""));
+  // An expression cut inside a character (a file cut short) would miss the
+  // keyword on most pages: the run works it out again from the keywords.
+  const Bytes expression = ini.ReadString(kSection, "gjc3", "");
+  gjc3.SetCaption(IsWholeGbText(expression) ? expression : Bytes());
   // A byte, as the window keeps it.
   popupOnNew = static_cast<std::uint8_t>(ini.ReadInt(kSection, "ts", 1));
   if (ini.ReadInt(kSection, "ru", 1) == 1) {
@@ -134,16 +140,32 @@ bool TMain::FormCloseQuery() {
   return can_close;
 }
 
-void TMain::WriteConfiguration() {
+bool TMain::WriteConfiguration(bool keywordsOnly) {
   IniProfile ini(services_.config_file);
   ini.Load();
   ini.WriteString(kSection, "gjc", Trim(gjc.Text()));
   ini.WriteString(kSection, "gjc3", Trim(gjc3.Caption()));
-  ini.WriteInt(kSection, "ts", Ts.Caption().empty() ? 0 : 1);
-  ini.WriteInt(kSection, "ru", Ru.Caption().empty() ? 0 : 1);
+  if (!keywordsOnly) {
+    ini.WriteInt(kSection, "ts", Ts.Caption().empty() ? 0 : 1);
+    ini.WriteInt(kSection, "ru", Ru.Caption().empty() ? 0 : 1);
+  }
   const auto slash = services_.config_file.rfind('/');
   if (slash != std::string::npos && slash > 0) CreateDir(services_.config_file.substr(0, slash));
-  ini.Save();
+  return ini.Save();
+}
+
+void TMain::SweepStaleFiles() {
+  const auto any = [](std::string_view) { return true; };
+  const auto named = [](std::string_view name) {
+    return [name](std::string_view target) { return target == name; };
+  };
+  SweepStaleTempFiles(store_.TempFolder(), any);
+  const std::string folder = kl2.Caption();
+  if (!folder.empty()) SweepStaleTempFiles(folder.substr(0, folder.size() - 1), named("kix"));
+  const std::string& config = services_.config_file;
+  const auto slash = config.rfind('/');
+  if (slash != std::string::npos && slash > 0)
+    SweepStaleTempFiles(config.substr(0, slash), named(config.substr(slash + 1)));
 }
 
 void TMain::FormDestroy() {

@@ -70,14 +70,12 @@ void TMain::StartRun() {
 
   store_.CreateRunLists();
 
-  // History and remembered sites belong to one set of keywords.
+  // History and remembered sites belong to one set of keywords. When the
+  // last run's keywords are unknown (no configuration could be read) the
+  // history stays: it is not ours to throw away on a guess.
   if (gjc2.Caption() != keywords) {
     gjc3.SetCaption("");
-    for (int n = 1; n <= kMaxBlockFiles; ++n) {
-      const std::string file = store_.BlockFile(n);
-      if (FileExists(file)) DeleteFile(file);
-    }
-    if (FileExists(store_.SiteQueueFile())) DeleteFile(store_.SiteQueueFile());
+    if (!gjc2.Caption().empty()) store_.DeleteHistory();
   }
 
   PrepareSiteQueue(*store_.SiteQueue());
@@ -85,6 +83,9 @@ void TMain::StartRun() {
   sys.SetCaption("");
   if (gjc3.Caption().empty()) gjc3.SetCaption(SplitMixedKeywords(gjc.Text()));
   gjc2.SetCaption(keywords);
+  // Written now, not only at a clean close: the next start must know whose
+  // history lies in Temp even after a kill.
+  WriteConfiguration(true);
   gjc.SetEnabled(false);
   statusCursor =
       static_cast<std::uint16_t>(ResultStore::IndexOfLine(*store_.SiteQueue(), kPassMarker) + 1);

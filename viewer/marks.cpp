@@ -14,8 +14,6 @@ namespace {
 constexpr std::uint8_t kModal = 120;
 // The longest address handed to the browser.
 constexpr Pos kMaxAddress = 999;
-// Block numbers the store itself would write.
-constexpr long long kMaxBlockNumber = 1'000'000'000;
 
 bool ValidBlockNumber(const Bytes& line0, long long& n) {
   return TryTextToInt(line0, n) && n >= 1 && n <= kMaxBlockNumber;
@@ -91,6 +89,21 @@ void TMain::Spt3Click() {
     modalGuard = noted;
     if (answer != MsgAnswer::Ok) return;
 
+    // The cleared targets stay on disk for the duplicate test, and the run
+    // goes on in a new block. Nothing is emptied unless they are saved.
+    StringList* open = store_.OpenBlock();
+    long long n = 0;
+    const bool haveBlock = open && !open->empty() && ValidBlockNumber(open->front(), n);
+    if (haveBlock) {
+      const std::string temp = store_.TempFolder();
+      if (!DirExists(temp)) CreateDir(temp);
+      if (!store_.SaveWaitingBlocks()) return;  // the store told of it
+      if (!SaveLines(store_.BlockFile(n), *open)) {
+        BlockSaveFailed(store_.BlockFile(n));
+        return;
+      }
+    }
+
     ss.SetCaption("0");
     sum1.SetCaption("0");
     SetSa("0");
@@ -99,15 +112,7 @@ void TMain::Spt3Click() {
       store_.SetRowText(row, 2, "");
     }
     SetSa("");
-
-    // The cleared targets stay on disk for the duplicate test; the run goes
-    // on in a new block.
-    StringList* open = store_.OpenBlock();
-    long long n = 0;
-    if (!open || open->empty() || !ValidBlockNumber(open->front(), n)) return;
-    const std::string temp = store_.TempFolder();
-    if (!DirExists(temp)) CreateDir(temp);
-    SaveLines(store_.BlockFile(n), *open);
+    if (!haveBlock) return;
     open->clear();
     open->push_back(IntToText(n + 1));
   } catch (...) {

@@ -255,22 +255,6 @@ TEST_F(StoreTest, BlockFileLinesEndInCrLf) {
   EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");
 }
 
-TEST_F(StoreTest, FailedRollOverKeepsTheTargetsInMemoryAndAnswersZero) {
-  WriteRaw(Temp(), "a file where the folder should be");
-  StartRun(1);
-  for (int i = 1; i <= 199; ++i) ASSERT_EQ(store.AppendTarget(Link(i), Title(i)), 1);
-  EXPECT_EQ(store.AppendTarget(Link(200), Title(200)), 0);
-  EXPECT_EQ(store.OpenBlock()->size(), 401u);
-  EXPECT_EQ(host.sum1, "200");
-  EXPECT_EQ(ReadRaw(Temp()), "a file where the folder should be");
-
-  // Once the folder can be made, the next append saves everything it holds.
-  std::filesystem::remove(Temp());
-  ASSERT_EQ(store.AppendTarget(Link(201), Title(201)), 1);
-  EXPECT_EQ(ReadLines(Block(1)).size(), 403u);
-  EXPECT_EQ(*store.OpenBlock(), StringList{"2"});
-}
-
 // ---- Saving at a stop -------------------------------------------------------
 
 TEST_F(StoreTest, OpenBlockWithOnlyItsNumberIsNotSaved) {

@@ -145,6 +145,18 @@ TEST_F(Clear, OkEmptiesTheViewSavesTheBlockAndNumbersAgainFromOne) {
   EXPECT_EQ(m.M81.Caption(), Link(30));
 }
 
+TEST_F(Clear, ASaveThatFailsEmptiesNothingAndSaysSo) {
+  TMain& m = Run(12);
+  CreateDir(Block(1));  // the block's name is taken
+  boxes_.answers = {MsgAnswer::Ok};
+  m.Spt3Click();
+  EXPECT_EQ(m.sum1.Caption(), "12");
+  EXPECT_EQ(Shown(), Range(1, 8));
+  EXPECT_EQ(m.Store().OpenBlock()->size(), 25u);
+  EXPECT_EQ(m.Store().OpenBlock()->front(), "1");
+  EXPECT_EQ(m.sbar.Caption(), Gb(" 无法保存结果，请检查磁盘空间和Temp文件夹"));
+}
+
 TEST_F(Clear, BeforeAnyRunOnlyTheViewIsEmptied) {
   TMain& m = Open();
   boxes_.answers = {MsgAnswer::Ok};
