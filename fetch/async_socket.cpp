@@ -117,7 +117,7 @@ void AsyncSocket::HandleConnectDone(int error) {
   } else {
     state_ = SocketState::sockConnected;
   }
-  if (OnSessionConnected) OnSessionConnected(error);
+  NotifyConnected(error);
 }
 
 void AsyncSocket::HandleConnectTimeout() {
@@ -125,7 +125,22 @@ void AsyncSocket::HandleConnectTimeout() {
   tcp_.Close();
   state_ = SocketState::sockClosed;
   LastError = kWsaTimedOut;
-  if (OnSessionConnected) OnSessionConnected(kWsaTimedOut);
+  NotifyConnected(kWsaTimedOut);
+}
+
+void AsyncSocket::NotifyConnected(int error) {
+  const auto alive = alive_;
+  try {
+    if (OnSessionConnected) OnSessionConnected(error);
+  } catch (...) {
+    // Nothing escapes into the loop: the connection is aborted instead, and
+    // its close notification ends the owner's work.
+    if (!*alive) return;
+    try {
+      Close();
+    } catch (...) {
+    }
+  }
 }
 
 void AsyncSocket::Send(std::string_view data) {

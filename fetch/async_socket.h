@@ -94,6 +94,7 @@ class AsyncSocket {
  private:
   void HandleConnectDone(int error);
   void HandleConnectTimeout();
+  void NotifyConnected(int error);
   void HandleReadable();
   void HandleWritable();
   void Flush();

@@ -79,16 +79,18 @@ bool HttpClient::Raise(const Event& e) {
 void HttpClient::SetState(HttpClientState s) {
   if (s == state_) return;
   state_ = s;
-  const auto alive = alive_;
+  if (s == HttpClientState::Idle) {
+    // Posted before OnStateChange runs, yet runs after it: a handler that
+    // raises or starts the client again cannot lose the request's end. The
+    // values are this request's, also when the client is started again
+    // before the call runs.
+    posted_.Post([this, type = request_type_, error = request_error_] {
+      if (!OnRequestDone) return;
+      const RequestDoneEvent handler = OnRequestDone;  // outlives a destroyed client
+      handler(*this, type, error);
+    });
+  }
   if (OnStateChange) OnStateChange(*this);
-  if (!*alive || state_ != HttpClientState::Idle || s != HttpClientState::Idle) return;
-  // Values of this request, also when the client is started again before the
-  // call runs.
-  posted_.Post([this, type = request_type_, error = request_error_] {
-    if (!OnRequestDone) return;
-    const RequestDoneEvent handler = OnRequestDone;  // outlives a destroyed client
-    handler(*this, type, error);
-  });
 }
 
 // ---- Starting -------------------------------------------------------------

@@ -14,8 +14,9 @@ namespace {
 constexpr Colour kRed = 0xFF0000;
 constexpr Colour kNavy = 0x000080;
 constexpr Colour kWhite = 0xFFFFFF;
-// Twenty whole rows of 16 pixels and the grid's border.
-constexpr int kGridHeight = 322;
+// Borderless: twenty whole rows of 16 pixels and a sliver of the next.
+constexpr int kGridWidth = 532;
+constexpr int kGridHeight = 323;
 constexpr int kFirstPageRows = 20;
 
 }  // namespace
@@ -38,6 +39,7 @@ Tnews::Tnews(NewsServices services)
     paging_[i]->SetHint(t.paging_hints[i]);
   }
   Stgd.SetHint(t.grid_hint);
+  Stgd.SetWidth(kGridWidth);
   Stgd.SetHeight(kGridHeight);
   // The buttons follow the grid's painting, which follows every change.
   Stgd.changed.Connect([this] { StgdDrawCell(); });

@@ -88,7 +88,9 @@ NewsView::NewsView(Tnews& model, QWidget* owner)
   rows_ = new NewsGridModel(model.Stgd, this);
   grid_ = new QTableView(this);
   grid_->setModel(rows_);
-  grid_->setGeometry(kGridLeft, kGridTop, 521, model.Stgd.Height());
+  // The grid is nearly as wide as the window: centred, it keeps clear of both edges.
+  grid_->setGeometry((model.window.Width() - model.Stgd.Width()) / 2, kGridTop, model.Stgd.Width(),
+                     model.Stgd.Height());
   grid_->horizontalHeader()->hide();
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setMinimumSectionSize(StringGrid::kRowHeight);
@@ -105,7 +107,7 @@ NewsView::NewsView(Tnews& model, QWidget* owner)
   grid_->viewport()->setCursor(Qt::PointingHandCursor);
   // Horizontal lines only, between the rows.
   grid_->setStyleSheet(
-      "QTableView { background: white; color: navy; border: 1px solid #a0a0a0; }"
+      "QTableView { background: white; color: navy; border: none; }"
       "QTableView::item { border-bottom: 1px solid #d8d8d8; padding: 0px; }");
   grid_->installEventFilter(this);
   parts_["Stgd"] = grid_;

@@ -62,6 +62,10 @@ void StringGrid::SetColWidth(int col, int px) {
   Assign(widths_[static_cast<std::size_t>(col)], px < 0 ? 0 : px);
 }
 
+void StringGrid::SetWidth(int px) {
+  Assign(width_, px < 0 ? 0 : px);
+}
+
 void StringGrid::SetHeight(int px) {
   Assign(height_, px < 0 ? 0 : px);
 }

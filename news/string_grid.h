@@ -37,6 +37,8 @@ class StringGrid : public Control {
 
   int ColWidth(int col) const;
   void SetColWidth(int col, int px);
+  int Width() const { return width_; }
+  void SetWidth(int px);
   int Height() const { return height_; }
   void SetHeight(int px);
   // Whole rows that fit the grid's height.
@@ -49,6 +51,7 @@ class StringGrid : public Control {
   std::array<int, kColumns> widths_ = {64, 64, 64};
   int row_ = 0;
   int top_ = 0;
+  int width_ = 0;
   int height_ = 0;
 };
 

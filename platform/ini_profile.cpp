@@ -135,7 +135,9 @@ Bytes IniProfile::ReadString(std::string_view section, std::string_view key,
 
 long long IniProfile::ReadInt(std::string_view section, std::string_view key, long long def) const {
   const auto v = Get(section, key);
-  if (!v) return def;
+  // A present but empty (or blank) value counts as absent, as the Windows
+  // profile functions read it; other non-numbers still give 0.
+  if (!v || v->empty()) return def;
   std::size_t i = 0;
   bool negative = false;
   if (i < v->size() && ((*v)[i] == '-' || (*v)[i] == '+')) negative = (*v)[i++] == '-';

@@ -33,7 +33,7 @@ class IniProfile {
   std::optional<Bytes> Get(std::string_view section, std::string_view key) const;
   Bytes ReadString(std::string_view section, std::string_view key, std::string_view def) const;
   // The leading decimal integer of the value (optional sign), 0 when the value
-  // has none, def when the key is absent.
+  // has none, def when the key is absent or its value empty or blank.
   long long ReadInt(std::string_view section, std::string_view key, long long def) const;
   // A value is one line: it ends at a zero byte, and CR and LF become blanks.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);

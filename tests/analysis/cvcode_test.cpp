@@ -100,6 +100,18 @@ TEST(Big5Table, WellKnownCharactersBecomeTheirSimplifiedForms) {
   for (const auto& c : cases) EXPECT_EQ(Big5ToGb(c.big5), Gb(c.simplified)) << c.name;
 }
 
+// Rows C6-C7 of the Windows code page hold kana, Cyrillic and numbered
+// signs that GB2312 also has; Han characters still take their simplified form.
+TEST(Big5Table, KanaCyrillicAndNumberedSignsKeepTheirGbForms) {
+  const CharCase cases[] = {
+      {"hiragana small a", "\xC6\xA5", "ぁ"}, {"katakana small a", "\xC6\xF8", "ァ"},
+      {"cyrillic ya", "\xC7\xC7", "Я"},       {"circled one", "\xC7\xE9", "①"},
+      {"parenthesized one", "\xC7\xF3", "⑴"}, {"country", "\xB0\xEA", "国"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Big5ToGb(c.big5), Gb(c.simplified)) << c.name;
+  EXPECT_EQ(Big5ToGb("\xC6\xA5"), "\xA4\xA1");
+}
+
 TEST(Big5Table, CellsWithoutGbFormBecomeTwoSpaces) {
   EXPECT_EQ(Big5ToGb("\xA1\x40"), "  ");  // the Big5 full-width space
   EXPECT_EQ(Big5ToGb("\xA1\x45"), "  ");  // hyphenation point, not in GB2312

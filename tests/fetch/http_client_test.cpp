@@ -1,9 +1,11 @@
 // The client's behaviour against well-formed and oddly-formed servers: events
-// and their order, the request text, headers, pieces, relocation, Cancel and
-// destruction.
+// and their order, the request text, headers, pieces, relocation, Cancel,
+// handlers that raise, and destruction.
 #include "fetch/http_client.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 #include "tests/fetch/client_fixture.h"
 
@@ -514,6 +516,63 @@ TEST_F(CancelTest, EmptyHostRaisesAndWaitsForCancel) {
   ASSERT_TRUE(Finish(r));
   EXPECT_EQ(r.done, 1);
   EXPECT_EQ(c.StatusCode(), kStatusCancelled);
+}
+
+// ---- Handlers that raise --------------------------------------------------
+
+using RaisingHandlerTest = ClientTest;
+
+// A handler raising when the connection is made: the socket is aborted and the
+// request ends through the close path, with one OnRequestDone.
+TEST_F(RaisingHandlerTest, InTheConnectNotificationAbortsAndGivesOneDone) {
+  for (const bool in_state_change : {true, false}) {
+    SCOPED_TRACE(in_state_change ? "State:Connected" : "SessionConnected");
+    TestHttpServer server([](const std::string&) { return Reply("HTTP/1.0 200 OK", "", "x"); });
+    HttpClient c;
+    ClientRecorder r;
+    Prepare(c, r, server.Url());
+    if (in_state_change) {
+      c.OnStateChange = [](HttpClient& s) {
+        if (s.State() == HttpClientState::Connected) throw std::runtime_error("handler");
+      };
+    } else {
+      c.OnSessionConnected = [](HttpClient&) { throw std::runtime_error("handler"); };
+    }
+    c.StartGet();
+    ASSERT_TRUE(Finish(r));
+    EXPECT_EQ(r.done, 1);
+    EXPECT_EQ(r.done_error, 0);
+    EXPECT_EQ(c.StatusCode(), 0);
+    EXPECT_EQ(r.Count("DocData"), 0);
+    EXPECT_EQ(c.Socket().State(), SocketState::sockClosed);
+    EXPECT_TRUE(RunUntil([&] { return server.ClosedByClient() == 1; }, 1000));
+  }
+}
+
+// A handler raising on the change to Idle, whether the request completes or
+// is cancelled: OnRequestDone still follows, once.
+TEST_F(RaisingHandlerTest, InTheChangeToIdleStillGivesOneDone) {
+  for (const bool cancel : {false, true}) {
+    SCOPED_TRACE(cancel ? "Cancel" : "completion");
+    TestHttpServer server([cancel](const std::string&) {
+      return Script().Send("HTTP/1.0 200 OK\r\n\r\nbody").Pause(cancel ? 100000 : 0).Close();
+    });
+    HttpClient c;
+    ClientRecorder r;
+    Prepare(c, r, server.Url());
+    c.OnStateChange = [](HttpClient& s) {
+      if (s.State() == HttpClientState::Idle) throw std::runtime_error("handler");
+    };
+    c.StartGet();
+    if (cancel) {
+      ASSERT_TRUE(RunUntil([&] { return r.Count("DocData") > 0; }));
+      EXPECT_THROW(c.Cancel(), std::runtime_error);
+    }
+    ASSERT_TRUE(Finish(r));
+    EXPECT_EQ(r.done, 1);
+    EXPECT_EQ(r.done_error, cancel ? kErrorCancelled : 0);
+    EXPECT_EQ(c.State(), HttpClientState::Idle);
+  }
 }
 
 // ---- Destruction ----------------------------------------------------------

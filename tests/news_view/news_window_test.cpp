@@ -8,8 +8,8 @@
 #include "platform/connect_to.h"
 #include "tests/shell_view/view_fixture.h"
 #include "tests/support/mock_portal.h"
-#include "tests/support/run_until.h"
 #include "tests/support/offline.h"
+#include "tests/support/run_until.h"
 
 namespace vexo {
 namespace {
@@ -57,6 +57,9 @@ TEST_F(NewsWindowView, NewsButtonOpensItModallyAndADoubleClickOpensTheRow) {
     EXPECT_EQ(news->windowTitle(), Q("Vexo新闻中心"));
     EXPECT_EQ(news->size(), QSize(536, 383));
     QTableView* grid = news->Grid();
+    EXPECT_EQ(grid->size(), QSize(532, 323));
+    EXPECT_EQ(grid->frameWidth(), 0);
+    EXPECT_TRUE(news->rect().contains(grid->geometry()));
     ASSERT_TRUE(testing::RunUntil([&] { return grid->model()->rowCount() == 7; }));
     ASSERT_TRUE(testing::RunUntil([&] { return news->Part("Spt1")->isEnabled(); }));
     EXPECT_EQ(grid->columnWidth(0), 21);

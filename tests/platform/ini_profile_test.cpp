@@ -101,13 +101,13 @@ TEST_F(IniProfileTest, LineBreaksInAValueCannotAddKeys) {
   EXPECT_EQ(ReadProfileString(Path(), "vexo", "gjc3", ""), "x");
 }
 
-TEST_F(IniProfileTest, IntegersAreTheLeadingNumberOfTheValue) {
+TEST_F(IniProfileTest, IntegersAreTheLeadingNumberOfTheValueAndEmptyIsTheDefault) {
   struct Case {
     const char* value;
     long long expected;
   };
-  const Case cases[] = {{"1", 1},   {" 0 ", 0}, {"abc", 0}, {"12abc", 12},
-                        {"-3", -3}, {"+7", 7},  {"", 0},    {"\xA1\xCC", 0}};
+  const Case cases[] = {{"1", 1}, {" 0 ", 0}, {"abc", 0},  {"12abc", 12}, {"-3", -3},     {"+7", 7},
+                        {"-", 0}, {"", 42},   {"   ", 42}, {"\t", 42},    {"\xA1\xCC", 0}};
   IniProfile ini(Path());
   for (const auto& c : cases) {
     ini.WriteString("vexo", "n", c.value);
@@ -117,6 +117,10 @@ TEST_F(IniProfileTest, IntegersAreTheLeadingNumberOfTheValue) {
   // Absurdly many digits stop growing instead of overflowing.
   ini.WriteString("vexo", "n", std::string(400, '9'));
   EXPECT_GT(ini.ReadInt("vexo", "n", 42), 0);
+  // "ts=" on disk, as a hand-edited file has it.
+  Put("[vexo]\r\nts=\r\nru= \r\n");
+  EXPECT_EQ(ReadProfileInt(Path(), "vexo", "ts", 1), 1);
+  EXPECT_EQ(ReadProfileInt(Path(), "vexo", "ru", 1), 1);
 }
 
 TEST_F(IniProfileTest, FileTooLargeToReadIsNeverOverwritten) {
