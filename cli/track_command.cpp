@@ -40,36 +40,6 @@ bool ParseTrackArgs(const std::vector<std::string>& args, std::string& keywords,
   return have_keywords;
 }
 
-// Prints the targets appended to the open block since the last call.
-class TargetPrinter {
- public:
-  TargetPrinter(TMain& main, std::ostream& out) : main_(main), out_(out) {}
-  void Poll() {
-    const StringList* block = main_.Store().OpenBlock();
-    if (!block) return;
-    if (block != block_) {  // a new run's block
-      block_ = block;
-      printed_ = 1;
-    }
-    while (printed_ + 1 < block->size()) {
-      ++number_;
-      out_ << number_ << '\t' << GbToUtf8((*block)[printed_ + 1]) << '\t'
-           << GbToUtf8((*block)[printed_]) << '\n';
-      printed_ += 2;
-    }
-    // A block that rolled over into a block file starts again from its head.
-    if (printed_ > block->size()) printed_ = 1;
-    out_.flush();
-  }
-
- private:
-  TMain& main_;
-  std::ostream& out_;
-  const StringList* block_ = nullptr;
-  std::size_t printed_ = 1;
-  long long number_ = 0;
-};
-
 }  // namespace
 
 void RequestTrackStop() {
@@ -97,6 +67,13 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   // The autostart entry belongs to the window program; a run from the command
   // line leaves it as it is.
   services.autostart_entry.clear();
+  // Printed as each target is appended, so that none is missed when the open
+  // block rolls over into a block file; the numbers are those of sum1.
+  services.target_appended = [&out](long long number, std::string_view link,
+                                    std::string_view title) {
+    out << number << '\t' << GbToUtf8(title) << '\t' << GbToUtf8(link) << '\n';
+    out.flush();
+  };
   int code = kCliOk;
   {
     TMain main(services);
@@ -108,17 +85,15 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
       err << "vexo-cli track: no keywords\n";
       code = kCliBadUsage;
     } else {
-      TargetPrinter printer(main, out);
+      // A signal handler may only set a flag; the loop looks at it.
       QTimer poll;
-      QTimer::connect(&poll, &QTimer::timeout, [&] {
-        printer.Poll();
+      QTimer::connect(&poll, &QTimer::timeout, [] {
         if (stop_requested) QCoreApplication::exit(0);
       });
       poll.start(kPollMs);
       QTimer::singleShot(std::chrono::seconds(seconds), [] { QCoreApplication::exit(0); });
       QCoreApplication::exec();
       poll.stop();
-      printer.Poll();
       main.Spt1Click();  // stop
     }
     main.FormCloseQuery();
