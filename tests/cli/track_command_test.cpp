@@ -50,11 +50,17 @@ class TrackCommandTest : public ::testing::Test {
   }
 
   // A run stopped as soon as its output so far satisfies done (else when its
-  // time is up).
+  // time is up): the track command's own arguments, or a whole command line.
   using Done = std::function<bool(const std::string&)>;
   int TrackUntil(const std::vector<std::string>& args, const Done& done) {
     return Watch(done, [&](std::ostream& out, std::ostream& err) {
       return RunTrackCommand(args, out, err);
+    });
+  }
+  int CliUntil(const std::vector<std::string>& args, const Done& done) {
+    return Watch(done, [&](std::ostream& out, std::ostream& err) {
+      std::istringstream in;
+      return RunCli(args, in, out, err);
     });
   }
   int Watch(const Done& done, const std::function<int(std::ostream&, std::ostream&)>& run) {
@@ -133,6 +139,20 @@ TEST_F(TrackCommandTest, EveryTargetIsPrintedAlsoWhenTheBlockRollsOver) {
   EXPECT_GT(expected - 1, 200) << "the first block rolled over";
   EXPECT_EQ(titles.size(), static_cast<std::size_t>(expected - 1)) << "each target once";
   EXPECT_TRUE(FileExists(home_ + "/Temp/1.tmp"));
+}
+
+TEST_F(TrackCommandTest, GlobalGbOptionGivesRawBytesInAndOut) {
+  const std::string first = Gb("\t…中文新闻摘要…\thttp://www.gbsite.cn/index.htm\n");
+  const auto found = [&first](const std::string& out) { return out.find(first) != out.npos; };
+  ASSERT_EQ(CliUntil({"--gb", "track", Gb(testing::kMockKeyword), "--seconds", "30"}, found),
+            kCliOk)
+      << err_;
+  EXPECT_TRUE(found(out_)) << out_;
+  // The option also goes after the subcommand, as with the other commands.
+  ASSERT_EQ(CliUntil({"track", "--gb", Gb("中文新闻"), "--seconds", "0"}, found), kCliOk);
+  IniProfile ini(home_ + "/vexo.ini");
+  ini.Load();
+  EXPECT_EQ(ini.ReadString("vexo", "gjc", ""), Gb("中文新闻")) << "the keywords taken as they are";
 }
 
 }  // namespace
