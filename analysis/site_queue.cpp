@@ -274,7 +274,9 @@ void ResultStore::AgeSiteQueue() {
   if (older > 0) queue[static_cast<std::size_t>(older)] = Bytes(kAgeMarker3);
   const int fresh = IndexOfLine(queue, kAgeMarker1);
   if (fresh > 0) queue[static_cast<std::size_t>(fresh)] = Bytes(kAgeMarker2);
-  if (fresh < 1 && IndexOfLine(queue, kAgeMarker2) < 1 && IndexOfLine(queue, kAgeMarker3) < 1)
+  // A queue holds one age marker at most: one already on top (no site was
+  // proven since the last closing) is not joined by another.
+  if (fresh < 0 && IndexOfLine(queue, kAgeMarker2) < 0 && IndexOfLine(queue, kAgeMarker3) < 0)
     InsertAt(queue, 0, kAgeMarker1);
   SaveLines(SiteQueueFile(), queue);
 }

@@ -24,6 +24,7 @@ struct AnalyseArgs {
   std::string expr;
   long long charset = 0;
   std::string file;
+  bool gb = false;  // raw GB2312 instead of UTF-8 at the terminal
   bool have_url = false, have_tag = false, have_expr = false;
 };
 
@@ -45,6 +46,8 @@ bool Parse(const std::vector<std::string>& args, AnalyseArgs& a) {
       if (!TryTextToInt(args[++i], a.charset) ||
           (a.charset != 0 && a.charset != 5 && a.charset != 8))
         return false;
+    } else if (w == "--gb") {
+      a.gb = true;
     } else if (a.file.empty() && !(w.size() > 1 && w[0] == '-')) {
       a.file = w;
     } else {
@@ -69,6 +72,8 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
     err << "usage: vexo-cli analyse --url URL --tag N --expr EXPR [--charset 0|5|8] [FILE]\n";
     return kCliBadUsage;
   }
+  const auto from_terminal = [&a](std::string_view s) { return a.gb ? Bytes(s) : Utf8ToGb(s); };
+  const auto to_terminal = [&a](std::string_view s) { return a.gb ? Bytes(s) : GbToUtf8(s); };
   Bytes page;
   if (!ReadInput(a.file, in, page)) {
     err << "vexo-cli analyse: cannot read " << (a.file.empty() ? "the input" : a.file) << '\n';
@@ -88,13 +93,13 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
   main.FormCreate();
   main.popupOnNew = 0;
   main.trackingRun = 1;
-  main.SetGjc3(Utf8ToGb(a.expr));
+  main.SetGjc3(from_terminal(a.expr));
   ResultStore& store = main.Store();
   store.CreateRunLists();
   store.SiteQueue()->push_back(Bytes(kPassMarker));
   store.OpenBlock()->push_back("1");
 
-  const Bytes url = Utf8ToGb(a.url);
+  const Bytes url = from_terminal(a.url);
   std::size_t shown = 1;
   for (std::size_t at = 0; at < page.size(); at += kPiece) {
     const std::string_view piece = std::string_view(page).substr(at, kPiece);
@@ -103,11 +108,11 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
     const StringList& block = *store.OpenBlock();
     if (shown > block.size()) shown = 1;  // rolled over into a block file
     for (; shown + 1 < block.size(); shown += 2)
-      out << GbToUtf8(block[shown + 1]) << '\t' << GbToUtf8(block[shown]) << '\n';
+      out << to_terminal(block[shown + 1]) << '\t' << to_terminal(block[shown]) << '\n';
   }
-  for (const Bytes& line : *store.SiteQueue()) out << "site\t" << GbToUtf8(line) << '\n';
-  for (const Bytes& line : *store.FollowUp()) out << "follow\t" << GbToUtf8(line) << '\n';
-  out << "expr\t" << GbToUtf8(main.Gjc3()) << '\n';
+  for (const Bytes& line : *store.SiteQueue()) out << "site\t" << to_terminal(line) << '\n';
+  for (const Bytes& line : *store.FollowUp()) out << "follow\t" << to_terminal(line) << '\n';
+  out << "expr\t" << to_terminal(main.Gjc3()) << '\n';
   main.trackingRun = 0;
   return kCliOk;
 }

@@ -9,6 +9,8 @@
 #include "analysis/html_text.h"
 #include "analysis/keyword_expression.h"
 #include "analysis/keyword_query.h"
+#include "cli/analyse_command.h"
+#include "cli/track_command.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 
@@ -52,6 +54,29 @@ struct Command {
   std::vector<std::string> words;  // subcommand and its operands
 };
 
+// The global options before the subcommand; answers the subcommand's index
+// (the size of args when there is none).
+std::size_t ParseGlobalOptions(const std::vector<std::string>& args, Command& cmd) {
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    if (args[i] == "--") return i + 1;
+    if (args[i] == "--gb") {
+      cmd.gb = true;
+    } else if (args[i] == "--help" || args[i] == "-h") {
+      cmd.help = true;
+    } else {
+      break;
+    }
+  }
+  return i;
+}
+
+// The commands with options of their own, which take everything after their
+// name.
+bool HasOwnOptions(std::string_view verb) {
+  return verb == "analyse" || verb == "track";
+}
+
 bool ParseArgs(const std::vector<std::string>& args, Command& cmd) {
   bool options = true;
   for (const auto& a : args) {
@@ -92,8 +117,23 @@ bool ReadInput(const std::vector<std::string>& words, std::size_t file_at, std::
 
 }  // namespace
 
+std::string CliSubcommand(const std::vector<std::string>& args) {
+  Command cmd;
+  const std::size_t at = ParseGlobalOptions(args, cmd);
+  return at < args.size() ? args[at] : std::string();
+}
+
 int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
            std::ostream& err) {
+  Command global;
+  const std::size_t verb_at = ParseGlobalOptions(args, global);
+  if (!global.help && verb_at < args.size() && HasOwnOptions(args[verb_at])) {
+    std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(verb_at) + 1,
+                                  args.end());
+    if (global.gb) rest.insert(rest.begin(), "--gb");
+    return args[verb_at] == "track" ? RunTrackCommand(rest, out, err)
+                                    : RunAnalyseCommand(rest, in, out, err);
+  }
   Command cmd;
   if (!ParseArgs(args, cmd)) {
     err << kUsage;

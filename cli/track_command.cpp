@@ -21,8 +21,8 @@ std::atomic<bool> stop_requested{false};
 constexpr int kPollMs = 50;
 constexpr long long kMaxSeconds = 10LL * 365 * 24 * 3600;
 
-bool ParseTrackArgs(const std::vector<std::string>& args, std::string& keywords,
-                    long long& seconds) {
+bool ParseTrackArgs(const std::vector<std::string>& args, std::string& keywords, long long& seconds,
+                    bool& gb) {
   bool have_keywords = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--seconds") {
@@ -30,6 +30,8 @@ bool ParseTrackArgs(const std::vector<std::string>& args, std::string& keywords,
           seconds > kMaxSeconds)
         return false;
       ++i;
+    } else if (args[i] == "--gb") {
+      gb = true;
     } else if (!have_keywords) {
       keywords = args[i];
       have_keywords = true;
@@ -40,36 +42,6 @@ bool ParseTrackArgs(const std::vector<std::string>& args, std::string& keywords,
   return have_keywords;
 }
 
-// Prints the targets appended to the open block since the last call.
-class TargetPrinter {
- public:
-  TargetPrinter(TMain& main, std::ostream& out) : main_(main), out_(out) {}
-  void Poll() {
-    const StringList* block = main_.Store().OpenBlock();
-    if (!block) return;
-    if (block != block_) {  // a new run's block
-      block_ = block;
-      printed_ = 1;
-    }
-    while (printed_ + 1 < block->size()) {
-      ++number_;
-      out_ << number_ << '\t' << GbToUtf8((*block)[printed_ + 1]) << '\t'
-           << GbToUtf8((*block)[printed_]) << '\n';
-      printed_ += 2;
-    }
-    // A block that rolled over into a block file starts again from its head.
-    if (printed_ > block->size()) printed_ = 1;
-    out_.flush();
-  }
-
- private:
-  TMain& main_;
-  std::ostream& out_;
-  const StringList* block_ = nullptr;
-  std::size_t printed_ = 1;
-  long long number_ = 0;
-};
-
 }  // namespace
 
 void RequestTrackStop() {
@@ -79,7 +51,8 @@ void RequestTrackStop() {
 int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string keywords;
   long long seconds = 60;
-  if (!ParseTrackArgs(args, keywords, seconds)) {
+  bool gb = false;  // raw GB2312 instead of UTF-8 at the terminal
+  if (!ParseTrackArgs(args, keywords, seconds, gb)) {
     err << "usage: vexo-cli track KEYWORDS [--seconds N]\n";
     return kCliBadUsage;
   }
@@ -97,34 +70,40 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   // The autostart entry belongs to the window program; a run from the command
   // line leaves it as it is.
   services.autostart_entry.clear();
+  const auto to_terminal = [gb](std::string_view s) { return gb ? Bytes(s) : GbToUtf8(s); };
+  // Printed as each target is appended, so that none is missed when the open
+  // block rolls over into a block file; the numbers are those of sum1.
+  services.target_appended = [&out, &to_terminal](long long number, std::string_view link,
+                                                  std::string_view title) {
+    out << number << '\t' << to_terminal(title) << '\t' << to_terminal(link) << '\n';
+    out.flush();
+  };
   int code = kCliOk;
   {
     TMain main(services);
     main.FormCreate();
     main.FormShow();
-    main.gjc.SetText(Utf8ToGb(keywords));
+    main.gjc.SetText(gb ? Bytes(keywords) : Utf8ToGb(keywords));
     main.Spt1Click();
     if (main.trackingRun != 1) {
       err << "vexo-cli track: no keywords\n";
       code = kCliBadUsage;
     } else {
-      TargetPrinter printer(main, out);
+      // A signal handler may only set a flag; the loop looks at it.
       QTimer poll;
-      QTimer::connect(&poll, &QTimer::timeout, [&] {
-        printer.Poll();
+      QTimer::connect(&poll, &QTimer::timeout, [] {
         if (stop_requested) QCoreApplication::exit(0);
       });
       poll.start(kPollMs);
       QTimer::singleShot(std::chrono::seconds(seconds), [] { QCoreApplication::exit(0); });
       QCoreApplication::exec();
       poll.stop();
-      printer.Poll();
       main.Spt1Click();  // stop
     }
     main.FormCloseQuery();
     main.FormDestroy();
-    out << "sum1\t" << GbToUtf8(main.sum1.Caption()) << '\n';
-    out << "ss\t" << GbToUtf8(main.ss.Caption()) << '\n';
+    out << "sum1\t" << to_terminal(main.sum1.Caption()) << '\n';
+    out << "ss\t" << to_terminal(main.ss.Caption()) << '\n';
   }
   return code;
 }

@@ -10,9 +10,10 @@
 
 namespace vexo {
 
-// args: KEYWORDS [--seconds N]. Needs a QCoreApplication. Prints every new
-// target as "number<TAB>title<TAB>link" (UTF-8), then "sum1<TAB>n" and
-// "ss<TAB>n". Answers an exit code of cli_commands.h.
+// args: KEYWORDS [--seconds N] [--gb]. Needs a QCoreApplication. Prints every
+// new target as "number<TAB>title<TAB>link" (UTF-8, or with --gb raw GB2312 as
+// the keywords then are), then "sum1<TAB>n" and "ss<TAB>n". Answers an exit
+// code of cli_commands.h.
 int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Asks a running track command to stop as if its time were up; safe from a

@@ -51,7 +51,9 @@ EngineHosts ReadEngineHosts(const IniProfile& ini) {
   EngineHosts hosts;
   const auto take = [&](Engine e, const char* key, Bytes& slot) {
     const auto v = ini.Get("vexo", key);
-    if (v && IsUsableEngineHost(e, *v)) slot = *v;
+    // Lower-cased: the page analysis looks for the labels in the address as
+    // it stands, and host names are case-blind anyway.
+    if (v && IsUsableEngineHost(e, *v)) slot = Lower(*v);
   };
   take(Engine::BaiduWeb, "host_baidu_web", hosts.baidu_web);
   take(Engine::BaiduNews, "host_baidu_news", hosts.baidu_news);

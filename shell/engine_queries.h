@@ -34,7 +34,7 @@ bool IsUsableEngineHost(Engine e, std::string_view host);
 
 // The defaults, overridden by the keys "host_baidu_web", "host_baidu_news",
 // "host_zhongsou_site", "host_zhongsou_news" and "host_google" of section
-// "vexo" where their value is a usable host.
+// "vexo" where their value is a usable host, lower-cased.
 EngineHosts ReadEngineHosts(const IniProfile& ini);
 
 // Result page k (1-based) of an engine for the already encoded keywords q.

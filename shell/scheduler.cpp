@@ -110,12 +110,11 @@ void TMain::Schedule() {
   } else {
     for (int slot = 1; slot <= 8; ++slot) {
       if (follow->empty() || runningClients->size() >= kMaxClients) break;
-      // Empty lines (only a hand-edited site-queue file has them) are dropped
-      // unfetched, like the age markers.
-      while (!follow->empty() && follow->back().empty()) follow->pop_back();
-      if (!follow->empty() && BeginsWithMarker(follow->back())) follow->pop_back();
-      if (!follow->empty() && BeginsWithMarker(follow->back())) follow->pop_back();
-      while (!follow->empty() && follow->back().empty()) follow->pop_back();
+      // Marker lines are never fetched, however many stand together (a site
+      // queue saved by older versions may hold several age markers); empty
+      // lines (only a hand-edited site-queue file has them) neither.
+      while (!follow->empty() && (follow->back().empty() || BeginsWithMarker(follow->back())))
+        follow->pop_back();
       if (follow->empty()) break;
       const Bytes line = follow->back();
       follow->pop_back();

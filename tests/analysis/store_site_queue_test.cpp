@@ -213,8 +213,25 @@ INSTANTIATE_TEST_SUITE_P(
         AgeCase{"only_engine_urls", {"http://e/1", kPass}, {kAge1}},
         AgeCase{"two_pass_markers",
                 {"http://e/1", kPass, "http://x", kPass, "http://www.s.com"},
-                {kAge1, "http://www.s.com"}}),
+                {kAge1, "http://www.s.com"}},
+        // No site proven since the last closing: the marker on top stays alone.
+        AgeCase{"fresh_on_top_is_not_stacked",
+                {"http://e/1", kPass, kAge1, "http://www.c.com"},
+                {kAge1, "http://www.c.com"}},
+        AgeCase{"fresh_alone_is_not_stacked", {"http://e/1", kPass, kAge1}, {kAge1}},
+        AgeCase{"older_on_top_is_not_joined",
+                {kPass, kAge2, "http://www.c.com"},
+                {kAge2, "http://www.c.com"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SiteQueueTest, ClosingAgainAndAgainWithoutProvenSitesKeepsOneMarker) {
+  Queue() = {"http://e/1", kPass, "http://www.c.com"};
+  for (int closing = 0; closing < 4; ++closing) {
+    Queue().insert(Queue().begin(), {"http://e/2", kPass});  // the next run's top
+    store.AgeSiteQueue();
+  }
+  EXPECT_EQ(Queue(), (StringList{kAge1, "http://www.c.com"}));
+}
 
 TEST_F(SiteQueueTest, AgeingNeedsMoreThanOneLine) {
   Queue() = {kPass};

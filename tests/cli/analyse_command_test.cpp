@@ -53,6 +53,25 @@ TEST(AnalyseCommand, ABig5PageIsDecodedFirst) {
   EXPECT_NE(r.out.find("\thttp://www.t.cn/b/1.htm\n"), std::string::npos);
 }
 
+TEST(AnalyseCommand, GbOptionBeforeOrAfterTheSubcommandGivesRawBytes) {
+  const std::string page = Gb("<p><a href=\"/n/1.htm\">这是中文新闻的标题</a></p>");
+  const std::vector<std::string> analyse = {
+      "analyse", "--url", Gb("http://www.t.cn/中文/"), "--tag", "52", "--expr", Gb("中文")};
+  std::vector<std::string> before = analyse;
+  before.insert(before.begin(), "--gb");
+  std::vector<std::string> after = analyse;
+  after.push_back("--gb");
+  for (const auto& args : {before, after}) {
+    std::istringstream in(page);
+    std::ostringstream out, err;
+    ASSERT_EQ(RunCli(args, in, out, err), kCliOk) << err.str();
+    EXPECT_NE(out.str().find(Gb("…这是中文新闻的标题…\thttp://www.t.cn/n/1.htm\n")),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find(Gb("expr\t中文\n")), std::string::npos) << out.str();
+  }
+}
+
 TEST(AnalyseCommand, RefusesABadCommandLineOrAMissingFile) {
   EXPECT_EQ(Analyse({}, "").code, kCliBadUsage);
   EXPECT_EQ(Analyse({"--url", "u", "--tag", "1"}, "").code, kCliBadUsage);

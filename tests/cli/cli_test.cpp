@@ -77,6 +77,15 @@ TEST_F(CliTest, GbOptionPassesRawBytes) {
   EXPECT_EQ(o.out, Gb("手机%20电话") + "\n");
 }
 
+TEST_F(CliTest, TheSubcommandFollowsTheGlobalOptions) {
+  EXPECT_EQ(CliSubcommand({"track", "k"}), "track");
+  EXPECT_EQ(CliSubcommand({"--gb", "track", "k"}), "track");
+  EXPECT_EQ(CliSubcommand({"--help", "--gb", "--", "analyse"}), "analyse");
+  EXPECT_EQ(CliSubcommand({"--gb"}), "");
+  EXPECT_EQ(RunTool({"--gb", "--help", "analyse"}).code, kCliOk) << "help before anything";
+  EXPECT_EQ(RunTool({"--gb", "analyse", "--url", "u"}).err.rfind("usage: vexo-cli analyse", 0), 0u);
+}
+
 TEST_F(CliTest, MatchPrintsBothPositionsInGbBytes) {
   // "ab" then 诺基亚 (bytes 3-8) then 手机 (bytes 9-12).
   Outcome o = RunTool({"match", "手机+诺基亚"}, "ab诺基亚手机");

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <QTimer>
 #include <cstdlib>
+#include <functional>
+#include <set>
 #include <sstream>
 
 #include "analysis/result_store.h"
@@ -41,6 +44,33 @@ class TrackCommandTest : public ::testing::Test {
   int Track(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = RunTrackCommand(args, out, err);
+    out_ = out.str();
+    err_ = err.str();
+    return code;
+  }
+
+  // A run stopped as soon as its output so far satisfies done (else when its
+  // time is up): the track command's own arguments, or a whole command line.
+  using Done = std::function<bool(const std::string&)>;
+  int TrackUntil(const std::vector<std::string>& args, const Done& done) {
+    return Watch(done, [&](std::ostream& out, std::ostream& err) {
+      return RunTrackCommand(args, out, err);
+    });
+  }
+  int CliUntil(const std::vector<std::string>& args, const Done& done) {
+    return Watch(done, [&](std::ostream& out, std::ostream& err) {
+      std::istringstream in;
+      return RunCli(args, in, out, err);
+    });
+  }
+  int Watch(const Done& done, const std::function<int(std::ostream&, std::ostream&)>& run) {
+    std::ostringstream out, err;
+    QTimer watch;
+    QTimer::connect(&watch, &QTimer::timeout, [&] {
+      if (done(out.str())) RequestTrackStop();
+    });
+    watch.start(10);
+    const int code = run(out, err);
     out_ = out.str();
     err_ = err.str();
     return code;
@@ -89,6 +119,40 @@ TEST_F(TrackCommandTest, AStopRequestLeftFromBeforeTheRunIsForgotten) {
   RequestTrackStop();
   ASSERT_EQ(Track({testing::kMockKeyword, "--seconds", "1"}), kCliOk);
   EXPECT_NE(out_.find("\nsum1\t11\n"), std::string::npos) << out_;
+}
+
+TEST_F(TrackCommandTest, EveryTargetIsPrintedAlsoWhenTheBlockRollsOver) {
+  ASSERT_EQ(TrackUntil({testing::kMockBlockKeyword, "--seconds", "20"},
+                       [](const std::string& out) { return out.find("\n210\t") != out.npos; }),
+            kCliOk)
+      << err_;
+  std::istringstream lines(out_);
+  std::string line;
+  long long expected = 1;
+  std::set<std::string> titles;
+  while (std::getline(lines, line) && line.rfind("sum1\t", 0) != 0) {
+    ASSERT_EQ(line.substr(0, line.find('\t')), std::to_string(expected)) << line;
+    titles.insert(line.substr(line.find('\t') + 1));
+    ++expected;
+  }
+  EXPECT_EQ(line, "sum1\t" + std::to_string(expected - 1)) << "numbered 1 to sum1";
+  EXPECT_GT(expected - 1, 200) << "the first block rolled over";
+  EXPECT_EQ(titles.size(), static_cast<std::size_t>(expected - 1)) << "each target once";
+  EXPECT_TRUE(FileExists(home_ + "/Temp/1.tmp"));
+}
+
+TEST_F(TrackCommandTest, GlobalGbOptionGivesRawBytesInAndOut) {
+  const std::string first = Gb("\t…中文新闻摘要…\thttp://www.gbsite.cn/index.htm\n");
+  const auto found = [&first](const std::string& out) { return out.find(first) != out.npos; };
+  ASSERT_EQ(CliUntil({"--gb", "track", Gb(testing::kMockKeyword), "--seconds", "30"}, found),
+            kCliOk)
+      << err_;
+  EXPECT_TRUE(found(out_)) << out_;
+  // The option also goes after the subcommand, as with the other commands.
+  ASSERT_EQ(CliUntil({"track", "--gb", Gb("中文新闻"), "--seconds", "0"}, found), kCliOk);
+  IniProfile ini(home_ + "/vexo.ini");
+  ini.Load();
+  EXPECT_EQ(ini.ReadString("vexo", "gjc", ""), Gb("中文新闻")) << "the keywords taken as they are";
 }
 
 }  // namespace

@@ -167,5 +167,17 @@ TEST_F(E2eTrackingTest, HighlightedHalvesOfAKeywordSplitItDuringTheFirstPassOnly
   EXPECT_TRUE(Contains(learned, Gb("中文")) && Contains(learned, Gb("信息"))) << GbToUtf8(learned);
 }
 
+TEST_F(E2eTrackingTest, AnEngineHostConfiguredInCapitalsStillTeachesTheSplit) {
+  PutBytes(Ini(), "[vexo]\r\nhost_zhongsou_site=P.ZhongSou.com\r\n");
+  TMain& m = OpenReal();
+  StartWith("中文信息");
+  EXPECT_EQ(m.Store().SiteQueue()->at(13),
+            "http://p.zhongsou.com/zssite.cgi?bg=1&word=" + Gb("中文信息"));
+  ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= 72 && Quiet(); }));
+  EXPECT_TRUE(Contains(m.Gjc3(), Gb("中文")) && Contains(m.Gjc3(), Gb("信息")) &&
+              m.Gjc3() != Gb("中文信息"))
+      << GbToUtf8(m.Gjc3());
+}
+
 }  // namespace
 }  // namespace vexo

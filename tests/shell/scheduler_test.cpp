@@ -7,9 +7,9 @@
 #include "platform/connect_to.h"
 #include "shell/engine_queries.h"
 #include "tests/shell/shell_fixture.h"
+#include "tests/support/offline.h"
 #include "tests/support/run_until.h"
 #include "tests/support/test_http_server.h"
-#include "tests/support/offline.h"
 
 namespace vexo {
 namespace {
@@ -106,6 +106,15 @@ TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
       {"two age markers", {"http://a.cn", "[:--:]", "[:==:]"}, {"http://a.cn"}, {}},
       {"one marker", {"http://a.cn", "http://b.cn", "[:--:]"}, {"http://b.cn", "http://a.cn"}, {}},
       {"only markers", {"[:--:]", "[:++:]"}, {}, {}},
+      {"three stacked age markers",
+       {"http://a.cn", "[:--:]", "[:--:]", "[:--:]"},
+       {"http://a.cn"},
+       {}},
+      {"markers between empty lines",
+       {"http://a.cn", "[:--:]", "", "[:==:]", ""},
+       {"http://a.cn"},
+       {}},
+      {"any bracket line", {"http://a.cn", "[x]", "[:\\\\:]", "[:--:]"}, {"http://a.cn"}, {}},
       {"empty lines", {"http://a.cn", "", ""}, {"http://a.cn"}, {}},
       {"more than eight",
        {"http://1.cn", "http://2.cn", "http://3.cn", "http://4.cn", "http://5.cn", "http://6.cn",

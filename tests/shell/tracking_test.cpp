@@ -160,6 +160,16 @@ TEST(EngineQueriesTest, ConfiguredHostsAreTakenOnlyWhenUsable) {
   }
 }
 
+TEST(EngineQueriesTest, ConfiguredHostsAreKeptLowerCased) {
+  IniProfile ini("/nonexistent/vexo.ini");
+  ini.WriteString("vexo", "host_baidu_web", "WWW.Baidu.com");
+  ini.WriteString("vexo", "host_google", "G.GOOGLE.test:81");
+  const EngineHosts read = ReadEngineHosts(ini);
+  EXPECT_EQ(read.baidu_web, "www.baidu.com");
+  EXPECT_EQ(read.google, "g.google.test:81");
+  EXPECT_TRUE(Contains(EngineQueryUrl(read, Engine::BaiduWeb, 1, "q"), ".baidu."));
+}
+
 TEST_F(TrackingTest, ConfiguredHostsGoIntoTheQueue) {
   PutBytes(Ini(), "[vexo]\r\nhost_google=g.google.test:81\r\n");
   TMain& m = StartWith("k");

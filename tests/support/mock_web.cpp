@@ -78,6 +78,7 @@ std::string Hit(std::string_view link, std::string_view anchor_utf8,
 }
 
 constexpr int kManyPerPage = 9;
+constexpr int kBlockPerPage = 12;
 
 // Hits for the second keyword: kManyPerPage on each of the first Baidu web
 // pages, each with a title of its own so that none is dropped as seen before.
@@ -93,13 +94,28 @@ std::string ManyHits(int page) {
   return rows;
 }
 
+// The same for the third keyword, kBlockPerPage a page.
+std::string BlockHits(int page) {
+  std::string rows;
+  for (int i = 1; i <= kBlockPerPage; ++i) {
+    const int n = (page - 1) * kBlockPerPage + i;
+    if (n > kMockBlockTargets) break;
+    const std::string num = std::to_string(n);
+    rows += Hit("http://www.kuaixun.cn/" + num + ".htm", "快讯",
+                "第" + num + "条：快讯栏第" + num + "条滚动消息");
+  }
+  return rows;
+}
+
 // The engines' pages. Google news page 1 leads to the content sites; the
 // others carry a few hits, one of them only on page 5 of Baidu. A query for
-// the second keyword gets its own hits on Baidu's web pages besides.
+// the second or third keyword gets its own hits on Baidu's web pages besides.
 std::string EngineBody(const std::string& host, const std::string& path, int page) {
   std::string rows;
   if (host == "www.baidu.com" && path.find(Gb(kMockManyKeyword)) != std::string::npos)
     rows += ManyHits(page);
+  if (host == "www.baidu.com" && path.find(Gb(kMockBlockKeyword)) != std::string::npos)
+    rows += BlockHits(page);
   const bool news =
       path.rfind("/news", 0) == 0 || path.rfind("/ns", 0) == 0 || path.rfind("/zsnews", 0) == 0;
   if (host == "www.google.com" && news && page == 1) {

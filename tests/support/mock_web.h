@@ -6,7 +6,9 @@
 // and a site that refuses connections. Every page is fixed, so the targets a
 // run finds are known in advance. The keyword of this web is kMockKeyword;
 // a second keyword, kMockManyKeyword, finds kMockManyTargets targets on the
-// engines' web listings alone, enough for an export of several linked pages.
+// engines' web listings alone, enough for an export of several linked pages;
+// a third, kMockBlockKeyword, finds kMockBlockTargets there, more than one
+// block of the result store holds.
 //
 // Reached through the connect-to map: ConnectToMap() sends every host here
 // (and the refusing site to a closed port).
@@ -25,6 +27,9 @@ inline constexpr const char* kMockKeyword = "中文";
 // "导航" in UTF-8; no page of the first keyword holds it, nor it the first.
 inline constexpr const char* kMockManyKeyword = "导航";
 inline constexpr int kMockManyTargets = 45;
+// "快讯" in UTF-8; on no page of the other two keywords.
+inline constexpr const char* kMockBlockKeyword = "快讯";
+inline constexpr int kMockBlockTargets = 230;
 
 class MockWeb {
  public:
