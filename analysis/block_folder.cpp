@@ -20,7 +20,7 @@ enum class Entry { kNone, kBlockFile, kOther };
 Entry Classify(int dirFd, const char* name) {
   struct stat st {};
   if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-    return errno == ENOENT ? Entry::kNone : Entry::kOther;
+    return errno == ENOENT || errno == ENOTDIR ? Entry::kNone : Entry::kOther;
   return S_ISREG(st.st_mode) && st.st_size <= kMaxBlockFileBytes ? Entry::kBlockFile
                                                                  : Entry::kOther;
 }

@@ -78,6 +78,11 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
     out << number << '\t' << to_terminal(title) << '\t' << to_terminal(link) << '\n';
     out.flush();
   };
+  bool saveFailed = false;
+  services.save_failed = [&err, &saveFailed](const std::string& path) {
+    err << "vexo-cli track: cannot save " << path << ": its targets are kept in memory only\n";
+    saveFailed = true;
+  };
   int code = kCliOk;
   {
     TMain main(services);
@@ -105,6 +110,8 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
     out << "sum1\t" << to_terminal(main.sum1.Caption()) << '\n';
     out << "ss\t" << to_terminal(main.ss.Caption()) << '\n';
   }
+  // Targets that never reached a block file are lost with this process.
+  if (code == kCliOk && saveFailed) code = kCliFailed;
   return code;
 }
 

@@ -114,8 +114,10 @@ void TMain::TargetAppended(long long number, std::string_view link, std::string_
 
 void TMain::BlockSaveFailed(const std::string& path) {
   sbar.SetCaption(Texts().sbar_save_failed);
-  std::cerr << "vexo: cannot save " << path << ": targets are kept in memory only\n";
-  if (services_.save_failed) services_.save_failed(path);
+  if (services_.save_failed)
+    services_.save_failed(path);
+  else
+    std::cerr << "vexo: cannot save " << path << ": its targets are kept in memory only\n";
 }
 
 void TMain::CancelAllClients() {

@@ -54,7 +54,8 @@ struct MainServices {
   // The window side of the chrome handlers, given by the view.
   ChromeServices chrome;
   // Told of every target appended to the run (number, link, title), and of
-  // every block file that could not be written (its path).
+  // every block file that could not be written (its path; without a handler
+  // a line goes to standard error).
   std::function<void(long long, std::string_view, std::string_view)> target_appended;
   std::function<void(const std::string&)> save_failed;
 };

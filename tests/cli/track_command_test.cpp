@@ -141,6 +141,15 @@ TEST_F(TrackCommandTest, EveryTargetIsPrintedAlsoWhenTheBlockRollsOver) {
   EXPECT_TRUE(FileExists(home_ + "/Temp/1.tmp"));
 }
 
+TEST_F(TrackCommandTest, ARunWhoseTargetsCannotBeSavedSaysSoAndFails) {
+  ASSERT_TRUE(WriteFileAtomic(home_ + "/Temp", "a file where the folder should be"));
+  EXPECT_EQ(TrackUntil({testing::kMockKeyword, "--seconds", "20"},
+                       [](const std::string& out) { return out.find("\n11\t") != out.npos; }),
+            kCliFailed);
+  EXPECT_NE(err_.find("cannot save " + home_ + "/Temp/1.tmp"), std::string::npos) << err_;
+  EXPECT_NE(out_.find("\nsum1\t11\n"), std::string::npos) << out_;
+}
+
 TEST_F(TrackCommandTest, GlobalGbOptionGivesRawBytesInAndOut) {
   const std::string first = Gb("\t…中文新闻摘要…\thttp://www.gbsite.cn/index.htm\n");
   const auto found = [&first](const std::string& out) { return out.find(first) != out.npos; };
