@@ -32,6 +32,26 @@ void SplitAuthority(std::string_view authority, AddressParts& p) {
   }
 }
 
+// "scheme:" before anything else, as in "ftp://x" or "javascript:x"; a
+// digit after the colon makes it a host and port ("www.a.cn:81/x").
+bool StartsWithScheme(std::string_view v, std::string_view& scheme) {
+  std::size_t i = 0;
+  const auto letter = [](char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; };
+  if (v.empty() || !letter(v[0])) return false;
+  while (i < v.size() && (letter(v[i]) || (v[i] >= '0' && v[i] <= '9') || v[i] == '+' ||
+                          v[i] == '-' || v[i] == '.'))
+    ++i;
+  if (i >= v.size() || v[i] != ':') return false;
+  if (i + 1 < v.size() && v[i + 1] >= '0' && v[i + 1] <= '9') return false;
+  scheme = v.substr(0, i);
+  return true;
+}
+
+bool IsWebScheme(std::string_view scheme) {
+  const Bytes s = Lower(scheme);
+  return s == "http" || s == "https";
+}
+
 }  // namespace
 
 AddressParts SplitAddress(std::string_view address) {
@@ -69,6 +89,12 @@ AddressParts SplitAddress(std::string_view address) {
 }
 
 void ApplyLocation(RequestTarget& t, std::string_view v) {
+  if (std::string_view scheme; StartsWithScheme(v, scheme) && !IsWebScheme(scheme)) {
+    // Nothing this client can fetch: the next connection fails as for a
+    // Location without a host.
+    t.host.clear();
+    return;
+  }
   if (ByteAt(v, 1) == '/') {
     t.path = Bytes(v);
     t.location = "http://" + t.host + t.path;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/connect_to.h"
+#include "platform/tcp_socket.h"
 
 namespace vexo {
 namespace {
@@ -44,6 +45,16 @@ Bytes HttpDate(std::time_t t) {
                 kDays + 3 * (tm.tm_wday % 7), tm.tm_mday, kMonths + 3 * (tm.tm_mon % 12),
                 tm.tm_year + 1900, tm.tm_hour, tm.tm_min, tm.tm_sec);
   return text;
+}
+
+// An address with one of these bytes would split the request line.
+bool BreaksRequestLine(std::string_view address) {
+  return address.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+Bytes SchemeOf(std::string_view address) {
+  const std::size_t sep = address.find("://");
+  return sep == std::string_view::npos ? Bytes() : Lower(address.substr(0, sep));
 }
 
 bool IsStatusLine(std::string_view line) {
@@ -99,11 +110,12 @@ void HttpClient::StartGet() {
   if (state_ != HttpClientState::Idle) throw SocketError(0, "HTTP client is busy");
   ++request_id_;
   header_lines_.clear();
-  header_bytes_ = 0;
   request_type_ = RequestType::Get;
   request_error_ = 0;
   relocation_close_ = false;
   relocating_ = false;
+  relocation_loop_ = false;
+  relocations_ = 0;
   const auto alive = alive_;
   SetState(HttpClientState::Starting);
   if (!*alive || state_ != HttpClientState::Starting) return;  // cancelled by the handler
@@ -117,6 +129,7 @@ void HttpClient::StartGet() {
   challenges_.clear();
   rcv_start_ = rcv_end_ = 0;
   skipping_long_line_ = false;
+  header_total_ = 0;
 
   const AddressParts parts = SplitAddress(URL);
   target_.location = URL;
@@ -127,6 +140,10 @@ void HttpClient::StartGet() {
   if (!parts.user.empty() || !parts.password.empty()) {
     Username = parts.user;
     Password = parts.password;
+  }
+  if (BreaksRequestLine(URL)) {
+    Fail(kWsaInvalid);
+    return;
   }
   BeginConnection();
 }
@@ -173,6 +190,14 @@ void HttpClient::Fail(int error) {
   request_error_ = error;
   status_code_ = kStatusConnectFailed;
   Complete();
+}
+
+void HttpClient::EndWithError(int error) {
+  request_error_ = error;
+  status_code_ = kStatusConnectFailed;
+  relocating_ = false;
+  rcv_start_ = rcv_end_ = 0;
+  socket_.Close();
 }
 
 void HttpClient::HandleSessionConnected(int error) {
@@ -266,11 +291,13 @@ void HttpClient::CutLines() {
     auto* lf = static_cast<char*>(std::memchr(from, '\n', static_cast<std::size_t>(Pending())));
     if (skipping_long_line_) {
       // The rest of a line that did not fit the buffer is dropped.
+      const int skipped = lf ? static_cast<int>(lf - from) + 1 : Pending();
+      if (next_line_ == &HttpClient::HandleHeaderLine && !CountHeaderBytes(skipped)) return;
       if (!lf) {
         rcv_start_ = rcv_end_ = 0;
         return;
       }
-      rcv_start_ += static_cast<int>(lf - from) + 1;
+      rcv_start_ += skipped;
       skipping_long_line_ = false;
       continue;
     }
@@ -298,9 +325,17 @@ void HttpClient::CutLines() {
     DeliverPending();
 }
 
+bool HttpClient::CountHeaderBytes(int len) {
+  header_total_ += static_cast<std::size_t>(len);
+  if (header_total_ <= kMaxHeaderBytes) return true;
+  EndWithError(kErrorHeaderTooLarge);
+  return false;
+}
+
 void HttpClient::HandleHeaderLine(const char* line, int len) {
   const auto alive = alive_;
   const std::string_view text(line, static_cast<std::size_t>(len));
+  if (!CountHeaderBytes(len + 2)) return;
   if (header_line_count_++ == 0 && (!Raise(OnHeaderBegin) || !Busy())) return;
 
   if (Upper(Copy(text, 1, 6)) == "<HTML>") {
@@ -321,10 +356,7 @@ void HttpClient::HandleHeaderLine(const char* line, int len) {
   }
 
   const Bytes copy(text);
-  if (header_bytes_ < kMaxRecordedHeaderBytes) {
-    header_bytes_ += copy.size() + sizeof(Bytes);
-    header_lines_.push_back(copy);
-  }
+  header_lines_.push_back(copy);
   if (IsStatusLine(copy)) {
     long long code = 0;
     if (TryTextToInt(CopyRange(copy, 10, 12), code) && code >= 0 && code <= 999)
@@ -346,7 +378,14 @@ void HttpClient::HandleFieldLine(const Bytes& line) {
 
   if (name == "location") {
     relocating_ = true;
+    const RequestTarget fetched = target_;
     ApplyLocation(target_, value);
+    // A Location back to the address just fetched would be asked for again
+    // and again; one that would split the request line is never sent.
+    relocation_loop_ = target_.host == fetched.host && target_.port == fetched.port &&
+                       target_.path == fetched.path &&
+                       SchemeOf(target_.location) == SchemeOf(fetched.location);
+    if (BreaksRequestLine(value)) target_.host.clear();
   } else if (name == "content-length") {
     long long n = 0;
     if (TryTextToInt(value, n)) content_length_ = n;
@@ -369,6 +408,10 @@ void HttpClient::HandleFieldLine(const Bytes& line) {
 
 void HttpClient::EndOfHeader() {
   if (relocating_) {
+    if (relocation_loop_ || ++relocations_ > kMaxRelocations) {
+      EndWithError(kErrorRelocationLoop);
+      return;
+    }
     StartRelocation();
     return;
   }
@@ -393,10 +436,18 @@ void HttpClient::DeliverPending() {
 
 void HttpClient::DeliverPiece(const char* data, int len) {
   if (piece_count_ == 0 && (!Raise(OnDocBegin) || !Busy())) return;
+  const bool last = received_count_ + len >= kMaxBodyBytes;
+  if (last) len = static_cast<int>(kMaxBodyBytes - received_count_);
   ++piece_count_;
   received_count_ += len;
   if (DocumentStream) DocumentStream->write(data, len);
+  const auto alive = alive_;
   if (OnDocData) OnDocData(*this, data, len);
+  // Enough of one page: the rest is not read, and the request ends normally.
+  if (last && *alive && Busy()) {
+    rcv_start_ = rcv_end_ = 0;
+    socket_.Close();
+  }
 }
 
 // ---- Relocation -----------------------------------------------------------

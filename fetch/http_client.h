@@ -38,6 +38,11 @@ enum class RequestType : unsigned char { None = 0, Get = 1, Post = 2, Head = 3 }
 inline constexpr int kStatusConnectFailed = 907;
 inline constexpr int kStatusCancelled = 908;
 inline constexpr int kErrorCancelled = 3;
+// RequestError values of requests the client ends itself, with StatusCode
+// 907: more than kMaxRelocations hops, or a Location that names the address
+// just fetched; a response header above kMaxHeaderBytes.
+inline constexpr int kErrorRelocationLoop = 20001;
+inline constexpr int kErrorHeaderTooLarge = 20002;
 
 class HttpClient {
  public:
@@ -48,9 +53,13 @@ class HttpClient {
   using CookieEvent = std::function<void(HttpClient& sender, const Bytes& data, bool& accept)>;
 
   static constexpr int kReceiveBufferSize = 8192;
-  // Header text kept in ReceivedHeaderLines per request, so that a server that
-  // never ends its header cannot exhaust memory before the caller cancels.
-  static constexpr std::size_t kMaxRecordedHeaderBytes = 8u << 20;
+  // Limits that keep one server from holding a client, or the main thread,
+  // for ever: hops of one request, header bytes of one response (every piece
+  // is classified by its header lines), and the body bytes delivered, after
+  // which the request ends normally with what it has.
+  static constexpr int kMaxRelocations = 20;
+  static constexpr std::size_t kMaxHeaderBytes = 256u << 10;
+  static constexpr long long kMaxBodyBytes = 8LL << 20;
 
   HttpClient();
   // Mid-request: closes the connection; no OnRequestDone follows.
@@ -126,6 +135,8 @@ class HttpClient {
   void HandleDataAvailable(int error);
   void CutLines();
   void HandleHeaderLine(const char* line, int len);
+  // Adds to the header's size; false when that ended the request.
+  bool CountHeaderBytes(int len);
   void HandleFieldLine(const Bytes& line);
   void EndOfHeader();
   void HandleDocumentLine(const char* line, int len);
@@ -137,6 +148,8 @@ class HttpClient {
   void Complete();
   void SetState(HttpClientState s);
   void Fail(int error);
+  // Ends a request whose connection is open: closing it completes it.
+  void EndWithError(int error);
 
   bool Raise(const Event& e);  // false when the client is gone afterwards
   bool Busy() const {
@@ -152,7 +165,6 @@ class HttpClient {
 
   int status_code_ = 0;
   StringList header_lines_;
-  std::size_t header_bytes_ = 0;
   Bytes content_type_;
   long long content_length_ = -1;
   int request_error_ = 0;
@@ -164,6 +176,9 @@ class HttpClient {
   int rcv_end_ = 0;
   bool skipping_long_line_ = false;
   int header_line_count_ = 0;
+  std::size_t header_total_ = 0;  // bytes of this response's header so far
+  int relocations_ = 0;
+  bool relocation_loop_ = false;
   int piece_count_ = 0;
   long long received_count_ = 0;
   bool relocating_ = false;
