@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
+
 namespace vexo {
 
 // Far beyond any run (200 targets a block), low enough that n + 1 is safe.
@@ -15,7 +17,7 @@ inline constexpr long long kMaxBlockNumber = 1'000'000'000;
 // The store writes blocks of 401 lines and history files of some 1,400 title
 // lines, a few hundred kilobytes at most. A file far larger is not one of
 // them: it is never read, moved or deleted.
-inline constexpr long long kMaxBlockFileBytes = 8LL << 20;
+inline constexpr long long kMaxBlockFileBytes = static_cast<long long>(kMaxListFileBytes);
 
 struct BlockFolder {
   std::vector<long long> files;  // readable block files, ascending

@@ -39,7 +39,9 @@ Bytes MinusToNot(std::string_view s) {
 }
 
 // End of the negated group whose "|(" stands at position i: the position of
-// its ")" as the keyword editor has always found it, or the last byte of s.
+// its ")" as the keyword editor has always found it. The scan stops short of
+// the last byte of s; when it runs out, the group takes the rest of s, so a
+// text ending in "-(" keeps its "(" as a group of its own.
 Pos NegatedGroupEnd(std::string_view s, Pos i) {
   const Pos last = Len(s);
   Pos opened = 0;
@@ -56,7 +58,7 @@ Pos NegatedGroupEnd(std::string_view s, Pos i) {
     if (passed == opened) return p;
     ++passed;
   }
-  return last;
+  return last + 1;
 }
 
 Bytes ExpandNegatedGroups(Bytes s) {

@@ -244,7 +244,7 @@ Bytes JoinLines(const StringList& lines) {
 
 bool LoadLines(const std::string& path, StringList& out) {
   Bytes data;
-  if (!ReadFileBytes(path, data)) return false;
+  if (!ReadFileBytes(path, data, kMaxListFileBytes)) return false;
   out = SplitLines(data);
   return true;
 }

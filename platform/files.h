@@ -44,7 +44,11 @@ int SweepStaleTempFiles(const std::string& folder,
                         const std::function<bool(std::string_view target)>& ours);
 
 // Text lists: lines split at CR LF, LF or a lone CR; a final line end adds no
-// empty line. Saving writes every line followed by CR LF.
+// empty line. Saving writes every line followed by CR LF. The program's own
+// lists are a few hundred kilobytes at most; a list file above
+// kMaxListFileBytes is someone else's and is not loaded: a list costs some 32
+// bytes a line, so a file of line feeds would cost 32 times its size.
+inline constexpr std::size_t kMaxListFileBytes = 4u << 20;
 StringList SplitLines(std::string_view text);
 Bytes JoinLines(const StringList& lines);
 bool LoadLines(const std::string& path, StringList& out);

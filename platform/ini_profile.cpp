@@ -1,6 +1,7 @@
 #include "platform/ini_profile.h"
 
 #include <limits>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/files.h"
@@ -11,79 +12,104 @@ namespace {
 
 // One line of the file: its text [begin, end) and its line end [end, next).
 struct LineSpan {
-  std::size_t begin;
-  std::size_t end;
-  std::size_t next;
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  std::size_t next = 0;
 };
 
-std::vector<LineSpan> SplitSpans(std::string_view text) {
-  std::vector<LineSpan> spans;
+// Calls visit(span) for every line in order until it answers false. Nothing
+// is allocated per line: a file of millions of blank lines costs one pass.
+template <typename Visit>
+void ForEachLine(std::string_view text, Visit visit) {
   std::size_t begin = 0;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == '\r' || c == '\n') {
-      std::size_t next = i + 1;
-      if (c == '\r' && next < text.size() && text[next] == '\n') ++next;
-      spans.push_back({begin, i, next});
-      begin = i = next;
-      continue;
+  while (begin < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", begin);
+    if (end == std::string_view::npos) {
+      visit(LineSpan{begin, text.size(), text.size()});
+      return;
     }
-    ++i;
+    std::size_t next = end + 1;
+    if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+    if (!visit(LineSpan{begin, end, next})) return;
+    begin = next;
   }
-  if (begin < text.size()) spans.push_back({begin, text.size(), text.size()});
-  return spans;
+}
+
+bool Blank(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
+
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-  return Lower(a) == Lower(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  }
+  return true;
 }
 
 // The name of a "[name]" line, or nothing when the line is no section header.
-std::optional<Bytes> SectionName(std::string_view line) {
-  const Bytes t = TrimLeft(line);
+std::optional<std::string_view> SectionName(std::string_view line) {
+  const std::string_view t = TrimView(line);
   if (t.empty() || t[0] != '[') return std::nullopt;
   const auto close = t.find(']');
-  return Trim(std::string_view(t).substr(1, close == Bytes::npos ? Bytes::npos : close - 1));
+  return TrimView(t.substr(1, close == std::string_view::npos ? close : close - 1));
 }
 
 // Key of a "key=value" line, or nothing when the line has no "=".
-std::optional<Bytes> KeyName(std::string_view line) {
+std::optional<std::string_view> KeyName(std::string_view line) {
   const auto eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
-  return Trim(line.substr(0, eq));
+  return TrimView(line.substr(0, eq));
 }
 
-// Where a key lives: the line index of the key (or -1), of the section header
-// (or -1) and of the last non-blank line of the section.
+// Where a key lives: its line, the section header's line and the last
+// non-blank line of the section; found = false for the parts absent.
 struct Place {
-  long key = -1;
-  long section = -1;
-  long last_filled = -1;
+  bool has_key = false;
+  bool has_section = false;
+  LineSpan key;
+  LineSpan last_filled;
 };
 
-Place Find(std::string_view text, const std::vector<LineSpan>& spans, std::string_view section,
-           std::string_view key) {
+Place Find(std::string_view text, std::string_view section, std::string_view key) {
   Place place;
   bool inside = false;
-  for (std::size_t i = 0; i < spans.size(); ++i) {
-    const std::string_view line = text.substr(spans[i].begin, spans[i].end - spans[i].begin);
+  ForEachLine(text, [&](const LineSpan& s) {
+    const std::string_view line = text.substr(s.begin, s.end - s.begin);
+    if (TrimView(line).empty()) return true;
     if (const auto name = SectionName(line)) {
-      if (inside) break;  // the first matching section is the one used
+      if (inside) return false;  // the first matching section is the one used
       if (SameName(*name, section)) {
-        inside = true;
-        place.section = place.last_filled = static_cast<long>(i);
+        inside = place.has_section = true;
+        place.last_filled = s;
       }
-      continue;
+      return true;
     }
-    if (!inside) continue;
-    if (!Trim(line).empty()) place.last_filled = static_cast<long>(i);
+    if (!inside) return true;
+    place.last_filled = s;
     if (const auto k = KeyName(line); k && SameName(*k, key)) {
-      place.key = static_cast<long>(i);
-      break;
+      place.has_key = true;
+      place.key = s;
+      return false;
     }
-  }
+    return true;
+  });
   return place;
+}
+
+// "section\0key", lower-cased: the index's key.
+std::string IndexKey(std::string_view section, std::string_view key) {
+  return Lower(section) + '\0' + Lower(key);
 }
 
 Bytes OneLine(std::string_view value) {
@@ -99,6 +125,7 @@ Bytes OneLine(std::string_view value) {
 IniProfile::IniProfile(std::string path) : path_(std::move(path)) {}
 
 bool IniProfile::Load() {
+  indexed_ = false;
   content_.clear();
   writable_ = true;
   if (DirExists(path_)) {
@@ -118,12 +145,37 @@ bool IniProfile::Save() const {
   return writable_ && WriteFileAtomic(path_, content_);
 }
 
+// Every key of the file, by section and name, found in one pass. Reads are
+// many (a window opening reads dozens of keys), so the file is not walked
+// again for each.
+void IniProfile::IndexKeys() const {
+  if (indexed_) return;
+  keys_.clear();
+  std::unordered_set<std::string> sections;
+  std::string section;
+  bool first = false;  // inside the first section of its name
+  const std::string_view text = content_;
+  ForEachLine(text, [&](const LineSpan& s) {
+    const std::string_view line = text.substr(s.begin, s.end - s.begin);
+    if (TrimView(line).empty()) return true;
+    if (const auto name = SectionName(line)) {
+      section = Lower(*name);
+      first = sections.insert(section).second;
+      return true;
+    }
+    if (const auto k = KeyName(line); first && k)
+      keys_.try_emplace(IndexKey(section, *k), s.begin, s.end - s.begin);
+    return true;
+  });
+  indexed_ = true;
+}
+
 std::optional<Bytes> IniProfile::Get(std::string_view section, std::string_view key) const {
-  const auto spans = SplitSpans(content_);
-  const Place place = Find(content_, spans, section, key);
-  if (place.key < 0) return std::nullopt;
-  const LineSpan& s = spans[static_cast<std::size_t>(place.key)];
-  const std::string_view line = std::string_view(content_).substr(s.begin, s.end - s.begin);
+  IndexKeys();
+  const auto found = keys_.find(IndexKey(section, key));
+  if (found == keys_.end()) return std::nullopt;
+  const std::string_view line =
+      std::string_view(content_).substr(found->second.first, found->second.second);
   return Trim(line.substr(line.find('=') + 1));
 }
 
@@ -153,15 +205,15 @@ long long IniProfile::ReadInt(std::string_view section, std::string_view key, lo
 void IniProfile::WriteString(std::string_view section, std::string_view key,
                              std::string_view value) {
   const Bytes line = Bytes(key) + "=" + OneLine(value);
-  const auto spans = SplitSpans(content_);
-  const Place place = Find(content_, spans, section, key);
-  if (place.key >= 0) {
-    const LineSpan& s = spans[static_cast<std::size_t>(place.key)];
+  const Place place = Find(content_, section, key);
+  indexed_ = false;
+  if (place.has_key) {
+    const LineSpan& s = place.key;
     content_.replace(s.begin, s.end - s.begin, line);
     return;
   }
-  if (place.section >= 0) {
-    const LineSpan& s = spans[static_cast<std::size_t>(place.last_filled)];
+  if (place.has_section) {
+    const LineSpan& s = place.last_filled;
     // A last line without its line end (a truncated file) gets one first.
     if (s.next == s.end) {
       content_.insert(s.end, "\r\n");

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 #include "platform/bytes.h"
 
@@ -42,9 +44,15 @@ class IniProfile {
   const Bytes& Content() const { return content_; }
 
  private:
+  void IndexKeys() const;
+
   std::string path_;
   Bytes content_;
   bool writable_ = true;
+  // Where each key's line lies in content_ (offset, length), by section and
+  // key; rebuilt after a change.
+  mutable bool indexed_ = false;
+  mutable std::unordered_map<std::string, std::pair<std::size_t, std::size_t>> keys_;
 };
 
 // One-call forms, each opening and closing the file.

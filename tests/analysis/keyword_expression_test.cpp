@@ -44,6 +44,7 @@ Bytes NegateGroup(Bytes g) {
   return out;
 }
 
+// Past the end when the scan, which stops short of the last byte, runs out.
 Pos GroupEnd(const Bytes& s, Pos i) {
   Pos opened = 0;
   Pos first_close = 0;
@@ -54,17 +55,17 @@ Pos GroupEnd(const Bytes& s, Pos i) {
     }
     if (ByteAt(s, j) == '(') ++opened;
   }
-  if (first_close == 0) return Len(s);
+  if (first_close == 0) return Len(s) + 1;
   Pos m = first_close;
   Pos counted = 0;
   while (m <= Len(s) - 1 && counted < opened) {
     if (ByteAt(s, m) == ')') ++counted;
     ++m;
   }
-  if (counted < opened) return Len(s);
+  if (counted < opened) return Len(s) + 1;
   for (; m <= Len(s) - 1; ++m)
     if (ByteAt(s, m) == ')') return m;
-  return Len(s);
+  return Len(s) + 1;
 }
 
 Bytes Normalize(Bytes s) {
@@ -227,7 +228,7 @@ TEST(NormalizeExpression, RewritesTypedOperators) {
       {"", ""},
       {"-", "|"},
       {"-(abc", "(|abc"},  // unbalanced: the group runs to the last byte
-      {"a-(", "a+("},
+      {"a-(", "a+(|"},     // the "(" alone is the group, so "a" alone still decides
       {"||(", "("},
   };
   for (const auto& c : cases)
@@ -369,6 +370,7 @@ TEST(MatchExpression, NeedsTheWholeExpressionSatisfied) {
       {G("奇瑞/别克/宝来"), G("xx宝来别克"), 3},
       {G("汽车 -二手"), G("新汽车"), 3},
       {G("汽车 -二手"), G("二手汽车"), 0},
+      {G("新闻 -("), G("要新闻"), 3},  // a dangling "-(" takes nothing away
       {"", "abc", 0},
       {"a+", "xa", 2},  // a trailing operator joins nothing
   };

@@ -160,3 +160,28 @@ TEST_F(IniProfileTest, WriteThatFailsHalfWayLeavesTheOldFileIntact) {
 
 }  // namespace
 }  // namespace vexo
+
+namespace vexo {
+namespace {
+
+TEST_F(IniProfileTest, ALargestFileOfBlankLinesIsReadOnceForManyKeys) {
+  // Before the index, every key read split the whole file into lines again:
+  // the 48 reads of opening the news window froze the program for half a
+  // minute on such a file.
+  std::string content(IniProfile::kMaxFileSize - 64, '\n');
+  content += "[vexo]\r\nts=0\r\nk7=seven\r\n";
+  Put(content);
+  IniProfile ini(Path());
+  ASSERT_TRUE(ini.Load());
+  for (int i = 0; i < 48; ++i)
+    EXPECT_EQ(ini.ReadString("vexo", "k" + std::to_string(i % 8), "-"), i % 8 == 7 ? "seven" : "-");
+  EXPECT_EQ(ini.ReadInt("vexo", "ts", 1), 0);
+  ini.WriteInt("vexo", "ts", 1);
+  EXPECT_EQ(ini.ReadInt("vexo", "ts", 0), 1);
+  ASSERT_TRUE(ini.Save());
+  content.replace(content.find("ts=0"), 4, "ts=1");
+  EXPECT_EQ(OnDisk(), content) << "the blank lines kept as they were";
+}
+
+}  // namespace
+}  // namespace vexo

@@ -56,6 +56,15 @@ TEST_F(HistoryKeepingTest, AnExpressionCutInsideACharacterIsWorkedOutAgain) {
   EXPECT_EQ(ini.ReadString("vexo", "gjc3", ""), whole) << "written at the run's start";
 }
 
+TEST_F(HistoryKeepingTest, ASiteQueueFileFarLargerThanTheProgramWritesIsNotLoaded) {
+  // Line feeds only: as a list, some 32 bytes of memory each.
+  PutBytes(Kix(), std::string(kMaxListFileBytes + 1, '\n'));
+  TMain& m = StartWith("k");
+  const StringList& queue = *m.Store().SiteQueue();
+  EXPECT_EQ(queue.size(),
+            static_cast<std::size_t>(ResultStore::IndexOfLine(queue, kPassMarker) + 1));
+}
+
 TEST_F(HistoryKeepingTest, TheNextStartSweepsTheHalfWrittenFilesOfDeadProcesses) {
   // A pid far above any the system hands out belongs to no process.
   const std::string dead = ".tmp-999999999-17";
