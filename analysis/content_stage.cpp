@@ -81,7 +81,7 @@ Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   // absolute address; the "href=" at h stops this at h + 4 at the latest.
   const Pos s = AddressMarkAtOrBefore(page, run.lower, r, h);
   const Pos e = ScanToAnyOf(page, s + 3, r + 1, kLinkEnds);
-  const Pos start = SchemeMarkAt(page, s) ? s - 4 : s + 1;
+  const Pos start = SchemeMarkAt(page, s) ? SchemeStartBefore(run.lower, s) : s + 1;
   return ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 }
 

@@ -292,16 +292,24 @@ bool IsAbsoluteLink(std::string_view link) {
   return link.substr(0, 10).find("://") != kNpos;
 }
 
+// The length of "http://": the host of most page addresses begins after it.
+// An "https://" page has its host one byte later; every other page is cut as
+// if it began with "http://".
+std::size_t SchemeEnd(std::string_view page) {
+  return StartsFolded(page, "https://") ? 8 : 7;
+}
+
 // The length of the part of `page` that a relative link is joined to: scheme
-// and host (up to the first "/" after "http://") for a link that begins with
+// and host (up to the first "/" after the scheme) for a link that begins with
 // "/", the page's directory for any other.
 std::size_t HostEnd(std::string_view page) {
-  const std::size_t slash = page.size() > 7 ? page.find('/', 7) : kNpos;
+  const std::size_t from = SchemeEnd(page);
+  const std::size_t slash = page.size() > from ? page.find('/', from) : kNpos;
   return slash == kNpos ? page.size() : slash;
 }
 std::size_t DirectoryEnd(std::string_view page) {
   const std::size_t last = page.rfind('/');
-  return last != kNpos && last >= 7 ? last : page.size();
+  return last != kNpos && last >= SchemeEnd(page) ? last : page.size();
 }
 
 // MakeAbsolute appended to `out`, with a single growth of the buffer.

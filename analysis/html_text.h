@@ -32,7 +32,8 @@ Bytes StripTags(std::string_view s);
 Bytes Utf8ToAnsi(std::string_view s);
 
 // The page-relative form of `link` made absolute against the page address:
-// "/x" joins scheme and host, anything else the page's directory. A link whose
+// "/x" joins scheme and host ("https://" pages included), anything else the
+// page's directory. A link whose
 // first 10 bytes hold "://" is returned unchanged. Dot segments stay.
 Bytes MakeAbsolute(std::string_view page, std::string_view link);
 

@@ -143,14 +143,14 @@ void ListingStage(AnalysisRun& run) {
     const Pos v = ScanToAnyOf(page, t + 5, len, "<>");
     const Pos f = AddressMarkAtOrBefore(page, lower, v, t);
     const Pos e = ScanToAnyOf(page, f + 3, v + 1, kLinkEnds);
-    const Pos start = SchemeMarkAt(page, f) ? f - 4 : f + 1;
+    const Pos start = SchemeMarkAt(page, f) ? SchemeStartBefore(lower, f) : f + 1;
     const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));
 
     const std::size_t drop = static_cast<std::size_t>(std::min(v - 1, len));
     page.remove_prefix(drop);
     lower.remove_prefix(drop);
 
-    if (PosOfFolded("http://", link) > 0) {
+    if (PosOfFolded("http://", link) > 0 || PosOfFolded("https://", link) > 0) {
       // The snippet runs from the end of this anchor to the next anchor; a
       // link without one ("</a>" missing or not before the next "<a href=")
       // has an empty snippet and so gives no target.

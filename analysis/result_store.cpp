@@ -28,10 +28,11 @@ bool EndsWith(std::string_view s, char c) {
   return !s.empty() && s.back() == c;
 }
 
-// Step 1 of the acceptance; links mostly begin with the scheme itself.
+// Step 1 of the acceptance: a web address, "http://" or "https://"; links
+// mostly begin with the scheme itself.
 bool HasHttp(std::string_view link) {
   return (link.size() >= 7 && ::memcmp(link.data(), "http://", 7) == 0) ||
-         PosOfFolded("http://", link) > 0;
+         PosOfFolded("http://", link) > 0 || PosOfFolded("https://", link) > 0;
 }
 
 // Step 3 of the acceptance: something after the host, i.e. a "/" from the

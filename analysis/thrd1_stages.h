@@ -90,6 +90,12 @@ inline bool SchemeMarkAt(std::string_view s, Pos p) {
   return ByteAt(s, p) == ':' && ViewN(s, p, 3) == "://";
 }
 
+// The first byte of an absolute address whose "://" begins at p: four bytes
+// back for "http", five for "https" (any case).
+inline Pos SchemeStartBefore(std::string_view lower, Pos p) {
+  return View(lower, p - 5, p - 1) == "https" ? p - 5 : p - 4;
+}
+
 // The walk back over a tag's address: the last position from p down to
 // `floor` where "href=" ends or "://" begins; floor - 1 when there is none.
 // Both marks hold a byte that is rare in addresses ('=' or ':'), so only

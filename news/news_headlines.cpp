@@ -67,7 +67,8 @@ Candidate TakeAnchor(Bytes& d, Pos h) {
   const bool scheme = At(d, k, "://");
   Pos j = k + 3;
   while (j <= e && !OneOf(ByteAt(d, j), " ;\"'<>")) ++j;
-  const Pos start = scheme ? k - 4 : k + 1;
+  // Four bytes of scheme before the "://", five for "https".
+  const Pos start = scheme ? (AtFolded(d, k - 5, "https") ? k - 5 : k - 4) : k + 1;
   c.link = Trim(CopyRange(d, start, j - 1));
   c.caption = CaptionAfter(d, e);
   Delete(d, 1, e);

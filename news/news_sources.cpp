@@ -43,8 +43,10 @@ Bytes NewsSourceKey(int category, int source) {
 
 namespace {
 
-bool PlainHttpAddress(const Bytes& v) {
-  if (v.size() <= 7 || v.compare(0, 7, "http://") != 0) return false;
+// Both schemes are matched as written, in lower case.
+bool PlainWebAddress(const Bytes& v) {
+  const std::size_t scheme = v.starts_with("https://") ? 8 : 7;
+  if (v.size() <= scheme || (scheme == 7 && v.compare(0, 7, "http://") != 0)) return false;
   for (const unsigned char c : v)
     if (c <= 0x20 || c == 0x7F) return false;
   return true;
@@ -60,7 +62,7 @@ NewsSources ReadNewsSources(const std::string& config_file) {
     for (int n = 1; n <= 8; ++n) {
       for (int i = 1; i <= 6; ++i) {
         const auto v = ini.Get("vexo", NewsSourceKey(n, i));
-        if (v && PlainHttpAddress(*v))
+        if (v && PlainWebAddress(*v))
           s.address[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(i - 1)] = *v;
       }
     }

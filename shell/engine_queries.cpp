@@ -37,7 +37,20 @@ std::string_view EngineLabel(Engine e) {
   return ".google.";
 }
 
-bool IsUsableEngineHost(Engine e, std::string_view host) {
+namespace {
+
+// The length of a leading "http://" or "https://" (any case), else 0.
+std::size_t SchemeLength(std::string_view value) {
+  const Bytes head = Lower(value.substr(0, 8));
+  if (head.starts_with("http://")) return 7;
+  if (head == "https://") return 8;
+  return 0;
+}
+
+}  // namespace
+
+bool IsUsableEngineHost(Engine e, std::string_view value) {
+  const std::string_view host = value.substr(SchemeLength(value));
   if (host.empty() || host.size() > 253) return false;
   for (const char c : host) {
     const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -66,7 +79,8 @@ EngineHosts ReadEngineHosts(const IniProfile& ini) {
 Bytes EngineQueryUrl(const EngineHosts& hosts, Engine e, int k, std::string_view q) {
   const Bytes tens = IntToText((static_cast<long long>(k) - 1) * 10);
   const Bytes page = IntToText(k);
-  Bytes url = "http://" + hosts.HostOf(e);
+  const Bytes& host = hosts.HostOf(e);
+  Bytes url = SchemeLength(host) > 0 ? host : "http://" + host;
   switch (e) {
     case Engine::BaiduWeb:
       url += "/s?pn=" + tens + "&ie=gb2312&word=";

@@ -15,6 +15,8 @@ class IniProfile;
 
 enum class Engine { BaiduWeb, ZhongsouSite, GoogleWeb, BaiduNews, ZhongsouNews, GoogleNews };
 
+// Each host may carry its scheme ("https://www.baidu.com"); without one the
+// engine is asked over http.
 struct EngineHosts {
   Bytes baidu_web = "www.baidu.com";
   Bytes baidu_news = "news.baidu.com";
@@ -28,9 +30,10 @@ struct EngineHosts {
 // The engine's label, which its host must contain.
 std::string_view EngineLabel(Engine e);
 
-// A host name (optionally with ":port") that holds its engine's label and
-// nothing that could change the meaning of a URL.
-bool IsUsableEngineHost(Engine e, std::string_view host);
+// A host name (optionally with ":port", optionally after "http://" or
+// "https://") that holds its engine's label and nothing that could change the
+// meaning of a URL.
+bool IsUsableEngineHost(Engine e, std::string_view value);
 
 // The defaults, overridden by the keys "host_baidu_web", "host_baidu_news",
 // "host_zhongsou_site", "host_zhongsou_news" and "host_google" of section

@@ -105,7 +105,8 @@ void TMain::Schedule() {
       const Bytes line = (*queue)[queueCursor - 1u];
       // The pass marker: the sites below it come through the follow-up list.
       if (BeginsWithMarker(line)) queueCursor = PastTheEnd(queue->size());
-      if (queueCursor < queue->size() && Contains(line, "http://")) StartClient(line, slot);
+      if (queueCursor < queue->size() && (Contains(line, "http://") || Contains(line, "https://")))
+        StartClient(line, slot);
     }
   } else {
     for (int slot = 1; slot <= 8; ++slot) {

@@ -104,6 +104,23 @@ TEST_F(ContentPageTest, EachMatchingRunBecomesATargetWithItsOwnLink) {
                                  Bytes(kAgeMarker1)}));
 }
 
+TEST_F(ContentPageTest, HttpsLinksAndPagesWorkAsHttpOnes) {
+  const Bytes html = "<ul><li><a href=\"/1.htm\">" + Gb("新款") + kKeyword + Gb("一号评测") +
+                     "</a></li><li><a href='HTTPS://other.net/2.htm'>" + Gb("旧款") + kKeyword +
+                     Gb("二号评测") + "</a></li><li><p>" + Gb("三款") + kKeyword + Gb("三号评测") +
+                     "</p></li></ul>";
+  Queue().push_back("https://www.site.com");
+  Analyse(51, html, "https://www.site.com/news/p.htm", kKeyword);
+  EXPECT_EQ(Targets(),
+            (std::vector<Target>{
+                {"https://www.site.com/1.htm", Gb("新款") + kKeyword + Gb("一号评测")},
+                {"HTTPS://other.net/2.htm", Gb("旧款") + kKeyword + Gb("二号评测")},
+                {"https://www.site.com/news/p.htm", Gb("三款") + kKeyword + Gb("三号评测")},
+            }));
+  EXPECT_EQ(Queue(), (StringList{Bytes(kPassMarker), "https://www.site.com", "HTTPS://other.net",
+                                 Bytes(kAgeMarker1)}));
+}
+
 TEST_F(ContentPageTest, TitleHoldsTheWholeExpressionNotJustTheFirstWord) {
   const Bytes expr = kKeyword + "+" + Gb("诺基亚");
   const Bytes html = "<p><a href=\"/1.htm\">" + Gb("新款") + kKeyword + Gb("评测文章") +

@@ -19,7 +19,7 @@ Bytes Anchor(std::string_view href, std::string_view snippet) {
          Bytes(snippet) + "<br></p>\n";
 }
 
-TEST_F(ListingPageTest, LinksWithMatchingSnippetsBecomeTargetsAndEveryHttpLinkASite) {
+TEST_F(ListingPageTest, LinksWithMatchingSnippetsBecomeTargetsAndEveryWebLinkASite) {
   const Bytes html = "<html><body>\n" +
                      Anchor("\"http://www.news1.com/a/1.htm\"", Gb("最新手机新款上市价格便宜")) +
                      Anchor("\"/local/2.htm\"", Gb("今日手机降价促销活动")) +
@@ -32,12 +32,41 @@ TEST_F(ListingPageTest, LinksWithMatchingSnippetsBecomeTargetsAndEveryHttpLinkAS
   EXPECT_EQ(Targets(), (std::vector<Target>{
                            {"http://www.news1.com/a/1.htm", Gb("手机新款上市价格便宜")},
                            {"http://search.example.com/local/2.htm", Gb("手机降价促销活动")},
+                           {"https://secure.example.com/x.htm", Gb("手机的新闻消息")},
                        }));
-  // The https link is cut to "ttps://..." and goes nowhere; the last link has
-  // no snippet (no anchor after it) but its site is still a candidate.
-  EXPECT_EQ(Queue(),
-            (StringList{Bytes(kPassMarker), "http://www.news1.com", "http://search.example.com",
-                        "http://www.other.com", "http://www.last.com"}));
+  // The last link has no snippet (no anchor after it) but its site is still
+  // a candidate.
+  EXPECT_EQ(Queue(), (StringList{Bytes(kPassMarker), "http://www.news1.com",
+                                 "http://search.example.com", "https://secure.example.com",
+                                 "http://www.other.com", "http://www.last.com"}));
+}
+
+TEST_F(ListingPageTest, HttpsLinksAndPagesAreCutAndResolvedAsHttpOnes) {
+  struct Case {
+    const char* page;
+    const char* href;
+    const char* link;  // the target's
+    const char* site;  // the candidate
+  };
+  const Case cases[] = {
+      {"http://s.example.com/q", "\"HTTPS://a.example.com/1.htm\"", "HTTPS://a.example.com/1.htm",
+       "HTTPS://a.example.com"},
+      {"http://s.example.com/q", "/go?u=https://b.example.com/2.htm", "https://b.example.com/2.htm",
+       "https://b.example.com"},
+      {"https://s.example.com/d/q", "/3.htm", "https://s.example.com/3.htm",
+       "https://s.example.com"},
+      {"https://s.example.com/d/q", "4.htm", "https://s.example.com/d/4.htm",
+       "https://s.example.com"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.href);
+    StartRun();
+    const Bytes html = Anchor(c.href, Gb("今日手机降价促销活动")) + "<a href=\"/end.htm\">";
+    Analyse(3, html, c.page, kKeyword);
+    EXPECT_EQ(Targets(), (std::vector<Target>{{c.link, Gb("手机降价促销活动")}}));
+    ASSERT_GE(Queue().size(), 2u);
+    EXPECT_EQ(Queue()[1], c.site);
+  }
 }
 
 TEST_F(ListingPageTest, SnippetTitleStartsAfterAnEllipsisBeforeTheMatch) {

@@ -45,6 +45,27 @@ TEST_F(RefreshTest, RefreshTargetsAreMadeAbsoluteAndFollowedOnce) {
   }
 }
 
+TEST_F(RefreshTest, HttpsPagesAndTargetsKeepTheirScheme) {
+  struct Case {
+    const char* page;
+    const char* url;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"https://www.site.com/dir/p.htm", "/next.htm", "https://www.site.com/next.htm"},
+      {"https://www.site.com/dir/p.htm", "next.htm", "https://www.site.com/dir/next.htm"},
+      {"HTTPS://www.site.com", "/next.htm", "HTTPS://www.site.com/next.htm"},
+      {"https://www.site.com", "next.htm", "https://www.site.com/next.htm"},
+      {kPage.c_str(), "https://www.b.com/x.htm", "https://www.b.com/x.htm"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.page + std::string(" ") + c.url);
+    FollowUp().clear();
+    Analyse(51, "<meta http-equiv=refresh content=0;url=" + Bytes(c.url) + ">", c.page, "x");
+    EXPECT_EQ(FollowUp(), StringList{c.expected});
+  }
+}
+
 TEST_F(RefreshTest, AQuotedAddressAfterUrlIsTakenWithoutItsQuote) {
   Analyse(51, "<meta http-equiv=\"refresh\" content=\"0;url='/q.htm'\">", kPage, "x");
   // The address stops at its opening quote: nothing to follow.

@@ -34,7 +34,7 @@ bool PlainHolds(const StringList& block, std::string_view line) {
 // block, and `sum1` as the host holds it.
 int PlainAppendTarget(StringList& block, Bytes& sum1, std::string_view link,
                       std::string_view title) {
-  if (!Contains(Lower(link), "http://")) return 0;
+  if (!Contains(Lower(link), "http://") && !Contains(Lower(link), "https://")) return 0;
   if (PosOf("/", link, 9) == 0) return 0;
   if (!link.empty() && (link.back() == '/' || link.back() == '#')) return 0;
   if (Len(title) <= 10) return 0;
@@ -145,6 +145,10 @@ Bytes RandomLink(std::mt19937& rng, int step) {
       return "http://www.a.com/";
     case 2:
       return "x http://www.a.com/" + std::to_string(step);
+    case 3:
+      return "hTTps://www.a.com/" + std::to_string(step);
+    case 4:
+      return "ttps://www.a.com/" + std::to_string(step);
     default:
       return "http://www.a.com/" + std::to_string(step) + ".htm";
   }
@@ -314,8 +318,9 @@ TEST(StoreTextChecks, LineBreakTestEqualsTheByteSearch) {
 
 TEST(StoreTextChecks, SiteRootsEqualTheByteWalk) {
   std::mt19937 rng(43);
-  const std::vector<Bytes> parts = {"http://", "HTTP://", "://", ":/",   "/", "www.a.com",
-                                    "x",       "\r",      "\n",  "?q=/", "",  "ab"};
+  const std::vector<Bytes> parts = {"http://",   "HTTP://", "://",      ":/",      "/",
+                                    "www.a.com", "x",       "\r",       "\n",      "?q=/",
+                                    "",          "ab",      "https://", "HTTPS://"};
   for (int round = 0; round < 30000; ++round) {
     Bytes a;
     const int n = static_cast<int>(rng() % 6);

@@ -78,12 +78,14 @@ Bytes LiteralStripTags(std::string_view s) {
 
 Bytes LiteralMakeAbsolute(std::string_view page, std::string_view link) {
   if (Contains(Copy(link, 1, 10), "://")) return Bytes(link);
+  // The host of an "https://" page begins a byte later.
+  const Pos scheme = LiteralLower(Copy(page, 1, 8)) == "https://" ? 8 : 7;
   if (Copy(link, 1, 1) == "/") {
-    const Pos slash = PosOf("/", page, 8);
+    const Pos slash = PosOf("/", page, scheme + 1);
     return (slash > 0 ? Copy(page, 1, slash - 1) : Bytes(page)) + Bytes(link);
   }
   const Pos last = LastPosOf("/", page);
-  return (last > 7 ? Copy(page, 1, last - 1) : Bytes(page)) + "/" + Bytes(link);
+  return (last > scheme ? Copy(page, 1, last - 1) : Bytes(page)) + "/" + Bytes(link);
 }
 
 Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
@@ -113,17 +115,17 @@ Bytes LiteralResolveLink(std::string_view page, std::string_view link) {
 
 const std::vector<Bytes>& Pieces() {
   static const std::vector<Bytes> pieces = {
-      "&",      "&amp;",    "&AMP;",    "&Amp",        "&g",          "t;",       "&gt;",
-      "&lT;",   "&quot;",   "&nbsp",    ";",           "&nbsp;",      "&NBSP;",   "\xA1\xA1",
-      "\xA1",   "\xB3\xA1", "\r\n",     "\r",          "\n",          " ",        "\t",
-      "<",      ">",        "<b>",      "</a>",        "...",         "(",        ")",
-      "'",      "\"",       "\\",       "javascript:", "JavaScript:", ":",        ".",
-      ".JPG",   ".jpe",     ".htm",     ".rm\\",       ".au",         ".c",       ".Cab",
-      "lto:",   "MAILTO:",  "/#",       "#",           "/",           "http://",  "HTTP://",
-      "://",    ".baidu.",  ".GOOGLE.", ".sogou",      "www.a.com",   "x",        "Q",
-      "Z[",     "@`",       "\x80",     "\xFF",        "\xFE\x40",    Gb("新闻"), Gb("　"),
-      "&n",     "bsp;",     "&q",       "uoT;",        "&a",          "mp;",      "&L",
-      "<\r\n>", "\r<",      "\xB0\r",   "<a\nb>x"};
+      "&",         "&amp;",    "&AMP;",  "&Amp",        "&g",          "t;",       "&gt;",
+      "&lT;",      "&quot;",   "&nbsp",  ";",           "&nbsp;",      "&NBSP;",   "\xA1\xA1",
+      "\xA1",      "\xB3\xA1", "\r\n",   "\r",          "\n",          " ",        "\t",
+      "<",         ">",        "<b>",    "</a>",        "...",         "(",        ")",
+      "'",         "\"",       "\\",     "javascript:", "JavaScript:", ":",        ".",
+      ".JPG",      ".jpe",     ".htm",   ".rm\\",       ".au",         ".c",       ".Cab",
+      "lto:",      "MAILTO:",  "/#",     "#",           "/",           "http://",  "HTTP://",
+      "https://",  "HTTPS://", "s://",   "://",         ".baidu.",     ".GOOGLE.", ".sogou",
+      "www.a.com", "x",        "Q",      "Z[",          "@`",          "\x80",     "\xFF",
+      "\xFE\x40",  Gb("新闻"), Gb("　"), "&n",          "bsp;",        "&q",       "uoT;",
+      "&a",        "mp;",      "&L",     "<\r\n>",      "\r<",         "\xB0\r",   "<a\nb>x"};
   return pieces;
 }
 
@@ -150,7 +152,13 @@ const std::vector<Bytes>& Pages() {
                                            "http://a.b/&amp;/",
                                            " http://a.b/c d/",
                                            "http://\xA1\xA1.cn/\xB3\xA1/",
-                                           "HTTP://WWW.BAIDU.COM/s?wd=x"};
+                                           "HTTP://WWW.BAIDU.COM/s?wd=x",
+                                           "https://www.site.com/news/p.htm",
+                                           "https://www.site.com",
+                                           "HTTPS://a.b/c/",
+                                           "https:/",
+                                           "https://",
+                                           "https://a.b/&amp;/"};
   return pages;
 }
 
@@ -228,11 +236,12 @@ TEST(FastTextEquivalence, ResolveLinkMatchesItsLiteralForm) {
 // short way: absolute and relative, with colons, dots and odd letter cases.
 Bytes RandomPlainLink(std::mt19937& rng) {
   static const std::vector<Bytes> pieces = {
-      "http://",  "HTTP://", "://",     ":",       "/",        "//",       ".",           "/#",
-      "#",        "lto:",    "mAiLtO:", ".htm",    ".JPG",     ".au",      "javascript:", "(",
-      ")",        "www",     ".baidu.", ".Sogou.", "news",     "x",        "?q=1",        "%20",
-      "\xB0\xA1", "\xA3",    "\xFF",    "\x80",    Gb("新闻"), "=",        "-",           "_",
-      "&",        "&b=2",    "&amp",    "&Gt;",    "\xA1",     "\xA1\xB0", "\xB0\xA1\xA1"};
+      "http://", "HTTP://",     "https://", "://",      ":",           "/",       "//",
+      ".",       "/#",          "#",        "lto:",     "mAiLtO:",     ".htm",    ".JPG",
+      ".au",     "javascript:", "(",        ")",        "www",         ".baidu.", ".Sogou.",
+      "news",    "x",           "?q=1",     "%20",      "\xB0\xA1",    "\xA3",    "\xFF",
+      "\x80",    Gb("新闻"),    "=",        "-",        "_",           "&",       "&b=2",
+      "&amp",    "&Gt;",        "\xA1",     "\xA1\xB0", "\xB0\xA1\xA1"};
   Bytes s;
   for (int n = static_cast<int>(rng() % 12); n > 0; --n) s += pieces[rng() % pieces.size()];
   return s;
@@ -265,11 +274,14 @@ TEST(FastTextEquivalence, ResolveLinkOnPlainLinksMatchesItsLiteralForm) {
 // after the last "/", entities, blanks and full-width spaces, no path at all.
 Bytes RandomPage(std::mt19937& rng) {
   static const std::vector<Bytes> pieces = {
-      "http://", "HTTP://", "www",  ".baidu.",  ".GooGle.", ".sogou",   "u.",  "/",      "//",
-      "/#",      "#",       ".",    "x",        "&",        "&amp;",    "&N",  "&nbsp;", " ",
-      "\t",      "\r\n",    "\xA1", "\xA1\xA1", "\xB0",     "\xB0\xA1", "?q=", "=",      ":"};
+      "http://", "HTTP://",  "https://", "hTTps://", "www", ".baidu.", ".GooGle.", ".sogou",
+      "u.",      "/",        "//",       "/#",       "#",   ".",       "x",        "&",
+      "&amp;",   "&N",       "&nbsp;",   " ",        "\t",  "\r\n",    "\xA1",     "\xA1\xA1",
+      "\xB0",    "\xB0\xA1", "?q=",      "=",        ":"};
   Bytes s;
-  if (rng() % 2) s = "http://www.site.com";
+  const auto head = rng() % 4;
+  if (head == 1) s = "https://www.site.com";
+  if (head >= 2) s = "http://www.site.com";
   for (int n = static_cast<int>(rng() % 9); n > 0; --n) s += pieces[rng() % pieces.size()];
   return s;
 }
@@ -326,6 +338,9 @@ TEST(FastTextEquivalence, JoinedAddressesAreJudgedWhole) {
       {"", "/x/y/z.htm"},                            // no page: the link alone
       {"", "xyz/abc.htm"},
       {"http:/", "abcdefgh.htm"},
+      {"https://a.com/#/p.htm", "/x.htm"},  // "/#" after the host only
+      {"https://www.baidu", ".com/x.htm"},  // a label split by the joint "/"
+      {"https:/", "abcdefgh.htm"},
   };
   for (const auto& c : cases) {
     // Twice each, so that the second call finds the page already studied,

@@ -33,6 +33,9 @@ TEST(SiteRoots, TableOfAddresses) {
       {"http://www.a.com", "http://www.a.com", ""},
       {"http://www.a.com/", "http://www.a.com", "http://www.a.com"},
       {"HTTP://WWW.A.COM/X", "HTTP://WWW.A.COM", "HTTP://WWW.A.COM"},
+      {"https://www.a.cn/x.htm", "https://www.a.cn", "https://www.a.cn"},
+      {"https://www.a.cn", "https://www.a.cn", ""},
+      {"https://a/x", "", "https://a"},  // the same 10 bytes count for https
       // The proven root needs more than 10 bytes up to the end of the host.
       {"http://ab/x", "", "http://ab"},
       {"http://abc/x", "http://abc", "http://abc"},

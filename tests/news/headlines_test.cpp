@@ -46,6 +46,10 @@ TEST(HeadlineRows, OneAnchorGivesTheExpectedRowOrNone) {
        Long(), "http://x.sohu.com/a.html"},
       {"unquoted link ends at the blank", "<a href=http://x.com/b.htm class=t>" + Long() + "</a>",
        Long(), "http://x.com/b.htm"},
+      {"https link", A("https://news.sina.com.cn/c/1.shtml", Long()), Long(),
+       "https://news.sina.com.cn/c/1.shtml"},
+      {"unquoted upper-case https link", "<a href=HTTPS://x.com/b.htm class=t>" + Long() + "</a>",
+       Long(), "HTTPS://x.com/b.htm"},
       {"entities vanish from the caption", A("http://x.com/c.htm", Gb("国务院&nbsp;召开常务会议")),
        Long(), "http://x.com/c.htm"},
       {"more", A("http://x.com/more.htm", Gb("更多国内新闻内容在这里")), "", ""},
@@ -118,6 +122,17 @@ TEST(FrameRows, FramesAndInlineFramesGiveTheTextAfterTheirTag) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].link, "http://c.com/f.htm");
   EXPECT_EQ(rows[0].caption, Gb("框架之后的文字标题内容"));
+}
+
+TEST(HeadlineRows, RelativeLinksOnAnHttpsPageKeepItsScheme) {
+  const char* page = "https://news.sina.com.cn/news1000/";
+  const std::string piece = A("/c/2.shtml", Long()) + A("n3.shtml", Long()) +
+                            "<iframe src='inner.htm'>" + Long() + "</iframe>";
+  const auto rows = Extract(piece, page);
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].link, "https://news.sina.com.cn/c/2.shtml");
+  EXPECT_EQ(rows[1].link, "https://news.sina.com.cn/news1000/n3.shtml");
+  EXPECT_EQ(rows[2].link, "https://news.sina.com.cn/news1000/inner.htm");
 }
 
 TEST(FrameRows, AnInlineFrameWithTextGivesARow) {

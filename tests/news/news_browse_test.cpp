@@ -148,11 +148,17 @@ TEST(NewsSourceTable, DefaultsArePlainHttpOnThePortalsWithTheListedPaths) {
 TEST_F(NewsBrowse, ConfiguredAddressesReplaceTheDefaultsWhenPlainHttp) {
   const std::string ini = folder_ + "vexo.ini";
   ASSERT_TRUE(WriteProfileString(ini, "vexo", "news1_6", "http://news.sina.example/roll/"));
+  ASSERT_TRUE(WriteProfileString(ini, "vexo", "news1_5", "https://news.21cn.example/"));
+  ASSERT_TRUE(WriteProfileString(ini, "vexo", "news2_1", "https://"));
+  ASSERT_TRUE(WriteProfileString(ini, "vexo", "news2_2", "https://a b/"));
   ASSERT_TRUE(WriteProfileString(ini, "vexo", "news8_1", "ftp://mil.example/"));
   ASSERT_TRUE(WriteProfileString(ini, "vexo", "news8_2", "http://a b/"));
   ASSERT_TRUE(WriteProfileString(ini, "vexo", "news9_1", "http://nine.example/"));
   const NewsSources s = ReadNewsSources(ini);
   EXPECT_EQ(s.At(1, 6), "http://news.sina.example/roll/");
+  EXPECT_EQ(s.At(1, 5), "https://news.21cn.example/");
+  EXPECT_EQ(s.At(2, 1), DefaultNewsSources().At(2, 1));
+  EXPECT_EQ(s.At(2, 2), DefaultNewsSources().At(2, 2));
   EXPECT_EQ(s.At(8, 1), DefaultNewsSources().At(8, 1));
   EXPECT_EQ(s.At(8, 2), DefaultNewsSources().At(8, 2));
   EXPECT_EQ(ReadNewsSources(folder_ + "missing.ini").address, DefaultNewsSources().address);

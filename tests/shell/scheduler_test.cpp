@@ -142,6 +142,15 @@ TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
   }
 }
 
+TEST_F(SchedulerTest, QueueLinesWithAWebSchemeAreFetchedAndOthersSkipped) {
+  TMain& m = StartWith("k");
+  *m.Store().SiteQueue() = {"http://e1.cn/q",  "https://e2.cn/q",   "ftp://e3.cn/q",
+                            "HTTPS://e4.cn/q", "x https://e5.cn/q", kPass};
+  Tick();
+  EXPECT_EQ(Urls(), (std::vector<Bytes>{"http://e1.cn/q", "https://e2.cn/q", "x https://e5.cn/q"}));
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 5}));
+}
+
 TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerAndTheRefillFetchesTheSitesAsFollowUps) {
   TMain& m = StartWith("k");
   *m.Store().SiteQueue() = {"http://www.google.com/x", kPass, "http://s1.cn", "http://s2.cn",

@@ -146,6 +146,13 @@ TEST(EngineQueriesTest, ConfiguredHostsAreTakenOnlyWhenUsable) {
       {"host_zhongsou_site", "www.sogou.test", false},      // no label
       {"host_zhongsou_news", "x.zhongsou.cn/evil", false},  // would change the path
       {"host_google", "a.google.b c", false},
+      {"host_baidu_web", "https://www.baidu.test", true},
+      {"host_google", "HTTPS://www.google.test:8443", true},
+      {"host_baidu_news", "http://news.baidu.test", true},
+      {"host_baidu_news", "https://news.baidu.test/x", false},  // would change the path
+      {"host_zhongsou_site", "https://www.sogou.test", false},  // no label
+      {"host_google", "ftp://www.google.test", false},
+      {"host_google", "https://", false},
   };
   for (const auto& c : cases) {
     IniProfile ini("/nonexistent/vexo.ini");
@@ -170,11 +177,33 @@ TEST(EngineQueriesTest, ConfiguredHostsAreKeptLowerCased) {
   EXPECT_TRUE(Contains(EngineQueryUrl(read, Engine::BaiduWeb, 1, "q"), ".baidu."));
 }
 
+TEST(EngineQueriesTest, AConfiguredSchemeIsTheSchemeOfItsEnginesUrls) {
+  IniProfile ini("/nonexistent/vexo.ini");
+  ini.WriteString("vexo", "host_baidu_web", "HTTPS://WWW.Baidu.com");
+  ini.WriteString("vexo", "host_google", "https://g.google.test:8443");
+  ini.WriteString("vexo", "host_zhongsou_news", "http://n.zhongsou.test");
+  const EngineHosts read = ReadEngineHosts(ini);
+  EXPECT_EQ(read.baidu_web, "https://www.baidu.com");
+  const StringList full = FullQuerySet(read, "k");
+  EXPECT_EQ(full[0], "https://g.google.test:8443/news?hl=zh-CN&ie=GB2312&scoring=d&start=0&q=k");
+  EXPECT_EQ(full[1], "http://n.zhongsou.test/zsnews.cgi?mt=0&sort=1&bg=1&word=k");
+  EXPECT_EQ(full[2], "http://news.baidu.com/ns?tn=news&ie=gb2312&ct=0&cl=2&pn=0&word=k");
+  EXPECT_EQ(full[12], "https://g.google.test:8443/search?start=0&ie=GB2312&lr=lang_zh-CN&q=k");
+  EXPECT_EQ(full[14], "https://www.baidu.com/s?pn=0&ie=gb2312&word=k");
+}
+
 TEST_F(TrackingTest, ConfiguredHostsGoIntoTheQueue) {
   PutBytes(Ini(), "[vexo]\r\nhost_google=g.google.test:81\r\n");
   TMain& m = StartWith("k");
   EXPECT_EQ(m.Store().SiteQueue()->front(),
             "http://g.google.test:81/news?hl=zh-CN&ie=GB2312&scoring=d&start=0&q=k");
+}
+
+TEST_F(TrackingTest, ConfiguredHttpsHostsGoIntoTheQueue) {
+  PutBytes(Ini(), "[vexo]\r\nhost_google=https://g.google.test:81\r\n");
+  TMain& m = StartWith("k");
+  EXPECT_EQ(m.Store().SiteQueue()->front(),
+            "https://g.google.test:81/news?hl=zh-CN&ie=GB2312&scoring=d&start=0&q=k");
 }
 
 StringList Sites(int n) {
