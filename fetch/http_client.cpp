@@ -123,7 +123,8 @@ void HttpClient::StartGet() {
   target_.host = parts.host;
   target_.target_host = parts.host;
   target_.path = parts.path.empty() ? Bytes("/") : parts.path;
-  target_.port = parts.port.empty() ? Bytes("80") : parts.port;
+  target_.tls = IsTlsScheme(parts.scheme);
+  target_.port = parts.port.empty() ? Bytes(DefaultPort(target_.tls)) : parts.port;
   if (!parts.user.empty() || !parts.password.empty()) {
     Username = parts.user;
     Password = parts.password;
@@ -160,6 +161,8 @@ void HttpClient::HandleDnsLookupDone(int error) {
   socket_.Proto = "tcp";
   socket_.MultiThreaded = MultiThreaded;
   socket_.ConnectTimeoutMs = ConnectTimeoutMs;
+  socket_.Tls = target_.tls;
+  socket_.TlsHost = target_.host;  // the name asked for, also when mapped elsewhere
   try {
     socket_.Connect();
   } catch (const SocketError&) {
