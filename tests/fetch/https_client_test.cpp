@@ -78,6 +78,25 @@ TEST_F(HttpsTest, FetchMatchesAPlainHttpFetchEventForEvent) {
   EXPECT_GE(rb.Count("DocData"), 1);
 }
 
+// One record larger than the client's buffer: what TLS holds after a read is
+// delivered without waiting for the handle to become readable again.
+TEST_F(HttpsTest, BytesHeldByTlsArriveWhileTheConnectionStaysOpen) {
+  const std::string body(12000, 'b');
+  TlsTestServer tls(Good(), [&](const std::string&) { return Ok(body); });
+  tls.KeepOpen = true;
+  PointHost(tls.Port());
+  HttpClient c;
+  ClientRecorder r;
+  Prepare(c, r, HttpsUrl());
+  c.StartGet();
+  EXPECT_TRUE(RunUntil([&] { return r.body.size() == body.size(); }, 3000));
+  EXPECT_EQ(r.done, 0);
+  c.Cancel();
+  ASSERT_TRUE(Finish(r));
+  EXPECT_EQ(r.body, body);
+  EXPECT_EQ(c.StatusCode(), kStatusCancelled);
+}
+
 TEST_F(HttpsTest, LocationFromHttpToHttpsIsFollowedOverTls) {
   TlsTestServer tls(Good(), [](const std::string&) { return Ok("secure"); });
   TestHttpServer plain([](const std::string&) {

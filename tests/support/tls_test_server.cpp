@@ -224,6 +224,10 @@ void TlsTestServer::Pump(Conn& c) {
   requests_.push_back(c.request);
   const std::string response = handler_(c.request);
   if (!response.empty()) SSL_write(c.ssl, response.data(), static_cast<int>(response.size()));
+  if (KeepOpen) {
+    SendAll(c.fd, take_output());
+    return;
+  }
   SSL_shutdown(c.ssl);
   SendAll(c.fd, take_output());
   Finish(c, false);

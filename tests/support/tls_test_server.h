@@ -60,6 +60,9 @@ class TlsTestServer {
   TlsTestServer(const TlsTestServer&) = delete;
   TlsTestServer& operator=(const TlsTestServer&) = delete;
 
+  // After answering, keep the connection open and silent instead of closing.
+  bool KeepOpen = false;
+
   std::uint16_t Port() const { return port_; }
   int Accepted() const { return accepted_; }
   // Bytes received on any connection so far (raw, before decryption).
