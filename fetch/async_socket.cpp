@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/tls_session.h"
+
 namespace vexo {
 
 const char* SocketErrorDesc(int code) {
@@ -43,6 +45,10 @@ const char* SocketErrorDesc(int code) {
       return "Non-recoverable error";
     case kLookupNoData:
       return "Valid name, no data record of requested type";
+    case kErrorTlsCertificate:
+      return "Certificate not trusted";
+    case kErrorTlsHandshake:
+      return "Secure channel error";
     default:
       return "Not a WinSock error";
   }
@@ -99,6 +105,7 @@ void AsyncSocket::Connect() {
   DropHandle();
   end_of_stream_ = false;
   send_buffer_.Clear();
+  tcp_.SetTls(Tls, TlsHost, TlsHost + ":" + IntToText(port));
   const int rc = tcp_.Connect(Addr, static_cast<std::uint16_t>(port));
   if (rc != 0) {
     LastError = rc;
@@ -212,7 +219,14 @@ void AsyncSocket::HandleReadable() {
     char scratch[8192];
     Receive(scratch, sizeof scratch);
   }
-  if (end_of_stream_) Close();
+  if (end_of_stream_) {
+    Close();
+  } else if (tcp_.HasBufferedInput()) {
+    // TLS holds bytes already taken off the handle: no notification would come.
+    posted_.Post([this] {
+      if (tcp_.IsOpen()) HandleReadable();
+    });
+  }
 }
 
 void AsyncSocket::Close() {

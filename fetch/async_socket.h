@@ -58,8 +58,16 @@ class AsyncSocket {
   Bytes Port;
   Bytes Proto = "tcp";
   bool MultiThreaded = false;  // kept for the owner; the loop is Qt's either way
-  // A connect still pending after this long fails with 10060 (timed out).
+  // A connect (TLS handshake included) still pending after this long fails
+  // with 10060 (timed out).
   int ConnectTimeoutMs = 30000;
+  // Connect speaks TLS, checking the certificate against TlsHost (the name
+  // asked for, not the address connected to); a failed handshake ends it with
+  // kErrorTlsCertificate or kErrorTlsHandshake (platform/tls_session.h).
+  bool Tls = false;
+  Bytes TlsHost;
+  // Whether the last TLS connection resumed a kept session.
+  bool TlsResumed() const { return tcp_.TlsResumed(); }
 
   Bytes DnsResult;  // first address of the last lookup, dotted
   StringList DnsResultList;

@@ -54,6 +54,10 @@ bool IsWebScheme(std::string_view scheme) {
 
 }  // namespace
 
+bool IsTlsScheme(std::string_view scheme) {
+  return Lower(scheme) == "https";
+}
+
 AddressParts SplitAddress(std::string_view address) {
   AddressParts p;
   if (address.empty()) return p;
@@ -97,11 +101,15 @@ void ApplyLocation(RequestTarget& t, std::string_view v) {
   }
   if (ByteAt(v, 1) == '/') {
     t.path = Bytes(v);
-    t.location = "http://" + t.host + t.path;
+    t.location = (t.tls ? "https://" : "http://") + t.host + t.path;
     return;
   }
   const AddressParts p = SplitAddress(v);
   if (!p.port.empty()) t.port = p.port;
+  if (!p.scheme.empty() && !p.host.empty() && IsTlsScheme(p.scheme) != t.tls) {
+    t.tls = !t.tls;
+    if (p.port.empty()) t.port = DefaultPort(t.tls);
+  }
   t.host = p.host;
   t.path = p.path;
   if (!p.scheme.empty() && !p.host.empty()) {
@@ -114,7 +122,7 @@ void ApplyLocation(RequestTarget& t, std::string_view v) {
     }
   } else if (p.scheme.empty() && !p.host.empty() && p.path.empty()) {
     // A bare page name: the whole address becomes the request path.
-    t.location = "http://" + t.target_host + "/" + p.host;
+    t.location = (t.tls ? "https://" : "http://") + t.target_host + "/" + p.host;
     t.host = t.target_host;
     t.path = t.location;
   } else if (p.scheme.empty() && !p.host.empty()) {

@@ -52,11 +52,6 @@ bool BreaksRequestLine(std::string_view address) {
   return address.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-Bytes SchemeOf(std::string_view address) {
-  const std::size_t sep = address.find("://");
-  return sep == std::string_view::npos ? Bytes() : Lower(address.substr(0, sep));
-}
-
 bool IsStatusLine(std::string_view line) {
   const Bytes head = Copy(line, 1, 8);
   return head == "HTTP/1.0" || head == "HTTP/1.1";
@@ -136,7 +131,8 @@ void HttpClient::StartGet() {
   target_.host = parts.host;
   target_.target_host = parts.host;
   target_.path = parts.path.empty() ? Bytes("/") : parts.path;
-  target_.port = parts.port.empty() ? Bytes("80") : parts.port;
+  target_.tls = IsTlsScheme(parts.scheme);
+  target_.port = parts.port.empty() ? Bytes(DefaultPort(target_.tls)) : parts.port;
   if (!parts.user.empty() || !parts.password.empty()) {
     Username = parts.user;
     Password = parts.password;
@@ -177,6 +173,8 @@ void HttpClient::HandleDnsLookupDone(int error) {
   socket_.Proto = "tcp";
   socket_.MultiThreaded = MultiThreaded;
   socket_.ConnectTimeoutMs = ConnectTimeoutMs;
+  socket_.Tls = target_.tls;
+  socket_.TlsHost = target_.host;  // the name asked for, also when mapped elsewhere
   try {
     socket_.Connect();
   } catch (const SocketError&) {
@@ -383,8 +381,7 @@ void HttpClient::HandleFieldLine(const Bytes& line) {
     // A Location back to the address just fetched would be asked for again
     // and again; one that would split the request line is never sent.
     relocation_loop_ = target_.host == fetched.host && target_.port == fetched.port &&
-                       target_.path == fetched.path &&
-                       SchemeOf(target_.location) == SchemeOf(fetched.location);
+                       target_.path == fetched.path && target_.tls == fetched.tls;
     if (BreaksRequestLine(value)) target_.host.clear();
   } else if (name == "content-length") {
     long long n = 0;

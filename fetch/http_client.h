@@ -18,6 +18,7 @@
 #include "fetch/http_address.h"
 #include "platform/bytes.h"
 #include "platform/event_loop.h"
+#include "platform/tls_session.h"
 
 namespace vexo {
 
@@ -34,7 +35,10 @@ enum class HttpClientState {
 
 enum class RequestType : unsigned char { None = 0, Get = 1, Post = 2, Head = 3 };
 
-// StatusCode values of failed requests, and RequestError after Cancel.
+// StatusCode values of failed requests, and RequestError after Cancel. An
+// https request whose handshake fails ends with 907 and RequestError
+// kErrorTlsCertificate (12045: not trusted, expired, another host's) or
+// kErrorTlsHandshake (12157: reset, truncated, not TLS); see tls_session.h.
 inline constexpr int kStatusConnectFailed = 907;
 inline constexpr int kStatusCancelled = 908;
 inline constexpr int kErrorCancelled = 3;

@@ -22,6 +22,15 @@ bool ParseEntry(std::string_view item, std::string& key, Entry& entry) {
   key = Lower(Trim(Copy(item, 1, eq - 1)));
   const Bytes target = Trim(CopyFrom(item, eq + 1));
   if (key.empty() || target.empty()) return false;
+  if (const Pos key_colon = LastPosOf(":", key)) {
+    // "host:port" applies to that port only; kept as the name and the number.
+    long long port = 0;
+    const Bytes name = Copy(key, 1, key_colon - 1);
+    if (name.empty() || !TryTextToInt(CopyFrom(key, key_colon + 1), port) || port < 1 ||
+        port > 65535)
+      return false;
+    key = name + ":" + IntToText(port);
+  }
   const Pos colon = LastPosOf(":", target);
   entry.host = colon ? Copy(target, 1, colon - 1) : target;
   entry.port = 0;
@@ -88,10 +97,14 @@ ConnectTarget Resolve(std::string_view host, int port) {
   Maps& maps = TheMaps();
   std::lock_guard lock(maps.mutex);
   const std::string key = Lower(host);
-  const Entry* e = Find(maps.env, key);
-  if (!e) e = Find(maps.config, key);
-  if (!e) e = Find(maps.env, "*");
-  if (!e) e = Find(maps.config, "*");
+  const std::string port_text = ":" + IntToText(port);
+  // The more specific entry wins, then the environment's over the configuration's.
+  const Entry* e = nullptr;
+  for (const std::string& k : {key + port_text, key, "*" + port_text, std::string("*")}) {
+    e = Find(maps.env, k);
+    if (!e) e = Find(maps.config, k);
+    if (e) break;
+  }
   if (!e) return {std::string(host), port};
   return {e->host, e->port ? e->port : port};
 }

@@ -3,6 +3,8 @@
 // port without changing the address fetched, its Host header or anything a
 // parser sees. Written as "host=addr:port,*=addr:port"; "*" stands for every
 // host without an entry of its own, ":port" may be left out to keep the port.
+// A key "host:port" (also "*:port") applies to that port only; the most
+// specific key wins: host:port, host, *:port, *.
 // Entries come from the configuration (SetConnectToMap) and from the environment
 // variable VEXO_CONNECT_TO, whose entries win over the configuration's.
 

@@ -8,6 +8,8 @@
 #include <QSocketNotifier>
 #include <cerrno>
 
+#include "platform/tls_session.h"
+
 namespace vexo {
 
 int WinsockCode(int e) {
@@ -66,6 +68,7 @@ TcpSocket::~TcpSocket() {
 
 int TcpSocket::Connect(const std::string& dotted, std::uint16_t port) {
   Close();
+  tls_resumed_ = false;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(port);
@@ -97,13 +100,24 @@ int TcpSocket::Connect(const std::string& dotted, std::uint16_t port) {
   return 0;
 }
 
+void TcpSocket::SetTls(bool on, std::string server_name, std::string cache_key) {
+  tls_on_ = on;
+  tls_name_ = std::move(server_name);
+  tls_key_ = std::move(cache_key);
+}
+
+bool TcpSocket::HasBufferedInput() const {
+  return fd_ >= 0 && tls_ && tls_->HasPending();
+}
+
 long TcpSocket::Send(const char* data, std::size_t size, int& error) {
   error = 0;
-  if (fd_ < 0) {
+  if (fd_ < 0 || connecting_) {
     error = kWsaNotConnected;
     return -1;
   }
   if (size == 0) return 0;
+  if (tls_) return tls_->Write(data, size, error);
   ssize_t n;
   do {
     n = ::send(fd_, data, size, MSG_NOSIGNAL);
@@ -124,6 +138,15 @@ long TcpSocket::Receive(char* buffer, std::size_t size, int& error) {
     error = kWsaWouldBlock;
     return -1;
   }
+  if (tls_) {
+    bool wants_write = false;
+    const long n = tls_->Read(buffer, size, error, wants_write);
+    if (wants_write) {
+      tls_read_wants_write_ = true;
+      write_->setEnabled(true);
+    }
+    return n;
+  }
   ssize_t n;
   do {
     n = ::recv(fd_, buffer, size, 0);
@@ -139,12 +162,16 @@ void TcpSocket::WatchWritable(bool on) {
 }
 
 void TcpSocket::ShutdownSend() {
-  if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
+  if (fd_ < 0) return;
+  if (tls_) tls_->SendCloseNotify();
+  ::shutdown(fd_, SHUT_WR);
 }
 
 void TcpSocket::Close() {
   connecting_ = false;
   want_write_ = false;
+  tls_read_wants_write_ = false;
+  tls_.reset();
   if (fd_ < 0) return;
   read_->setEnabled(false);
   write_->setEnabled(false);
@@ -157,7 +184,11 @@ void TcpSocket::Close() {
 void TcpSocket::HandleRead() {
   if (fd_ < 0) return;
   if (connecting_) {
-    FinishConnect();
+    if (tls_) {
+      StepHandshake();
+    } else {
+      FinishConnect();
+    }
     return;
   }
   if (onReadable) onReadable();
@@ -166,7 +197,18 @@ void TcpSocket::HandleRead() {
 void TcpSocket::HandleWrite() {
   if (fd_ < 0) return;
   if (connecting_) {
-    FinishConnect();
+    if (tls_) {
+      StepHandshake();
+    } else {
+      FinishConnect();
+    }
+    return;
+  }
+  if (tls_read_wants_write_) {
+    // A read stopped because TLS had to send first: read again.
+    tls_read_wants_write_ = false;
+    write_->setEnabled(want_write_);
+    if (onReadable) onReadable();
     return;
   }
   if (!want_write_) {
@@ -185,10 +227,42 @@ void TcpSocket::FinishConnect() {
     if (onConnectDone) onConnectDone(WinsockCode(so_error));
     return;
   }
+  if (tls_on_) {
+    tls_ = std::make_unique<TlsSession>(fd_, tls_name_, tls_key_);
+    StepHandshake();
+    return;
+  }
   connecting_ = false;
   write_->setEnabled(want_write_);
   read_->setEnabled(true);
   if (onConnectDone) onConnectDone(0);
+}
+
+// The handshake runs on the same notifications as the rest: each step goes as
+// far as the handle allows and says which readiness it waits for.
+void TcpSocket::StepHandshake() {
+  int error = 0;
+  switch (tls_->Handshake(error)) {
+    case TlsSession::Step::kDone:
+      connecting_ = false;
+      tls_resumed_ = tls_->Resumed();
+      write_->setEnabled(want_write_);
+      read_->setEnabled(true);
+      if (onConnectDone) onConnectDone(0);
+      return;
+    case TlsSession::Step::kWantRead:
+      write_->setEnabled(false);
+      read_->setEnabled(true);
+      return;
+    case TlsSession::Step::kWantWrite:
+      read_->setEnabled(false);
+      write_->setEnabled(true);
+      return;
+    case TlsSession::Step::kFailed:
+      Close();
+      if (onConnectDone) onConnectDone(error);
+      return;
+  }
 }
 
 }  // namespace vexo

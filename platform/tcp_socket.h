@@ -32,6 +32,8 @@ inline constexpr int kWsaHostUnreachable = 10065;
 // Winsock-style code of an errno value (0 stays 0).
 int WinsockCode(int errno_value);
 
+class TlsSession;
+
 class TcpSocket {
  public:
   TcpSocket();
@@ -50,6 +52,15 @@ class TcpSocket {
   // Opens a handle (closing resets the connection; keep-alive; address reuse)
   // and starts connecting to a dotted IPv4 address. 0 when under way.
   int Connect(const std::string& dotted, std::uint16_t port);
+  // Whether the next connections speak TLS. server_name is sent as SNI and
+  // checked against the certificate; the handshake follows the TCP connect,
+  // and onConnectDone reports its end (kErrorTlsCertificate or
+  // kErrorTlsHandshake on failure). Sessions are resumed by cache_key.
+  void SetTls(bool on, std::string server_name = {}, std::string cache_key = {});
+  // Whether the last handshake resumed a kept session (also once closed).
+  bool TlsResumed() const { return tls_resumed_; }
+  // Decrypted bytes wait for Receive without the handle being readable.
+  bool HasBufferedInput() const;
   bool IsOpen() const { return fd_ >= 0; }
   bool IsConnecting() const { return connecting_; }
 
@@ -68,10 +79,17 @@ class TcpSocket {
   void HandleRead();
   void HandleWrite();
   void FinishConnect();
+  void StepHandshake();
 
   int fd_ = -1;
   bool connecting_ = false;
   bool want_write_ = false;
+  bool tls_on_ = false;
+  std::string tls_name_;
+  std::string tls_key_;
+  std::unique_ptr<TlsSession> tls_;
+  bool tls_read_wants_write_ = false;
+  bool tls_resumed_ = false;
   std::unique_ptr<QSocketNotifier> read_;
   std::unique_ptr<QSocketNotifier> write_;
 };

@@ -7,6 +7,7 @@
 #include "platform/connect_to.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
+#include "platform/tls_session.h"
 #include "shell/fvexo1.h"
 #include "shell/texts.h"
 
@@ -82,6 +83,7 @@ void TMain::ReadConfiguration() {
   }
   hosts_ = ReadEngineHosts(ini);
   if (const auto map = ini.Get(kSection, "connect_to")) SetConnectToMap(*map);
+  if (const auto caFile = ini.Get(kSection, "ca_file")) SetTlsCaFile(*caFile);
   gjc2.SetCaption(gjc.Text());
   if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
 }

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libssl-dev ca-certificates
   unicode-data
   fonts-arphic-uming
   xvfb xauth

@@ -65,7 +65,9 @@ TEST(ApplyLocation, EveryFormOfLocation) {
       {"http://b.cn/p", {"b.cn", "8080", "b.cn", "/p", "http://b.cn/p"}},
       {"http://b.cn:81/p", {"b.cn", "81", "b.cn", "/p", "http://b.cn/p"}},
       {"http://b.cn", {"b.cn", "8080", "b.cn", "/", "http://b.cn"}},
-      {"https://b.cn/s", {"b.cn", "8080", "b.cn", "/s", "https://b.cn/s"}},
+      // Another scheme of the two moves to TLS and its port, unless one is named.
+      {"https://b.cn/s", {"b.cn", "443", "b.cn", "/s", "https://b.cn/s", true}},
+      {"HTTPS://b.cn:8443/s", {"b.cn", "8443", "b.cn", "/s", "HTTPS://b.cn/s", true}},
       {"http://u:p@b.cn/p", {"b.cn", "8080", "b.cn", "/p", "http://b.cn/p"}},
       {"page.htm", {"a.cn", "8080", "a.cn", "http://a.cn/page.htm", "http://a.cn/page.htm"}},
       {"sub/page.htm", {"sub", "8080", "sub", "/page.htm", "http://a.cn:8080/dir/old.htm"}},
@@ -84,6 +86,29 @@ TEST(ApplyLocation, EveryFormOfLocation) {
     EXPECT_EQ(t.target_host, c.want.target_host);
     EXPECT_EQ(t.path, c.want.path);
     EXPECT_EQ(t.location, c.want.location);
+    EXPECT_EQ(t.tls, c.want.tls);
+  }
+}
+
+// From an https address: relative forms stay on TLS, http leaves it.
+TEST(ApplyLocation, FromAnHttpsAddress) {
+  const RequestTarget start{"a.cn", "443", "a.cn", "/old", "https://a.cn/old", true};
+  const LocationCase cases[] = {
+      {"/new", {"a.cn", "443", "a.cn", "/new", "https://a.cn/new", true}},
+      {"page.htm", {"a.cn", "443", "a.cn", "https://a.cn/page.htm", "https://a.cn/page.htm", true}},
+      {"https://b.cn/p", {"b.cn", "443", "b.cn", "/p", "https://b.cn/p", true}},
+      {"http://b.cn/p", {"b.cn", "80", "b.cn", "/p", "http://b.cn/p", false}},
+      {"http://b.cn:8080/p", {"b.cn", "8080", "b.cn", "/p", "http://b.cn/p", false}},
+  };
+  for (const LocationCase& c : cases) {
+    SCOPED_TRACE(c.value);
+    RequestTarget t = start;
+    ApplyLocation(t, c.value);
+    EXPECT_EQ(t.host, c.want.host);
+    EXPECT_EQ(t.port, c.want.port);
+    EXPECT_EQ(t.path, c.want.path);
+    EXPECT_EQ(t.location, c.want.location);
+    EXPECT_EQ(t.tls, c.want.tls);
   }
 }
 

@@ -11,8 +11,8 @@
 #include "platform/event_loop.h"
 #include "platform/name_lookup.h"
 #include "platform/tcp_socket.h"
-#include "tests/support/run_until.h"
 #include "tests/support/offline.h"
+#include "tests/support/run_until.h"
 
 namespace vexo::testing {
 namespace {
@@ -171,6 +171,42 @@ TEST_F(ConnectToMap, EmptyOrMalformedEntriesChangeNothing) {
     EXPECT_EQ(t.host, host);
     EXPECT_EQ(t.port, 80);
   }
+}
+
+TEST_F(ConnectToMap, PortEntriesApplyToTheirPortOnly) {
+  SetConnectToMap(
+      "*:443=127.0.0.1:8443,*=127.0.0.1:8080,a.cn=10.0.0.1,a.cn:443=10.0.0.2:9443,"
+      "b.cn:80=10.0.0.3,bad:x=1.1.1.1:1,:443=1.1.1.1:1");
+  struct Case {
+    const char* host;
+    int port;
+    const char* to_host;
+    int to_port;
+  } cases[] = {
+      {"www.x.cn", 443, "127.0.0.1", 8443}, {"www.x.cn", 80, "127.0.0.1", 8080},
+      {"A.cn", 443, "10.0.0.2", 9443},  // host:port beats host
+      {"a.cn", 80, "10.0.0.1", 80},     // host beats *:port and *
+      {"a.cn", 8000, "10.0.0.1", 8000},     {"b.cn", 80, "10.0.0.3", 80},
+      {"b.cn", 443, "127.0.0.1", 8443},  // b.cn's entry is for port 80 only
+      {"bad", 443, "127.0.0.1", 8443},   // a key with a bad port is skipped
+  };
+  for (const auto& c : cases) {
+    const ConnectTarget t = Resolve(c.host, c.port);
+    EXPECT_EQ(t.host, c.to_host) << c.host << ":" << c.port;
+    EXPECT_EQ(t.port, c.to_port) << c.host << ":" << c.port;
+  }
+}
+
+TEST_F(ConnectToMap, SpecificConfigurationEntryBeatsEnvironmentCatchAll) {
+  SetConnectToMap("a.cn:443=1.1.1.1:1");
+  setenv("VEXO_CONNECT_TO", "a.cn=2.2.2.2:2,*:443=3.3.3.3:3,a.cn:443=4.4.4.4:4", 1);
+  ReadConnectToEnvironment();
+  EXPECT_EQ(Resolve("a.cn", 443).host, "4.4.4.4");
+  EXPECT_EQ(Resolve("a.cn", 80).host, "2.2.2.2");
+  setenv("VEXO_CONNECT_TO", "a.cn=2.2.2.2:2,*:443=3.3.3.3:3", 1);
+  ReadConnectToEnvironment();
+  EXPECT_EQ(Resolve("a.cn", 443).host, "1.1.1.1");
+  EXPECT_EQ(Resolve("b.cn", 443).host, "3.3.3.3");
 }
 
 TEST_F(ConnectToMap, EnvironmentEntriesWinOverConfiguration) {
