@@ -87,8 +87,10 @@ std::string FindHelpPage(const std::string& folder, const std::string& executabl
     candidates.push_back(std::filesystem::path(executable.substr(0, slash)) / kDataDirFromBinDir /
                          "help.htm");
   for (const auto& candidate : candidates) {
-    const std::filesystem::path full = std::filesystem::absolute(candidate, ec);
-    if (!ec && FileExists(full.string())) return full.lexically_normal().string();
+    // "bin/.." read lexically: the executable's link may name a folder that
+    // the file system resolves elsewhere.
+    const std::filesystem::path full = std::filesystem::absolute(candidate, ec).lexically_normal();
+    if (!ec && FileExists(full.string())) return full.string();
   }
   return {};
 }
