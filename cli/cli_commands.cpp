@@ -13,6 +13,7 @@
 #include "cli/track_command.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "vexo_version.h"
 
 namespace vexo {
 
@@ -24,7 +25,7 @@ constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 constexpr std::string_view kUsage =
     "usage: vexo-cli [--gb] normalize EXPR | split-mixed TEXT | encode-query TEXT | "
     "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE] | analyse ... | track ...  "
-    "(--help for more)\n";
+    "(--help for more, --version)\n";
 
 constexpr std::string_view kHelp =
     "vexo-cli: keyword expressions and page charsets of Vexo\n"
@@ -42,15 +43,20 @@ constexpr std::string_view kHelp =
     "                      follow-ups and the expression after learning\n"
     "  track KEYWORDS [--seconds N]\n"
     "                      a tracking run without a window, stopped after N seconds\n"
-    "                      or at Ctrl-C; prints each new target\n"
+    "                      or at Ctrl-C; prints each new target; refuses a program\n"
+    "                      folder that a running Vexo holds\n"
+    "\n"
+    "  --help              this help\n"
+    "  --version           the version of Vexo\n"
     "\n"
     "Arguments, page text and printed text are UTF-8; with --gb they are raw\n"
     "GB2312 bytes. \"--\" ends the options. Exit status: 0 done, 1 an input\n"
-    "could not be read, 2 bad usage.\n";
+    "could not be read, 2 bad usage, 3 the program folder is in use.\n";
 
 struct Command {
   bool gb = false;  // raw GB2312 instead of UTF-8 at the terminal
   bool help = false;
+  bool version = false;
   std::vector<std::string> words;  // subcommand and its operands
 };
 
@@ -64,6 +70,8 @@ std::size_t ParseGlobalOptions(const std::vector<std::string>& args, Command& cm
       cmd.gb = true;
     } else if (args[i] == "--help" || args[i] == "-h") {
       cmd.help = true;
+    } else if (args[i] == "--version") {
+      cmd.version = true;
     } else {
       break;
     }
@@ -86,6 +94,8 @@ bool ParseArgs(const std::vector<std::string>& args, Command& cmd) {
       cmd.gb = true;
     } else if (options && (a == "--help" || a == "-h")) {
       cmd.help = true;
+    } else if (options && a == "--version") {
+      cmd.version = true;
     } else if (options && a.size() > 2 && a.compare(0, 2, "--") == 0) {
       return false;
     } else {
@@ -127,7 +137,7 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
            std::ostream& err) {
   Command global;
   const std::size_t verb_at = ParseGlobalOptions(args, global);
-  if (!global.help && verb_at < args.size() && HasOwnOptions(args[verb_at])) {
+  if (!global.help && !global.version && verb_at < args.size() && HasOwnOptions(args[verb_at])) {
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(verb_at) + 1,
                                   args.end());
     if (global.gb) rest.insert(rest.begin(), "--gb");
@@ -141,6 +151,10 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
   }
   if (cmd.help) {
     out << kUsage << "\n" << kHelp;
+    return kCliOk;
+  }
+  if (cmd.version) {
+    out << "vexo-cli " << kVersion << "\n";
     return kCliOk;
   }
   const auto& w = cmd.words;

@@ -10,8 +10,9 @@ namespace vexo {
 
 // Exit codes of the tool.
 inline constexpr int kCliOk = 0;
-inline constexpr int kCliFailed = 1;    // a file could not be read or written
-inline constexpr int kCliBadUsage = 2;  // one usage line on err
+inline constexpr int kCliFailed = 1;      // a file could not be read or written
+inline constexpr int kCliBadUsage = 2;    // one usage line on err
+inline constexpr int kCliFolderBusy = 3;  // track: another Vexo holds the program folder
 
 // Runs one command line (without the program name). `in` is the standard
 // input, read only by the commands that take page text. The global options

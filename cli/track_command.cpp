@@ -8,6 +8,7 @@
 #include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/message_box.h"
+#include "platform/single_instance.h"
 #include "platform/timer_qt.h"
 #include "shell/application.h"
 #include "shell/fvexo1.h"
@@ -66,6 +67,13 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   QtTimerService timers;
   ScriptedMessageBoxes boxes;  // every question is answered with OK
   MainServices services = ProgramServices(app, timers, boxes);
+  // The folder's files are not shared with a running window or run.
+  FolderLock lock(services.program_folder);
+  if (!lock.TryLock()) {
+    err << "vexo-cli track: the program folder " << services.program_folder << " is in use by "
+        << lock.HolderDescription() << "; close it first\n";
+    return kCliFolderBusy;
+  }
   services.browser = nullptr;
   // The autostart entry belongs to the window program; a run from the command
   // line leaves it as it is.

@@ -74,10 +74,20 @@ void AutoRunEntry::Loaded() {
   SetActive(false);
 }
 
+bool AutoRunEntry::IsOwnEntry() const {
+  Bytes text;
+  if (executable_.empty() || !ReadFileBytes(entry_path_, text)) return false;
+  return ("\n" + text).find("\nExec=" + DesktopExecValue(executable_) + "\n") != std::string::npos;
+}
+
 bool AutoRunEntry::SetActive(bool on) {
   active_ = on;
-  if (FileExists(entry_path_)) DeleteFile(entry_path_);
-  if (!on) return !FileExists(entry_path_);
+  // Another copy's entry (the installed program's, seen from a build) or the
+  // user's own stays.
+  if (!on) {
+    if (IsOwnEntry()) DeleteFile(entry_path_);
+    return !IsOwnEntry();
+  }
   if (executable_.empty() || entry_path_.empty()) return false;
   const auto slash = entry_path_.rfind('/');
   if (slash != std::string::npos) CreateDir(entry_path_.substr(0, slash));

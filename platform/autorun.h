@@ -1,7 +1,9 @@
 #pragma once
 // Starting the program with the user's desktop session: an XDG autostart entry
-// (a .desktop file) whose Exec is the executable's full path. Switching on
-// first removes any old entry and then writes it; switching off removes it.
+// (a .desktop file) whose Exec is the executable's full path: the installed
+// program's, or the build's when run from the build. Switching on writes it
+// over whatever was there; switching off removes it only when it is this
+// program's own.
 
 #include <string>
 
@@ -23,6 +25,8 @@ class AutoRunEntry {
   bool Active() const { return active_; }
 
   const std::string& EntryPath() const { return entry_path_; }
+  // The entry file exists and starts this executable.
+  bool IsOwnEntry() const;
 
  private:
   std::string entry_path_;

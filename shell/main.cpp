@@ -8,16 +8,23 @@
 #include <QTimer>
 
 #include <csignal>
+#include <iostream>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "news/news1_view.h"
+#include "platform/folders.h"
 #include "platform/message_box_qt_view.h"
 #include "platform/save_dialog_qt_view.h"
+#include "platform/single_instance.h"
 #include "platform/status_icon_qt_view.h"
 #include "platform/timer_qt.h"
 #include "shell/application.h"
+#include "shell/command_line.h"
 #include "shell/fvexo1.h"
 #include "shell/fvexo1_view.h"
+#include "vexo_version.h"
 
 namespace {
 
@@ -46,6 +53,17 @@ void CatchTermination() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (const auto code = vexo::HandleProgramCommandLine(args, std::cout, std::cerr)) return *code;
+
+  // One window program per program folder: a second start shows the first.
+  const std::string folder = vexo::ProgramFolder(vexo::CurrentFolderEnvironment());
+  vexo::FolderLock lock(folder);
+  if (!lock.TryLock()) {
+    QCoreApplication core(argc, argv);
+    return vexo::ShowRunningWindow(lock, folder, std::cerr);
+  }
+
   vexo::Application app;
   vexo::InitApplication(app);
   CatchTermination();
@@ -53,6 +71,8 @@ int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   // The tray icon stands for the program: it ends by the close question only.
   qt.setQuitOnLastWindowClosed(false);
+  // Ties the window to the installed menu entry and its icon.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(vexo::kAppId));
   QApplication::setStyle(new vexo::HintPauseStyle(app));
 
   vexo::RegisterPictures();
@@ -75,6 +95,9 @@ int main(int argc, char** argv) {
       boxes.SetOwner(&view);
       dialogs.SetOwner(&view);
       view.OnClosed = [] { QCoreApplication::quit(); };
+      // A second start of the program brings the window back as the tray
+      // icon does.
+      vexo::InstanceServer instance(folder, [&form] { form.TrayIcon1Click(); });
 
       QSocketNotifier* ending = nullptr;
       if (g_signal_pipe[0] >= 0) {

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   clang-format
   curl python3
+  desktop-file-utils appstream help2man dpkg-dev file
 )
 
 missing=()

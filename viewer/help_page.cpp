@@ -2,10 +2,12 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "shell/texts.h"
+#include "vexo_version.h"
 
 namespace vexo {
 
@@ -76,21 +78,26 @@ Bytes HelpPageHtml() {
   return ReplaceAll(Gb(kHelpPage), "%HOME%", kPublisherHomePage);
 }
 
-std::string EnsureHelpPage(const std::string& folder) {
-  if (folder.empty()) return {};
+std::string FindHelpPage(const std::string& folder, const std::string& executable) {
   std::error_code ec;
-  const std::filesystem::path full = std::filesystem::absolute(folder + "help.htm", ec);
-  if (ec) return {};
-  const std::string path = full.string();
-  if (FileExists(path)) return path;
-  Bytes html = HelpPageHtml();
-  // Line ends as the program's other text files have them.
-  html = ReplaceAll(html, "\n", "\r\n");
-  return WriteFileAtomic(path, html) ? path : std::string();
+  std::vector<std::filesystem::path> candidates;
+  if (!folder.empty()) candidates.push_back(std::filesystem::path(folder) / "help.htm");
+  const auto slash = executable.rfind('/');
+  if (slash != std::string::npos)
+    candidates.push_back(std::filesystem::path(executable.substr(0, slash)) / kDataDirFromBinDir /
+                         "help.htm");
+  for (const auto& candidate : candidates) {
+    // "bin/.." read lexically: the executable's link may name a folder that
+    // the file system resolves elsewhere.
+    const std::filesystem::path full = std::filesystem::absolute(candidate, ec).lexically_normal();
+    if (!ec && FileExists(full.string())) return full.string();
+  }
+  return {};
 }
 
-bool OpenHelpPage(const std::string& folder, BrowserLauncher& browser) {
-  const std::string path = EnsureHelpPage(folder);
+bool OpenHelpPage(const std::string& folder, const std::string& executable,
+                  BrowserLauncher& browser) {
+  const std::string path = FindHelpPage(folder, executable);
   return !path.empty() && browser.OpenFile(path);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-// The help page "help.htm" in the program folder: keyword syntax with
-// examples and what the buttons do, in GB2312. The program writes it there
-// when it is missing, so that every copy of the program has one.
+// The help page "help.htm": keyword syntax with examples and what the buttons
+// do, in GB2312. The build makes it and the installation puts it in
+// share/vexo; a page in the program folder takes its place.
 
 #include <string>
 
@@ -13,11 +13,14 @@ namespace vexo {
 // The page's bytes (GB2312 HTML).
 Bytes HelpPageHtml();
 
-// Writes folder + "help.htm" when it does not exist; answers its absolute path,
-// or empty when it is missing and could not be written.
-std::string EnsureHelpPage(const std::string& folder);
+// The absolute path of the page to open: folder + "help.htm" when it exists,
+// else the installed one beside the executable's bin folder
+// (../share/vexo/help.htm, also the build folder's layout); empty when there
+// is none.
+std::string FindHelpPage(const std::string& folder, const std::string& executable);
 
-// Opens the help page in the browser; false on any failure.
-bool OpenHelpPage(const std::string& folder, BrowserLauncher& browser);
+// Opens that page in the browser; false when there is none or on failure.
+bool OpenHelpPage(const std::string& folder, const std::string& executable,
+                  BrowserLauncher& browser);
 
 }  // namespace vexo

@@ -1,6 +1,7 @@
 #include "viewer/make1.h"
 
 #include "shell/texts.h"
+#include "vexo_version.h"
 #include "viewer/viewer_texts.h"
 
 namespace vexo {
@@ -8,7 +9,7 @@ namespace vexo {
 Tmake::Tmake(BrowserLauncher& browser) : browser_(browser) {
   const ViewerTexts& t = ViewerText();
   caption = t.about_caption;
-  Label9.SetCaption("\n" + t.about_publisher + "\n");
+  Label9.SetCaption("\n" + t.about_version + kVersion + "  " + t.about_publisher + "\n");
   Label1.SetCaption(t.about_site);
   Label10.SetCaption(kPublisherHomePage);
   Label10.SetFontColor(0x0000FF);

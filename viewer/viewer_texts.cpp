@@ -78,6 +78,7 @@ ViewerTexts Build() {
   t.example_keywords = Gb("奇瑞/别克/宝来");
 
   t.about_caption = Gb("关于Vexo");
+  t.about_version = Gb("V鹊(Vexo) ");
   t.about_publisher = Gb("维克索软件工作室 出品");
   t.about_site = Gb("官方网站：");
   t.tray_tooltip = Gb("V鹊(Vexo)");

@@ -29,7 +29,7 @@ struct ViewerTexts {
   Bytes example_keywords;
 
   // The about box and the tray icon's first tooltip.
-  Bytes about_caption, about_publisher, about_site;
+  Bytes about_caption, about_version, about_publisher, about_site;
   Bytes tray_tooltip;
 };
 

@@ -172,7 +172,7 @@ void TMain::help1Click() {
   ModalScope modal(modalGuard);
   try {
     const ViewerTexts& t = ViewerText();
-    OpenHelpPage(kl2.Caption(), Browser());
+    OpenHelpPage(kl2.Caption(), services_.executable, Browser());
     services_.messages->Show({t.help_caption, t.help_text, MsgButtons::Ok});
     gjc.SetText(t.example_keywords);
     services_.messages->Show({t.example_caption, t.example_text, MsgButtons::Ok});

@@ -12,6 +12,7 @@
 #include "analysis/keyword_expression.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "vexo_version.h"
 
 namespace vexo {
 namespace {
@@ -140,6 +141,17 @@ TEST_F(CliTest, HelpListsEveryCommand) {
   EXPECT_EQ(RunTool({"match", "-h"}).code, kCliOk);
 }
 
+TEST_F(CliTest, VersionIsTheProjectVersion) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--version"}, {"--gb", "--version"}, {"normalize", "--version"}}) {
+    const Outcome o = RunTool(args);
+    EXPECT_EQ(o.code, kCliOk);
+    EXPECT_EQ(o.out, std::string("vexo-cli ") + kVersion + "\n");
+    EXPECT_EQ(o.err, "");
+  }
+  EXPECT_NE(RunTool({"--help"}).out.find("--version"), std::string::npos);
+}
+
 TEST_F(CliTest, BadUsageGivesOneUsageLineAndExitTwo) {
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -154,6 +166,7 @@ TEST_F(CliTest, BadUsageGivesOneUsageLineAndExitTwo) {
       {"big5-to-gb", "f", "g"},
       {"utf8-to-gb", "f", "g"},
       {"--verbose", "normalize", "a"},
+      {"--versions"},
       {"NORMALIZE", "a"},
   };
   for (const auto& args : bad) {

@@ -87,7 +87,7 @@ TEST_F(FoldersTest, AutorunEntryExistsExactlyWhileSwitchedOn) {
   const std::string entry = Tmp("/conf/autostart/vexo.desktop");
   AutoRunEntry run(entry, "/opt/vexo/vexo");
   ASSERT_TRUE(CreateDir(Tmp("/conf/autostart")));
-  ASSERT_TRUE(WriteFileAtomic(entry, "stale"));
+  ASSERT_TRUE(WriteFileAtomic(entry, DesktopEntryText("/opt/vexo/vexo")));
   run.Loaded();
   EXPECT_FALSE(FileExists(entry));
   EXPECT_FALSE(run.Active());
@@ -101,6 +101,29 @@ TEST_F(FoldersTest, AutorunEntryExistsExactlyWhileSwitchedOn) {
 
   ASSERT_TRUE(run.SetActive(false));
   EXPECT_FALSE(FileExists(entry));
+}
+
+TEST_F(FoldersTest, AutorunRemovesOnlyItsOwnEntry) {
+  const std::string entry = Tmp("/conf/autostart/vexo.desktop");
+  ASSERT_TRUE(CreateDir(Tmp("/conf/autostart")));
+  // The installed program's entry, seen from a copy in a build folder.
+  ASSERT_TRUE(WriteFileAtomic(entry, DesktopEntryText("/usr/bin/vexo")));
+  AutoRunEntry build(entry, "/home/me/vexo/build/shell/vexo");
+  build.Loaded();
+  EXPECT_TRUE(build.SetActive(false));
+  Bytes text;
+  ASSERT_TRUE(ReadFileBytes(entry, text));
+  EXPECT_EQ(text, DesktopEntryText("/usr/bin/vexo"));
+  EXPECT_FALSE(build.IsOwnEntry());
+
+  ASSERT_TRUE(build.SetActive(true));
+  EXPECT_TRUE(build.IsOwnEntry()) << "switching on writes its own path";
+  ASSERT_TRUE(build.SetActive(false));
+  EXPECT_FALSE(FileExists(entry));
+
+  ASSERT_TRUE(WriteFileAtomic(entry, "[Desktop Entry]\nExec=my-own-script\n"));
+  build.Loaded();
+  EXPECT_TRUE(FileExists(entry)) << "the user's own file stays";
 }
 
 TEST_F(FoldersTest, AutorunCreatesTheAutostartFolder) {

@@ -83,7 +83,7 @@ TEST_F(StartupTest, EntryAndShowSetTheApplicationUp) {
 TEST_F(StartupTest, TogglesOffLeaveTheAutorunEntryRemoved) {
   Put(Ini(), {"[vexo]", "gjc=x", "ts=0", "ru=0"});
   CreateDir(Conf() + "autostart");
-  PutBytes(Autostart(), "left over");
+  PutBytes(Autostart(), DesktopEntryText("/opt/vexo/vexo"));  // left over
   TMain& m = Open();
   EXPECT_EQ(m.Ts.Caption(), "");
   EXPECT_EQ(m.Ru.Caption(), "");

@@ -253,22 +253,33 @@ TEST_F(Help, ShowsBothMessagesAndFillsTheExampleKeywords) {
   EXPECT_EQ(example_lines[4], Gb("      【 下一步只需点击上方<跟踪>按钮 】      "));
 }
 
-TEST_F(Help, WritesTheHelpPageOnceAndOpensIt) {
-  TMain& m = Open();
-  m.help1Click();
-  const std::string page = Home() + "help.htm";
-  ASSERT_EQ(browser_.opened, (std::vector<std::string>{page}));
-  Bytes html;
-  ASSERT_TRUE(ReadFileBytes(page, html));
+TEST_F(Help, TheHelpPageIsGb2312WithTheKeywordSyntax) {
+  const Bytes html = HelpPageHtml();
   EXPECT_NE(html.find("charset=gb2312"), std::string::npos);
   EXPECT_NE(html.find(Gb("奇瑞/别克/宝来")), std::string::npos);
   EXPECT_NE(html.find(Gb("汽车 -二手")), std::string::npos);
   EXPECT_EQ(GbToUtf8(html).find("\xEF\xBF\xBD"), std::string::npos) << "all of it is GB2312";
+}
 
+TEST_F(Help, OpensTheProgramFoldersPageAndWritesNone) {
+  TMain& m = Open();
+  const std::string page = Home() + "help.htm";
+  m.help1Click();
+  EXPECT_FALSE(FileExists(page)) << "the program writes no help page";
   ASSERT_TRUE(WriteFileAtomic(page, "mine"));
   m.help1Click();
-  ASSERT_TRUE(ReadFileBytes(page, html));
-  EXPECT_EQ(html, "mine") << "an existing page is left alone";
+  EXPECT_EQ(browser_.opened, (std::vector<std::string>{page}));
+}
+
+TEST_F(Help, WithoutOneInTheProgramFolderTheInstalledPageOpens) {
+  const std::string installed = Root() + "/usr/share/vexo/help.htm";
+  ASSERT_TRUE(CreateDir(Root() + "/usr/share/vexo"));
+  ASSERT_TRUE(WriteFileAtomic(installed, "installed"));
+  const std::string executable = Root() + "/usr/bin/vexo";
+  EXPECT_EQ(FindHelpPage(Home(), executable), installed);
+  ASSERT_TRUE(WriteFileAtomic(Home() + "help.htm", "mine"));
+  EXPECT_EQ(FindHelpPage(Home(), executable), Home() + "help.htm");
+  EXPECT_EQ(FindHelpPage(Root() + "/none/", Root() + "/opt/bin/vexo"), "");
 }
 
 TEST_F(Help, UnwritableFolderStillShowsTheMessages) {
