@@ -1,6 +1,8 @@
 // Fetching 500 small pages (2 KB to 60 KB) from a local server with 8 clients
-// at once, beside curl fetching the same list with --parallel-max 8 in the same
-// run; and the CPU the process uses while 14 clients wait on a silent server.
+// at once, over http and over https (a server that closes after each
+// response, so every page costs a handshake unless a session is resumed),
+// beside curl fetching the same list with --parallel-max 8 in the same run;
+// and the CPU the process uses while 14 clients wait on a silent server.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -24,12 +26,18 @@
 #include <thread>
 #include <vector>
 
+#include <openssl/ssl.h>
+
 #include "fetch/http_client.h"
+#include "platform/tls_session.h"
+#include "tests/support/tls_test_server.h"
 
 namespace {
 
 constexpr int kPages = 500;
 constexpr int kParallel = 8;
+// The benchmarks' argument: 0 plain http, 1 https.
+enum Scheme { kHttp = 0, kHttps = 1 };
 
 std::size_t PageSize(int i) {
   return 2048 + static_cast<std::size_t>(i) * 7919 % (58 * 1024);
@@ -60,15 +68,22 @@ int ListenOn127(std::uint16_t& port, int backlog) {
   return fd;
 }
 
-// A plain HTTP/1.0 server on its own threads: each worker accepts, reads the
-// request header, answers /p/<n> with page n and closes.
+// An HTTP/1.0 server on its own threads, plain or over TLS: each worker
+// accepts, reads the request header, answers /p/<n> with page n and closes.
 class PageServer {
  public:
-  PageServer() {
+  explicit PageServer(Scheme scheme) : scheme_(scheme) {
     for (int i = 0; i < kPages; ++i) {
       const std::string body(PageSize(i), static_cast<char>('a' + i % 26));
       pages_.push_back("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
                        std::to_string(body.size()) + "\r\n\r\n" + body);
+    }
+    if (scheme_ == kHttps) {
+      const vexo::testing::Credentials creds = ca_.Issue({"127.0.0.1"});
+      ctx_ = SSL_CTX_new(TLS_server_method());
+      SSL_CTX_use_certificate(ctx_, creds.cert.get());
+      SSL_CTX_use_PrivateKey(ctx_, creds.key.get());
+      vexo::SetTlsCaFile(ca_.PemFile());
     }
     fd_ = ListenOn127(port_, 256);
     for (int i = 0; i < kParallel; ++i) workers_.emplace_back([this] { Serve(); });
@@ -77,12 +92,35 @@ class PageServer {
     ::shutdown(fd_, SHUT_RDWR);  // wakes the workers blocked in accept
     for (auto& t : workers_) t.join();
     ::close(fd_);
+    if (ctx_) SSL_CTX_free(ctx_);
   }
   std::string Url(int i) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + "/p/" + std::to_string(i);
+    return std::string(scheme_ == kHttps ? "https" : "http") +
+           "://127.0.0.1:" + std::to_string(port_) + "/p/" + std::to_string(i);
   }
+  const std::string& CaFile() const { return ca_.PemFile(); }
+  int Resumed() const { return resumed_; }
 
  private:
+  // One connection's reads and writes, plain or through TLS.
+  struct Channel {
+    int fd;
+    SSL* ssl = nullptr;
+    long Recv(char* buf, int len) {
+      return ssl ? SSL_read(ssl, buf, len) : ::recv(fd, buf, len, 0);
+    }
+    bool SendAll(const std::string& out) {
+      std::size_t sent = 0;
+      while (sent < out.size()) {
+        const long n = ssl ? SSL_write(ssl, out.data() + sent, static_cast<int>(out.size() - sent))
+                           : ::send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        sent += static_cast<std::size_t>(n);
+      }
+      return true;
+    }
+  };
+
   void Serve() {
     while (true) {
       const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
@@ -90,46 +128,59 @@ class PageServer {
         if (errno == EINTR || errno == ECONNABORTED) continue;
         return;
       }
+      Channel ch{c};
+      if (ctx_) {
+        ch.ssl = SSL_new(ctx_);
+        SSL_set_fd(ch.ssl, c);
+        if (SSL_accept(ch.ssl) != 1) {
+          SSL_free(ch.ssl);
+          ::close(c);
+          continue;
+        }
+        if (SSL_session_reused(ch.ssl)) ++resumed_;
+      }
       std::string req;
       char buf[4096];
       while (req.find("\r\n\r\n") == std::string::npos && req.size() < 65536) {
-        const ssize_t n = ::recv(c, buf, sizeof buf, 0);
+        const long n = ch.Recv(buf, sizeof buf);
         if (n <= 0) break;
         req.append(buf, static_cast<std::size_t>(n));
       }
       const auto at = req.find("/p/");
       const int i = at == std::string::npos ? -1 : std::atoi(req.c_str() + at + 3);
-      if (i >= 0 && i < kPages) {
-        const std::string& out = pages_[static_cast<std::size_t>(i)];
-        std::size_t sent = 0;
-        while (sent < out.size()) {
-          const ssize_t n = ::send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
-          if (n <= 0) break;
-          sent += static_cast<std::size_t>(n);
-        }
+      if (i >= 0 && i < kPages) ch.SendAll(pages_[static_cast<std::size_t>(i)]);
+      if (ch.ssl) {
+        SSL_shutdown(ch.ssl);
+        SSL_free(ch.ssl);
       }
       ::close(c);
     }
   }
 
+  Scheme scheme_;
+  vexo::testing::TestCa ca_;
+  SSL_CTX* ctx_ = nullptr;
   int fd_ = -1;
   std::uint16_t port_ = 0;
+  std::atomic<int> resumed_{0};
   std::vector<std::string> pages_;
   std::vector<std::thread> workers_;
 };
 
-PageServer& Server() {
-  static PageServer server;
-  return server;
+PageServer& Server(Scheme scheme) {
+  static PageServer plain(kHttp);
+  static PageServer tls(kHttps);
+  return scheme == kHttps ? tls : plain;
 }
 
 // Fetches every page with kParallel clients; returns the pages that came back
 // whole with status 200.
-int FetchAll(const PageServer& server, long long& bytes) {
+int FetchAll(const PageServer& server, long long& bytes, int& resumed) {
   int next = 0;
   int finished = 0;
   int good = 0;
   bytes = 0;
+  resumed = 0;
   QEventLoop loop;
   std::function<void()> start_next = [&] {
     if (next >= kPages) return;
@@ -144,6 +195,7 @@ int FetchAll(const PageServer& server, long long& bytes) {
       if (error == 0 && sender.StatusCode() == 200 &&
           sender.ReceivedCount() == static_cast<long long>(PageSize(sender.Tag)))
         ++good;
+      resumed += sender.Socket().TlsResumed();
       delete &sender;
       if (++finished == kPages) loop.quit();
       start_next();
@@ -155,20 +207,23 @@ int FetchAll(const PageServer& server, long long& bytes) {
   return good;
 }
 
-double g_client_seconds = 0;
+double g_client_seconds[2] = {0, 0};
 
 void BM_Fetch500Pages_HttpClient(benchmark::State& state) {
   EnsureApp();
-  const PageServer& server = Server();
+  const auto scheme = static_cast<Scheme>(state.range(0));
+  const PageServer& server = Server(scheme);
   double seconds = 0;
   long long bytes = 0;
+  int resumed = 0;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    const int good = FetchAll(server, bytes);
+    const int good = FetchAll(server, bytes, resumed);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     if (good != kPages) state.SkipWithError("pages missing or damaged");
   }
-  g_client_seconds = seconds / static_cast<double>(state.iterations());
+  g_client_seconds[scheme] = seconds / static_cast<double>(state.iterations());
+  if (scheme == kHttps) state.counters["resumed_share"] = static_cast<double>(resumed) / kPages;
   rusage ru{};
   getrusage(RUSAGE_SELF, &ru);
   state.counters["pages_per_s"] = benchmark::Counter(static_cast<double>(kPages),
@@ -176,11 +231,18 @@ void BM_Fetch500Pages_HttpClient(benchmark::State& state) {
   state.counters["bytes_per_run"] = static_cast<double>(bytes);
   state.counters["max_rss_kb"] = static_cast<double>(ru.ru_maxrss);
 }
-BENCHMARK(BM_Fetch500Pages_HttpClient)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_Fetch500Pages_HttpClient)
+    ->ArgName("https")
+    ->Arg(kHttp)
+    ->Arg(kHttps)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
 
 // The reference: curl over the same URL list, 8 transfers at once.
 void BM_Fetch500Pages_CurlReference(benchmark::State& state) {
-  const PageServer& server = Server();
+  const auto scheme = static_cast<Scheme>(state.range(0));
+  const PageServer& server = Server(scheme);
   const std::string list =
       (std::filesystem::temp_directory_path() / ("vexo-bench-urls-" + std::to_string(getpid())))
           .string();
@@ -192,6 +254,10 @@ void BM_Fetch500Pages_CurlReference(benchmark::State& state) {
   std::string k = "-K";
   std::vector<std::string> args = {"curl",           "--silent", "--fail", "--parallel",
                                    "--parallel-max", "8",        k,        list};
+  if (scheme == kHttps) {
+    args.push_back("--cacert");
+    args.push_back(server.CaFile());
+  }
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -213,11 +279,14 @@ void BM_Fetch500Pages_CurlReference(benchmark::State& state) {
   std::filesystem::remove(list);
   state.counters["pages_per_s"] = benchmark::Counter(static_cast<double>(kPages),
                                                      benchmark::Counter::kIsIterationInvariantRate);
-  if (g_client_seconds > 0 && seconds > 0)
+  if (g_client_seconds[scheme] > 0 && seconds > 0)
     state.counters["client_time_over_curl"] =
-        g_client_seconds / (seconds / static_cast<double>(state.iterations()));
+        g_client_seconds[scheme] / (seconds / static_cast<double>(state.iterations()));
 }
 BENCHMARK(BM_Fetch500Pages_CurlReference)
+    ->ArgName("https")
+    ->Arg(kHttp)
+    ->Arg(kHttps)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);
