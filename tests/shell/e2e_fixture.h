@@ -6,23 +6,45 @@
 
 #include "fetch/http_client.h"
 #include "platform/connect_to.h"
+#include "platform/tls_session.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/mock_web.h"
-#include "tests/support/run_until.h"
 #include "tests/support/offline.h"
+#include "tests/support/run_until.h"
 
 namespace vexo {
 
+// What a first run for kMockKeyword finds on the plain mock web, link and title.
+inline const std::vector<std::pair<std::string, std::string>> kMockFirstRun = {
+    {"http://www.gbsite.cn/index.htm", "中文新闻摘要"},
+    {"http://news.sina.example.cn/c/2004-05-01/1.shtml", "中文软件市场持续增长"},
+    {"http://www.zs.cn/a.htm", "中文信息网页和更多资料"},
+    {"http://www.late.cn/p5.htm", "中文结果和它的说明"},
+    {"http://www.gbsite.cn/news/2.htm", "本站提供中文分词服务"},
+    {"http://www.gbsite.cn/news/3.htm", "第二块里的中文内容"},
+    {"http://www.big5site.cn/b/1.htm", "Big5 page 中文 news"},
+    {"http://www.big5meta.cn/b/2.htm", "Big5 meta 中文 story"},
+    {"http://www.utf8site.cn/u/1.htm", "统一码的中文网页"},
+    {"http://www.utf8meta.cn/u/2.htm", "声明在元标记里的中文网页"},
+    {"http://www.refresh.cn/r/1.htm", "跳转以后的中文页面"},
+};
+
 class E2eTest : public ShellTest {
  protected:
-  E2eTest() {
+  explicit E2eTest(testing::MockWeb::Scheme scheme = testing::MockWeb::Scheme::kHttp)
+      : web_(0, scheme) {
     ::unsetenv("VEXO_CONNECT_TO");
     ReadConnectToEnvironment();
     SetConnectToMap(web_.ConnectToMap());
+    ::unsetenv("VEXO_CA_FILE");
+    ReadTlsCaFileEnvironment();
+    SetTlsCaFile(web_.CaFile());
   }
   ~E2eTest() override {
     main_.reset();
     ::vexo::testing::GoOffline();
+    SetTlsCaFile("");
+    ClearTlsSessionCache();
   }
 
   // One scheduler tick of virtual time, then a moment of real time for the

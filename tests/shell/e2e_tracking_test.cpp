@@ -9,20 +9,7 @@ namespace {
 
 using Targets_t = std::vector<std::pair<std::string, std::string>>;
 
-// What a first run for the keyword finds, link and title.
-const Targets_t kFirstRun = {
-    {"http://www.gbsite.cn/index.htm", "中文新闻摘要"},
-    {"http://news.sina.example.cn/c/2004-05-01/1.shtml", "中文软件市场持续增长"},
-    {"http://www.zs.cn/a.htm", "中文信息网页和更多资料"},
-    {"http://www.late.cn/p5.htm", "中文结果和它的说明"},
-    {"http://www.gbsite.cn/news/2.htm", "本站提供中文分词服务"},
-    {"http://www.gbsite.cn/news/3.htm", "第二块里的中文内容"},
-    {"http://www.big5site.cn/b/1.htm", "Big5 page 中文 news"},
-    {"http://www.big5meta.cn/b/2.htm", "Big5 meta 中文 story"},
-    {"http://www.utf8site.cn/u/1.htm", "统一码的中文网页"},
-    {"http://www.utf8meta.cn/u/2.htm", "声明在元标记里的中文网页"},
-    {"http://www.refresh.cn/r/1.htm", "跳转以后的中文页面"},
-};
+const Targets_t& kFirstRun = kMockFirstRun;
 
 Targets_t Sorted(Targets_t t) {
   std::sort(t.begin(), t.end());

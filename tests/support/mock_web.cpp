@@ -214,10 +214,33 @@ bool SitePage(const std::string& host, const std::string& path, Page& page) {
   return false;
 }
 
+// Every host name this web serves, for the TLS certificate.
+const std::vector<std::string> kHosts = {
+    "www.baidu.com",    "news.baidu.com",  "p.zhongsou.com",  "news.zhongsou.com",
+    "www.google.com",   "news.google.com", "www.gbsite.cn",   "www.big5site.cn",
+    "www.big5meta.cn",  "www.utf8site.cn", "www.utf8meta.cn", "www.refresh.cn",
+    "www.enginehop.cn", "www.silent.cn",   "www.refused.cn",  "news.sina.example.cn",
+    "www.zs.cn",        "www.late.cn",     "www.nomatch.cn",  "www.daohang.cn",
+    "www.kuaixun.cn",
+};
+
+// The page's absolute links over https (no text of these pages holds
+// "http://" but their addresses).
+void ToHttps(std::string& body) {
+  for (auto p = body.find("http://"); p != std::string::npos; p = body.find("http://", p + 8))
+    body.insert(p + 4, 1, 's');
+}
+
 }  // namespace
 
-MockWeb::MockWeb(int delay_ms) : delay_ms_(delay_ms) {
+MockWeb::MockWeb(int delay_ms, Scheme scheme) : delay_ms_(delay_ms), scheme_(scheme) {
   server_ = std::make_unique<TestHttpServer>([this](const std::string& r) { return Answer(r); });
+  if (scheme_ == Scheme::kHttps) {
+    ca_ = std::make_unique<TestCa>();
+    tls_ = std::make_unique<TlsTestServer>(ca_->Issue(kHosts),
+                                           [this](const std::string& r) { return TlsAnswer(r); });
+    tls_->SilentOnEmpty = true;
+  }
 }
 
 MockWeb::~MockWeb() = default;
@@ -226,9 +249,19 @@ std::uint16_t MockWeb::Port() const {
   return server_->Port();
 }
 
+std::uint16_t MockWeb::TlsPort() const {
+  return tls_ ? tls_->Port() : 0;
+}
+
 std::string MockWeb::ConnectToMap() const {
-  return "www.refused.cn=127.0.0.1:" + std::to_string(refused_.Port()) +
-         ",*=127.0.0.1:" + std::to_string(Port());
+  // The refusing site's own entry wins over "*:443" too.
+  std::string map = "www.refused.cn=127.0.0.1:" + std::to_string(refused_.Port());
+  if (tls_) map += ",*:443=127.0.0.1:" + std::to_string(TlsPort());
+  return map + ",*=127.0.0.1:" + std::to_string(Port());
+}
+
+std::string MockWeb::CaFile() const {
+  return ca_ ? ca_->PemFile() : std::string();
 }
 
 int MockWeb::Hits(const std::string& host_and_path) const {
@@ -237,6 +270,33 @@ int MockWeb::Hits(const std::string& host_and_path) const {
 }
 
 Script MockWeb::Answer(const std::string& request) {
+  if (scheme_ == Scheme::kHttp) return Content(request);
+  const Request r = Parse(request);
+  ++requests_;
+  ++hits_["http://" + r.host + r.path];
+  Script script;
+  if (delay_ms_ > 0) script.Pause(delay_ms_);
+  return script
+      .Send("HTTP/1.0 301 Moved Permanently\r\nLocation: https://" + r.host + r.path + "\r\n" +
+            std::string(kHtml) + "\r\nmoved")
+      .Close();
+}
+
+std::string MockWeb::TlsAnswer(const std::string& request) {
+  // The TLS listener sends one response whole: the pieces and pauses go.
+  const Script script = Content(request);
+  std::string out;
+  bool ends = false;
+  for (const Script::Step& step : script.steps) {
+    if (step.kind == Script::Step::kSend) out += step.bytes;
+    ends = ends || step.kind == Script::Step::kClose || step.kind == Script::Step::kReset;
+  }
+  if (!ends) return {};  // silent
+  ToHttps(out);
+  return out;
+}
+
+Script MockWeb::Content(const std::string& request) {
   const Request r = Parse(request);
   ++requests_;
   ++hits_[r.host + r.path];

@@ -12,6 +12,12 @@
 //
 // Reached through the connect-to map: ConnectToMap() sends every host here
 // (and the refusing site to a closed port).
+//
+// In https mode a TLS listener (its certificate from a test authority made at
+// start, naming every host of this web) serves everything, and the plain
+// listener answers every request with a 301 to the same address over https;
+// the listings' links point at https addresses. The map then sends "*:443" to
+// the TLS listener.
 
 #include <map>
 #include <memory>
@@ -19,6 +25,7 @@
 #include <string_view>
 
 #include "tests/support/test_http_server.h"
+#include "tests/support/tls_test_server.h"
 
 namespace vexo::testing {
 
@@ -33,17 +40,24 @@ inline constexpr int kMockBlockTargets = 230;
 
 class MockWeb {
  public:
-  // Every answer waits delay_ms before its first byte.
-  explicit MockWeb(int delay_ms = 0);
+  enum class Scheme { kHttp, kHttps };
+  // Every answer waits delay_ms before its first byte (plain answers only).
+  explicit MockWeb(int delay_ms = 0, Scheme scheme = Scheme::kHttp);
   ~MockWeb();
   MockWeb(const MockWeb&) = delete;
   MockWeb& operator=(const MockWeb&) = delete;
 
   std::uint16_t Port() const;
-  // "host=127.0.0.1:port,...,*=127.0.0.1:port".
+  // The TLS listener's port; 0 in plain mode.
+  std::uint16_t TlsPort() const;
+  // "host=127.0.0.1:port,...,*=127.0.0.1:port" (with "*:443=" in https mode).
   std::string ConnectToMap() const;
+  // The authority's certificate (PEM) clients must trust; empty in plain mode.
+  std::string CaFile() const;
 
-  // Requests answered (or left hanging) per "host/path", engines included.
+  // Requests answered (or left hanging) per "host/path", engines included. In
+  // https mode these are the requests over TLS; the plain ones, all redirected,
+  // count under "http://host/path".
   int Hits(const std::string& host_and_path) const;
   int EngineRequests() const { return engine_requests_; }
   int Requests() const { return requests_; }
@@ -53,12 +67,18 @@ class MockWeb {
   Script Answer(const std::string& request);
 
  private:
+  Script Content(const std::string& request);
+  std::string TlsAnswer(const std::string& request);
+
   int delay_ms_;
+  Scheme scheme_;
   int engine_requests_ = 0;
   int requests_ = 0;
   std::map<std::string, int> hits_;
   ClosedPort refused_;
   std::unique_ptr<TestHttpServer> server_;
+  std::unique_ptr<TestCa> ca_;
+  std::unique_ptr<TlsTestServer> tls_;
 };
 
 }  // namespace vexo::testing

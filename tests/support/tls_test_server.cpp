@@ -224,7 +224,7 @@ void TlsTestServer::Pump(Conn& c) {
   requests_.push_back(c.request);
   const std::string response = handler_(c.request);
   if (!response.empty()) SSL_write(c.ssl, response.data(), static_cast<int>(response.size()));
-  if (KeepOpen) {
+  if (KeepOpen || (SilentOnEmpty && response.empty())) {
     SendAll(c.fd, take_output());
     return;
   }

@@ -62,6 +62,9 @@ class TlsTestServer {
 
   // After answering, keep the connection open and silent instead of closing.
   bool KeepOpen = false;
+  // An empty response leaves the connection open and silent (a site that
+  // never answers) instead of closing it.
+  bool SilentOnEmpty = false;
 
   std::uint16_t Port() const { return port_; }
   int Accepted() const { return accepted_; }
