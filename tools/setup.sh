@@ -11,7 +11,7 @@ packages=(
   unicode-data
   fonts-arphic-uming
   xvfb xauth
-  clang-format
+  clang-format clang libclang-rt-14-dev
   curl python3
   desktop-file-utils appstream help2man dpkg-dev file
 )

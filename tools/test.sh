@@ -20,3 +20,8 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:dete
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+# Every input parser under the fuzzer for a short while; a finding fails.
+if command -v clang++ >/dev/null; then
+  bash tools/fuzz.sh 20
+fi

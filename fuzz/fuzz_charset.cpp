@@ -1,0 +1,27 @@
+// Charset conversion of page pieces: Big5 and UTF-8 to GB2312, and the
+// code-page helpers.
+#include "analysis/cvcode.h"
+#include "analysis/html_text.h"
+#include "fuzz/fuzz_input.h"
+#include "platform/codepage.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vexo;
+  fuzz::Input in(data, size);
+  const std::string_view text = in.Rest();
+
+  // A pair stays a pair: the converted piece is no longer than the piece.
+  const Bytes fromBig5 = Big5ToGb(text);
+  VEXO_FUZZ_CHECK(fromBig5.size() <= text.size());
+  // A byte that is no UTF-8 stands for the character of its own value, which
+  // may take two GB bytes; a character never takes more.
+  const Bytes fromUtf8 = Utf8ToAnsi(text);
+  VEXO_FUZZ_CHECK(fromUtf8.size() <= 2 * text.size());
+
+  const std::vector<ByteRole> roles = ByteRoles(text);
+  VEXO_FUZZ_CHECK(roles.size() == text.size());
+  if (!text.empty()) VEXO_FUZZ_CHECK(roles[0] != ByteRole::Trail);
+  (void)IsWholeGbText(text);
+  (void)GbToUtf8(text);
+  return 0;
+}

@@ -1,0 +1,109 @@
+// The page analysis on a fuzzed piece of a page: a few control bytes choose
+// the charset, the source tag, the page address and the keyword expression
+// (Chinese words among them); the targets it appends must be well formed.
+#include <stdlib.h>
+
+#include <array>
+#include <string>
+
+#include "analysis/parser_host.h"
+#include "analysis/result_store.h"
+#include "analysis/thrd1.h"
+#include "fuzz/fuzz_input.h"
+#include "platform/codepage.h"
+
+namespace vexo {
+namespace {
+
+// The main window as the analysis and the store see it, on a scratch folder.
+class Host : public StoreHost, public ParserHost {
+ public:
+  Host() {
+    char pattern[] = "/tmp/vexo-fuzz-XXXXXX";
+    folder_ = ::mkdtemp(pattern) ? std::string(pattern) + "/" : std::string("/tmp/");
+  }
+  bool Tracking() const override { return true; }
+  std::string ProgramFolder() const override { return folder_; }
+  Bytes Sum1() const override { return sum1_; }
+  void SetSum1(const Bytes& text) override { sum1_ = text; }
+  Bytes Sa() const override { return sa_; }
+  void SetSa(const Bytes& text) override { sa_ = text; }
+  Bytes RowLabel(int row, int which) const override {
+    if (row < 1 || row > 8) return {};
+    return which == 1 ? links_[row] : captions_[row];
+  }
+  void SetRowLabel(int row, int which, const Bytes& text) override {
+    if (row >= 1 && row <= 8) (which == 1 ? links_[row] : captions_[row]) = text;
+  }
+  void SetMarkCell(int, const Bytes&) override {}
+  int PopupOnNew() const override { return 0; }
+  Bytes Gjc3() const override { return gjc3_; }
+  void SetGjc3(const Bytes& text) override { gjc3_ = text; }
+  ResultStore& Store() override { return store_; }
+  void PopUpForNewTarget(const Pthrd*) override {}
+  int RunningParsers() const override { return parsers_; }
+  void SetRunningParsers(int count) override { parsers_ = count; }
+
+  // A new run: empty lists, nothing shown.
+  void Reset(Bytes expression) {
+    store_.CreateRunLists();
+    store_.SiteQueue()->push_back(Bytes(kPassMarker));
+    store_.OpenBlock()->push_back("1");
+    sum1_ = "0";
+    sa_.clear();
+    links_ = {};
+    captions_ = {};
+    gjc3_ = std::move(expression);
+  }
+
+ private:
+  std::string folder_;
+  Bytes sum1_ = "0";
+  Bytes sa_;
+  std::array<Bytes, 9> links_{};
+  std::array<Bytes, 9> captions_{};
+  Bytes gjc3_;
+  int parsers_ = 0;
+  ResultStore store_{*this};
+};
+
+const char* const kAddresses[] = {
+    "http://www.baidu.com/s?wd=x",
+    "http://news.google.com/news?q=x",
+    "http://p.zhongsou.com/p?w=x",
+    "https://www.gbsite.cn/news/1.htm",
+    "http://www.big5site.com.tw/",
+    "http://a.cn",
+    "",
+    "https://www.sogou.com/web?q=x",
+};
+
+}  // namespace
+}  // namespace vexo
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace vexo;
+  static Host host;
+  static const std::array<Bytes, 6> kExpressions = {
+      Gb("中文"), Gb("中文+新闻"), Gb("奇瑞/别克/宝来"), Gb("汽车+|二手"), "news/(a+b)", ""};
+  fuzz::Input in(data, size);
+  const std::uint8_t choice = in.Byte();
+  const int charset = choice % 3 == 0 ? 8 : choice % 3 == 1 ? 5 : 0;
+  const int tag = (choice & 0x80) ? 51 + (choice >> 3) % 8 : 1 + (choice >> 3) % 8;
+  const char* address = kAddresses[in.Byte() % std::size(kAddresses)];
+  const std::uint8_t pick = in.Byte();
+  Bytes expression = pick < 200 ? kExpressions[pick % kExpressions.size()] : Bytes(in.Text());
+  host.Reset(expression);
+  AnalysePageNow(charset, tag, in.Rest(), address, expression, host);
+
+  static const Bytes kMark = Gb("…");
+  const StringList& block = *host.Store().OpenBlock();
+  for (std::size_t i = 1; i + 1 < block.size(); i += 2) {
+    VEXO_FUZZ_CHECK(block[i].find("://") != Bytes::npos);
+    VEXO_FUZZ_CHECK(block[i + 1].rfind(kMark, 0) == 0);
+    VEXO_FUZZ_CHECK(block[i].find_first_of("\r\n") == Bytes::npos);
+    VEXO_FUZZ_CHECK(block[i + 1].find_first_of("\r\n") == Bytes::npos);
+  }
+  VEXO_FUZZ_CHECK(host.RunningParsers() == 0);
+  return 0;
+}

@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""Writes the fuzz targets' seed corpora into fuzz/corpus/<target>/.
+
+Seeds are small inputs in each target's layout (texts separated by a zero
+byte), taken from the kinds of pages and values the tests use: GB2312, Big5
+and UTF-8 pieces, engine listings, portal headlines, addresses, Location
+values, keyword texts and program files. Run it again after changing a
+target's layout; the files it writes are committed.
+"""
+import hashlib
+import os
+import sys
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fuzz", "corpus")
+
+
+def gb(text):
+    return text.encode("gb2312")
+
+
+def big5(text):
+    return text.encode("big5")
+
+
+def join(*parts):
+    return b"\0".join(parts)
+
+
+LISTING = gb('<p><a href="http://www.gbsite.cn/news/2.htm" target=_blank>'
+             '本站提供<font color=#c60a00>中文</font>分词服务</a><br>'
+             '<font size=-1>中文新闻摘要&nbsp;&lt;b&gt;</font></p>')
+CONTENT = gb('<html><head><title>中文新闻</title><meta http-equiv="refresh" '
+             'content="0;url=/next.htm"></head><body><a href=../a/b.htm>中文'
+             '</a> &amp; &#20013;</body></html>')
+PORTAL = gb('<li><a href="/gundong/1.shtml">国内要闻今日发布</a></li>'
+            '<li><a href="https://news.example.cn/2.htm" target="_blank">'
+            '体育新闻  快讯</a></li>')
+
+SEEDS = {
+    # charset choice, address choice, expression choice, then the piece
+    "fuzz_page_analysis": [
+        bytes([1, 0, 0]) + LISTING,
+        bytes([2, 3, 1]) + CONTENT,
+        bytes([0, 3, 0]) + "<p><a href=/x.htm>中文新闻今日发布消息</a></p>".encode("utf-8"),
+        bytes([1, 4, 0]) + big5("<a href=\"/a.htm\">中文新聞今日發布消息</a>"),
+        bytes([130, 1, 2]) + gb('<a href="http://www.a.cn/1.htm">宝来汽车今日发布新车型消息</a>'),
+    ],
+    "fuzz_keywords": [
+        join(gb("中文 新闻"), gb("新闻"), gb("今日中文新闻")),
+        join(gb("奇瑞/别克/宝来 -二手"), gb("宝来"), gb("二手宝来别克")),
+        join(gb("新闻 -("), b"", gb("要新闻")),
+        join(b"a+(b/c)-(d/e)", b"b", b"xx b c a"),
+        join(gb("手机３Ｇ（新品）"), gb("新品"), gb("手机3g新品")),
+    ],
+    "fuzz_charset": [
+        big5("中文新聞，國際"),
+        "中文新闻 ぁァЯ①".encode("utf-8"),
+        gb("中文新闻") + b"\xd6",
+        b"\xc6\xa5\xf9\xfe\x81\x40abc\x80\xff",
+    ],
+    "fuzz_html_text": [
+        join(b"http://www.gbsite.cn/index.htm", b"news/2.htm", LISTING),
+        join(b"https://www.a.cn/x/y.htm", b"../z.htm#top", CONTENT),
+        join(b"http://h/", b"'http://www.b.cn/p.asp?id=1'", b"<b>x</b>&quot;&#39;"),
+    ],
+    "fuzz_headlines": [
+        join(b"http://news.sina.com.cn/news1000/", PORTAL),
+        join(b"https://news.example.cn/", PORTAL + LISTING),
+    ],
+    "fuzz_address": [
+        join(b"http://user:pw@www.a.cn:8080/p/q.htm?x=1", b"/elsewhere"),
+        join(b"https://www.a.cn/", b"http://www.b.cn:81/x"),
+        join(b"www.a.cn/dir/page.htm", b"page2.htm"),
+        join(b"http://www.a.cn/", b"ftp://x/y"),
+        join(b"http://www.a.cn/", b"/x\rX-Injected: 1"),
+    ],
+    "fuzz_program_files": [
+        join(gb("中文"), b"[vexo]\r\ngjc=" + gb("中文") + b"\r\ngjc3=" + gb("中文") + b"\r\nts=1\r\nru=0\r\n"),
+        join(b"k", b"[other]\r\ngjc=x\r\n[VEXO]\r\nts=\r\n[vexo]\r\ngjc=late"),
+        join(b"v", b"1\r\nhttp://www.a.cn/1.htm\r\n" + gb("…标题内容第一条…") + b"\r\n"),
+        join(b"v", b"[:\\\\:]\n[:--:]\rhttp://www.a.cn\r\n\r\n"),
+    ],
+}
+
+
+def main():
+    for target, seeds in SEEDS.items():
+        folder = os.path.join(ROOT, target)
+        os.makedirs(folder, exist_ok=True)
+        for seed in seeds:
+            name = hashlib.sha1(seed).hexdigest()
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(seed)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
