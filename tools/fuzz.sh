@@ -3,6 +3,8 @@
 # UndefinedBehaviorSanitizer on) into build-fuzz/ and runs each for SECONDS
 # (30 by default), starting from fuzz/corpus/<target>/. A crash, leak or
 # undefined behaviour stops with the failing input in build-fuzz/findings/.
+# FUZZ_SEED fixes libFuzzer's seed (the test command's short runs use one, so
+# that a change, not chance, decides whether they pass).
 # Usage: tools/fuzz.sh [SECONDS] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,10 +29,11 @@ for t in "${targets[@]}"; do
   corpus="build-fuzz/corpus/$t"
   mkdir -p "$corpus"
   if [ -d "fuzz/corpus/$t" ]; then cp -n fuzz/corpus/"$t"/* "$corpus"/ 2>/dev/null || true; fi
-  dict=()
-  if [ -f "fuzz/$t.dict" ]; then dict=(-dict="fuzz/$t.dict"); fi
+  options=()
+  if [ -f "fuzz/$t.dict" ]; then options=(-dict="fuzz/$t.dict"); fi
+  if [ -n "${FUZZ_SEED:-}" ]; then options+=(-seed="$FUZZ_SEED"); fi
   log="build-fuzz/findings/$t.log"
-  if ! "build-fuzz/fuzz/$t" "${dict[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+  if ! "build-fuzz/fuzz/$t" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="build-fuzz/findings/$t-" "$corpus" >"$log" 2>&1; then
     tail -n 40 "$log" >&2
     echo "fuzz: $t found a fault; the input is in build-fuzz/findings/" >&2
