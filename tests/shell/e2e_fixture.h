@@ -47,6 +47,17 @@ class E2eTest : public ShellTest {
     ClearTlsSessionCache();
   }
 
+  // A window whose stop and close cancel the real clients.
+  TMain& OpenReal() {
+    MainServices s = Services();
+    s.cancel_client = nullptr;
+    main_ = std::make_unique<TMain>(s);
+    main_->FormCreate();
+    main_->FormShow();
+    main_->window.SetVisible(true);
+    return *main_;
+  }
+
   // One scheduler tick of virtual time, then a moment of real time for the
   // sockets and the workers.
   void Step() {

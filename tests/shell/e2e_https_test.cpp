@@ -17,15 +17,6 @@ std::vector<std::string> SortedTitles(const std::vector<std::pair<std::string, s
 class E2eHttpsTest : public E2eTest {
  protected:
   E2eHttpsTest() : E2eTest(testing::MockWeb::Scheme::kHttps) {}
-  TMain& OpenReal() {
-    MainServices s = Services();
-    s.cancel_client = nullptr;
-    main_ = std::make_unique<TMain>(s);
-    main_->FormCreate();
-    main_->FormShow();
-    main_->window.SetVisible(true);
-    return *main_;
-  }
 };
 
 TEST_F(E2eHttpsTest, FindsThePlainRunsTargetsAndTheNextRunRevisitsTheSitesOverHttps) {

@@ -18,16 +18,6 @@ Targets_t Sorted(Targets_t t) {
 
 class E2eTrackingTest : public E2eTest {
  protected:
-  // A window whose stop and close cancel the real clients.
-  TMain& OpenReal() {
-    MainServices s = Services();
-    s.cancel_client = nullptr;
-    main_ = std::make_unique<TMain>(s);
-    main_->FormCreate();
-    main_->FormShow();
-    main_->window.SetVisible(true);
-    return *main_;
-  }
   bool SilentInFlight() const {
     for (HttpClient* c : *main_->runningClients)
       if (Contains(c->URL, "www.silent.cn")) return true;
