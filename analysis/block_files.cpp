@@ -6,16 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <set>
 
 #include "analysis/block_folder.h"
 #include "analysis/result_store.h"
+#include "platform/byte_search.h"
 #include "platform/files.h"
 
 namespace vexo {
@@ -105,33 +102,8 @@ bool IsBlockNumberLine(std::string_view line) {
   return std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-namespace {
-
-bool IsLineBreak(char c) {
-  return c == '\n' || c == '\r';
-}
-
-}  // namespace
-
 bool FitsOnOneLine(std::string_view text) {
-  const char* p = text.data();
-  const std::size_t n = text.size();
-#ifdef __SSE2__
-  // Both bytes in one pass, 16 at a time; the last 16 bytes cover the rest.
-  if (n >= 16) {
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const auto holdsBreak = [&](std::size_t at) {
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-      return _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(b, lf), _mm_cmpeq_epi8(b, cr))) != 0;
-    };
-    for (std::size_t i = 0; i + 16 <= n; i += 16) {
-      if (holdsBreak(i)) return false;
-    }
-    return n % 16 == 0 || !holdsBreak(n - 16);
-  }
-#endif
-  return std::none_of(p, p + n, IsLineBreak);
+  return HoldsNoLineBreak(text);
 }
 
 bool IsHistoryLine(std::string_view line) {

@@ -3,6 +3,7 @@
 // link before it or else to the page itself.
 
 #include "analysis/html_text.h"
+#include "analysis/link_resolver.h"
 #include "analysis/thrd1_stages.h"
 
 namespace vexo {

@@ -3,7 +3,9 @@
 // resolving links, cleaning titles and snippets, decoding UTF-8 pages. None of
 // them parses HTML; they search substrings and delete bytes, and the parser
 // relies on exactly that (entities, for instance, are deleted, not decoded).
-// All are pure and total: any byte string is a valid argument.
+// All are pure and total: any byte string is a valid argument. They work in
+// place and in one pass; tests/reference/text_literal.h writes each rule out
+// plainly, and the equivalence tests hold these to it.
 
 #include <string_view>
 
@@ -39,10 +41,5 @@ Bytes MakeAbsolute(std::string_view page, std::string_view link);
 
 // True when a lower-cased address points into a search engine's own domain.
 bool ContainsEngineLabel(std::string_view lowered);
-
-// The absolute address that a raw link on `page` may become as a target, or
-// empty when the link must not become one (mail links, files by extension,
-// engine domains, in-page anchors, too short).
-Bytes ResolveLink(std::string_view page, std::string_view link);
 
 }  // namespace vexo

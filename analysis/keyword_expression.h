@@ -2,7 +2,9 @@
 // The keyword expression: words joined by "+" (and), "/" (or) and "|" (not),
 // grouped with parentheses, matched by plain substring search on GB2312 bytes.
 // The caller lower-cases the page text; the matchers lower-case the expression,
-// so ASCII letters match without regard to case.
+// so ASCII letters match without regard to case. The matchers search each
+// word once and share searches between terms; tests/reference/keyword_simple.h
+// holds the plain forms that they must equal.
 
 #include <cstddef>
 #include <cstdint>

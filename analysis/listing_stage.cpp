@@ -2,13 +2,16 @@
 // every link is looked at, and the text after it up to the next link is its
 // snippet; a link whose snippet matches becomes a target titled from the
 // snippet. Engine pages of the first pass also teach how the engine splits
-// the keywords into words.
+// the keywords into words. The learning walks the tag positions found once
+// per page; LiteralLearn in tests/reference/parser_literal.h is the form it
+// must equal.
 
 #include <algorithm>
 #include <array>
 #include <optional>
 
 #include "analysis/html_text.h"
+#include "analysis/link_resolver.h"
 #include "analysis/thrd1_stages.h"
 
 namespace vexo {

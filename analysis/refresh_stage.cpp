@@ -1,5 +1,6 @@
 // Refresh stage: a meta refresh sends the run on to its target through the
-// follow-up list, on listing and content pages alike.
+// follow-up list, on listing and content pages alike. LiteralRefresh in
+// tests/reference/parser_literal.h is the form it must equal.
 
 #include <array>
 

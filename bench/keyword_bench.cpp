@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/html_text.h"
+#include "analysis/link_resolver.h"
 #include "analysis/keyword_expression.h"
 #include "platform/codepage.h"
 

@@ -3,10 +3,6 @@
 namespace vexo {
 namespace {
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return Lower(Copy(s, 1, Len(prefix))) == prefix;
-}
-
 // Authority: [user[:password]@]host[:port].
 void SplitAuthority(std::string_view authority, AddressParts& p) {
   const Pos colon = LastPosOf(":", authority);

@@ -8,21 +8,13 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/bytes.h"
+
 extern char** environ;
 
 namespace vexo {
 
 namespace {
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = s[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 std::vector<std::string> SplitAtBlanks(std::string_view s) {
   std::vector<std::string> words;

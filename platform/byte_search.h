@@ -18,6 +18,11 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle);
 // bytes), or npos: the text-run scans stop at any of a few markup bytes.
 std::size_t FindAnyOf(std::string_view hay, std::string_view set);
 
+// Offset of the first byte of `hay` that is a blank or control byte (at or
+// below 20 hex) or one of `set` (at most eight bytes), or npos: the walk over a
+// link stops at every byte that some cleaning step acts on.
+std::size_t FindControlOrAnyOf(std::string_view hay, std::string_view set);
+
 // Offset of the last byte of `hay` that is one of `set` (at most eight
 // bytes), or npos: the walks back from a match to the tag before it.
 std::size_t FindLastAnyOf(std::string_view hay, std::string_view set);
@@ -25,6 +30,9 @@ std::size_t FindLastAnyOf(std::string_view hay, std::string_view set);
 // Number of bytes above 80 (hex): whether a stretch of text holds an odd
 // number of them decides where double-byte characters were cut.
 std::size_t CountBytesAbove80(std::string_view s);
+
+// True when `s` holds no CR and no LF.
+bool HoldsNoLineBreak(std::string_view s);
 
 // Offset of the last byte of `s` outside the range 81-FE (hex) that double-
 // byte characters begin with, or npos. Deciding a byte's role looks back

@@ -70,10 +70,13 @@ Bytes Copy(std::string_view s, Pos p, Pos n) {
   if (p < 1) p = 1;
   if (n <= 0 || p > Len(s)) return {};
   const Pos avail = Len(s) - p + 1;
-  return Bytes(s.substr(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(std::min(n, avail))));
+  return Bytes(
+      s.substr(static_cast<std::size_t>(p - 1), static_cast<std::size_t>(std::min(n, avail))));
 }
 
-Bytes CopyFrom(std::string_view s, Pos p) { return Copy(s, p, Len(s)); }
+Bytes CopyFrom(std::string_view s, Pos p) {
+  return Copy(s, p, Len(s));
+}
 
 Bytes CopyRange(std::string_view s, Pos first, Pos last) {
   if (first < 1) first = 1;
@@ -136,10 +139,6 @@ Bytes Upper(std::string_view s) {
   return out;
 }
 
-namespace {
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-}  // namespace
-
 Bytes TrimLeft(std::string_view s) {
   std::size_t b = 0;
   while (b < s.size() && IsBlankOrControl(s[b])) ++b;
@@ -152,7 +151,15 @@ Bytes TrimRight(std::string_view s) {
   return Bytes(s.substr(0, e));
 }
 
-Bytes Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
+std::string_view TrimView(std::string_view s) {
+  while (!s.empty() && IsBlankOrControl(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlankOrControl(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+Bytes Trim(std::string_view s) {
+  return Bytes(TrimView(s));
+}
 
 Bytes ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
   if (from.empty()) return Bytes(s);
@@ -184,7 +191,9 @@ Bytes ReplaceUntilGone(std::string_view s, std::string_view from, std::string_vi
   return out;
 }
 
-Bytes IntToText(long long v) { return std::to_string(v); }
+Bytes IntToText(long long v) {
+  return std::to_string(v);
+}
 
 bool TryTextToInt(std::string_view s, long long& out) {
   const Bytes t = Trim(s);

@@ -12,16 +12,19 @@
 
 namespace vexo {
 
-using Bytes = std::string;          // text in the GB2312 code page
-using Pos = std::ptrdiff_t;         // 1-based byte position, 0 = none
+using Bytes = std::string;   // text in the GB2312 code page
+using Pos = std::ptrdiff_t;  // 1-based byte position, 0 = none
 using StringList = std::vector<Bytes>;
 
 // Length as a signed position, so that algorithms can subtract freely.
-inline Pos Len(std::string_view s) { return static_cast<Pos>(s.size()); }
+inline Pos Len(std::string_view s) {
+  return static_cast<Pos>(s.size());
+}
 
 // Byte at 1-based position p; 0 outside 1..Len(s), like the terminating zero.
 inline unsigned char ByteAt(std::string_view s, Pos p) {
-  return (p >= 1 && p <= Len(s)) ? static_cast<unsigned char>(s[static_cast<std::size_t>(p - 1)]) : 0;
+  return (p >= 1 && p <= Len(s)) ? static_cast<unsigned char>(s[static_cast<std::size_t>(p - 1)])
+                                 : 0;
 }
 
 // Position of the first occurrence of needle in hay at or after `from`; 0 when
@@ -65,7 +68,36 @@ inline std::uint64_t LowerEight(std::uint64_t x) {
   return x | ((atLeastA & ~aboveZ & ~x & kHigh) >> 2);
 }
 Bytes Upper(std::string_view s);
+
+// One byte lower-cased as Lower does.
+constexpr char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+// `s` begins with `lowerPrefix` once its ASCII letters are lower-cased.
+constexpr bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
+  if (s.size() < lowerPrefix.size()) return false;
+  for (std::size_t i = 0; i < lowerPrefix.size(); ++i)
+    if (LowerAscii(s[i]) != lowerPrefix[i]) return false;
+  return true;
+}
+// a and b are equal once the ASCII letters of both are lower-cased.
+constexpr bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+  return true;
+}
+
+constexpr bool IsLineBreak(char c) {
+  return c == '\n' || c == '\r';
+}
+// Blanks and control bytes: what the trims remove.
+constexpr bool IsBlankOrControl(char c) {
+  return static_cast<unsigned char>(c) <= 0x20;
+}
+
 // Removes bytes <= 0x20 (blanks and control bytes) at both ends / one end.
+std::string_view TrimView(std::string_view s);
 Bytes Trim(std::string_view s);
 Bytes TrimLeft(std::string_view s);
 Bytes TrimRight(std::string_view s);

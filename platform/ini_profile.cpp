@@ -35,28 +35,6 @@ void ForEachLine(std::string_view text, Visit visit) {
   }
 }
 
-bool Blank(char c) {
-  return static_cast<unsigned char>(c) <= 0x20;
-}
-
-std::string_view TrimView(std::string_view s) {
-  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // The name of a "[name]" line, or nothing when the line is no section header.
 std::optional<std::string_view> SectionName(std::string_view line) {
   const std::string_view t = TrimView(line);
@@ -89,7 +67,7 @@ Place Find(std::string_view text, std::string_view section, std::string_view key
     if (TrimView(line).empty()) return true;
     if (const auto name = SectionName(line)) {
       if (inside) return false;  // the first matching section is the one used
-      if (SameName(*name, section)) {
+      if (EqualsNoCase(*name, section)) {
         inside = place.has_section = true;
         place.last_filled = s;
       }
@@ -97,7 +75,7 @@ Place Find(std::string_view text, std::string_view section, std::string_view key
     }
     if (!inside) return true;
     place.last_filled = s;
-    if (const auto k = KeyName(line); k && SameName(*k, key)) {
+    if (const auto k = KeyName(line); k && EqualsNoCase(*k, key)) {
       place.has_key = true;
       place.key = s;
       return false;

@@ -38,10 +38,6 @@ const HtmlTexts& T() {
   return texts;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && Lower(s.substr(0, prefix.size())) == prefix;
-}
-
 // The href of a target: only web addresses are linked, so that a stored
 // "javascript:" or "data:" address cannot run when the row is clicked.
 Bytes TargetHref(std::string_view link) {

@@ -1,4 +1,5 @@
 #include "analysis/html_text.h"
+#include "analysis/link_resolver.h"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 #include <string>
@@ -61,7 +62,7 @@ TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
   }
 }
 
-TEST(FindAnyOf, BothDirectionsAgreeWithFindFirstAndLastOf) {
+TEST(FindAnyOf, AllFormsAgreeWithFindFirstAndLastOf) {
   std::mt19937 rng(5);
   const std::string sets[] = {"", "<", "<>", "<>&", "<>&%", "\xa1\xff", " ;\"'<>", "abcdefgh"};
   constexpr std::size_t kSets = sizeof sets / sizeof sets[0];
@@ -70,13 +71,20 @@ TEST(FindAnyOf, BothDirectionsAgreeWithFindFirstAndLastOf) {
     std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
     for (std::size_t i = 0; i < n; ++i) {
       // Mostly bytes outside every set, so that hits fall at any offset.
-      exact[i] =
-          rng() % 12 == 0 ? " ;\"'<>&%\xa1\xff"[rng() % 10] : static_cast<char>('i' + rng() % 18);
+      exact[i] = rng() % 12 == 0 ? " ;\"'<>&%\xa1\xff\x01\x20\x21\n"[rng() % 14]
+                                 : static_cast<char>('i' + rng() % 18);
     }
     const std::string_view hay(exact.get(), n);
     const std::string& set = sets[static_cast<std::size_t>(round) % kSets];
     ASSERT_EQ(FindAnyOf(hay, set), hay.find_first_of(set)) << "round " << round;
     ASSERT_EQ(FindLastAnyOf(hay, set), hay.find_last_of(set)) << "round " << round;
+    const auto stop = std::find_if(hay.begin(), hay.end(), [&](char c) {
+      return static_cast<unsigned char>(c) <= 0x20 || set.find(c) != std::string::npos;
+    });
+    ASSERT_EQ(FindControlOrAnyOf(hay, set),
+              stop == hay.end() ? std::string_view::npos : std::size_t(stop - hay.begin()))
+        << "round " << round;
+    ASSERT_EQ(HoldsNoLineBreak(hay), hay.find_first_of("\r\n") == std::string_view::npos);
   }
 }
 
@@ -90,8 +98,9 @@ TEST(CountBytesAbove80, AgreesWithAByteByByteCount) {
     std::unique_ptr<char[]> exact(new char[n > 0 ? n : 1]);
     std::size_t expected = 0;
     for (std::size_t i = 0; i < n; ++i) {
-      const auto c = static_cast<unsigned char>(n > 4000 ? 0x81 + rng() % 0x7F
-                                                : rng() % 2 ? edges[rng() % 5] : rng() % 256);
+      const auto c = static_cast<unsigned char>(n > 4000    ? 0x81 + rng() % 0x7F
+                                                : rng() % 2 ? edges[rng() % 5]
+                                                            : rng() % 256);
       exact[i] = static_cast<char>(c);
       expected += c > 0x80;
     }

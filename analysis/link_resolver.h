@@ -1,0 +1,25 @@
+#pragma once
+// Turning a raw link found on a page into the address of a target. The parser
+// resolves every link of every page, so ResolveLink (link_resolver_fast.cpp)
+// answers the common plain link in one walk over it; ResolveLinkInSteps is the
+// same rule written as its steps, which ResolveLink must equal and falls back
+// to for links that need cleaning. Both must equal LiteralResolveLink in
+// tests/reference/text_literal.h.
+
+#include <string_view>
+
+#include "platform/bytes.h"
+
+namespace vexo {
+
+// The absolute address that a raw link on `page` may become as a target, or
+// empty when the link must not become one (mail links, files by extension,
+// engine domains, in-page anchors, too short).
+Bytes ResolveLink(std::string_view page, std::string_view link);
+
+// ResolveLink one step after the other: quotes dropped, mail links and
+// refused extensions refused, CleanLink, MakeAbsolute, CleanText, the final
+// refusals.
+Bytes ResolveLinkInSteps(std::string_view page, std::string_view link);
+
+}  // namespace vexo
