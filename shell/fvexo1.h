@@ -124,7 +124,7 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   int RunningParsers() const override { return runningParsers; }
   void SetRunningParsers(int count) override { runningParsers = count < 0 ? 0 : count; }
 
-  // ---- ViewerPart ----
+  // ---- ViewerPart (ProgramFolder, BlockSaveFailed and Gjc3 above answer it too) ----
   ResultStore& Store() override { return store_; }
   std::string Executable() const override { return services_.executable; }
   Bytes Gjc2() const override { return gjc2.Caption(); }
