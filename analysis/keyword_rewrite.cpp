@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/codepage.h"
+#include "texts/texts.h"
 
 namespace vexo {
 
@@ -31,7 +32,9 @@ Bytes RewriteUntilGone(std::string_view s, std::string_view from, std::string_vi
 }
 
 const FullWidthOperators& FullWidth() {
-  static const FullWidthOperators forms{Gb("／"), Gb("＋"), Gb("－"), Gb("　"), Gb("（"), Gb("）")};
+  static const FullWidthOperators forms{AnalysisText().full_slash, AnalysisText().full_plus,
+                                        AnalysisText().full_minus, AnalysisText().full_space,
+                                        AnalysisText().full_open,  AnalysisText().full_close};
   return forms;
 }
 

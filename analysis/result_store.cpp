@@ -8,6 +8,7 @@
 #include "analysis/folded_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "texts/texts.h"
 
 namespace vexo {
 
@@ -15,12 +16,12 @@ namespace {
 
 // A title line is the title between two ellipsis characters.
 std::string_view Ellipsis() {
-  static const Bytes kEllipsis = Gb("…");
+  static const Bytes kEllipsis = AnalysisText().ellipsis;
   return kEllipsis;
 }
 
 const Bytes& MarkCellText() {
-  static const Bytes kMark = Gb("×");
+  static const Bytes kMark = AnalysisText().mark;
   return kMark;
 }
 

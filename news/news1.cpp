@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "news/news_headlines.h"
-#include "news/news_texts.h"
 #include "platform/files.h"
+#include "texts/texts.h"
 
 namespace vexo {
 

@@ -9,9 +9,8 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "shell/fvexo1.h"
-#include "shell/fvexo1_view.h"
-#include "shell/skin_label_view.h"
+#include "ui/skin_label_view.h"
+#include "ui/window_font_view.h"
 
 namespace vexo {
 
@@ -211,20 +210,6 @@ int ShowNewsWindowModal(QWidget* parent, const NewsServices& services) {
   }
   model.FormDestroy();
   return result;
-}
-
-std::function<bool()> NewsWindowOpener(ChromeLink& link, TimerService& timers,
-                                       const MainServices& main) {
-  return [&link, &timers, folder = main.program_folder, config = main.config_file,
-          browser = main.browser] {
-    NewsServices s;
-    s.timers = &timers;
-    s.program_folder = folder;
-    s.sources = ReadNewsSources(config);
-    s.browser = browser;
-    ShowNewsWindowModal(link.View(), s);
-    return true;
-  };
 }
 
 }  // namespace vexo

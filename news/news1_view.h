@@ -10,14 +10,11 @@
 #include <string>
 
 #include "news/news1.h"
-#include "shell/mirror_view.h"
+#include "ui/mirror_view.h"
 
 class QTableView;
 
 namespace vexo {
-
-class ChromeLink;
-struct MainServices;
 
 class NewsGridModel;
 
@@ -54,12 +51,5 @@ class NewsView : public QDialog {
 // `parent` and destroys it when the user closes it (the window's last visit
 // is then saved). Returns the dialog's result.
 int ShowNewsWindowModal(QWidget* parent, const NewsServices& services);
-
-// The news button's service for the main window (ChromeServices::show_news):
-// opens the news window over the main window's view with the main window's
-// program folder and browser, the portal addresses of its configuration file
-// as they stand at that moment, and these timers.
-std::function<bool()> NewsWindowOpener(ChromeLink& link, TimerService& timers,
-                                       const MainServices& main);
 
 }  // namespace vexo

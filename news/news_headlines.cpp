@@ -2,6 +2,7 @@
 
 #include "analysis/html_text.h"
 #include "platform/codepage.h"
+#include "texts/texts.h"
 
 namespace vexo {
 
@@ -98,15 +99,13 @@ Bytes CutCaption(const Bytes& text) {
 }
 
 bool IsFurnitureCaption(std::string_view t) {
-  static const Bytes kWords[] = {Gb("链接"), Gb("频道"), Gb("更多"),
-                                 Gb("帖子"), Gb("反馈"), ">>..."};
-  static const Bytes kIcp = Gb("icp证");
+  const NewsTexts& texts = GetNewsTexts();
   for (const char* script : {"=\"", "='", "\"+", "'+", "+\"", "+'"})
     if (Contains(t, script)) return true;
-  for (const Bytes& w : kWords)
+  for (const Bytes& w : texts.furniture_words)
     if (Contains(t, w)) return true;
   return PosOfFolded("copyright&copy", t) > 0 || PosOfFolded("target=", t) > 0 ||
-         PosOfFolded(kIcp, t) > 0 || PosOfFolded("document.write", t) > 0;
+         PosOfFolded(texts.icp, t) > 0 || PosOfFolded("document.write", t) > 0;
 }
 
 Bytes HeadlineLink(std::string_view page, std::string_view raw) {

@@ -3,8 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "shell/fvexo1_view.h"
-#include "shell/skin_label_view.h"
+#include "ui/skin_label_view.h"
+#include "ui/window_font_view.h"
 #include "viewer/make1.h"
 
 namespace vexo {

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "shell/mirror_view.h"
+#include "ui/mirror_view.h"
 
 namespace vexo {
 

@@ -1,6 +1,6 @@
 #include "shell/application.h"
 
-#include "shell/texts.h"
+#include "texts/texts.h"
 
 namespace vexo {
 

@@ -5,7 +5,7 @@
 
 #include "fetch/http_client.h"
 #include "platform/folders.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 
 namespace vexo {
 
@@ -37,22 +37,20 @@ MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxS
 }
 
 TMain::TMain(MainServices services)
-    : services_(WithFallbacks(std::move(services), own_app_, idle_timers_, default_boxes_)),
+    : ViewerPart(services.status_icon),
+      services_(WithFallbacks(std::move(services), own_app_, idle_timers_, default_boxes_)),
       Timer2(*services_.timers, 20),
       Tsys(*services_.timers, 15000),
       ARun(services_.autostart_entry, services_.executable),
       store_(*this) {
-  links_ = {&M11, &M21, &M31, &M41, &M51, &M61, &M71, &M81};
-  captions_ = {&M12, &M22, &M32, &M42, &M52, &M62, &M72, &M82};
-  marks_ = {&x1, &x2, &x3, &x4, &x5, &x6, &x7, &x8};
-  boxes_ = {&z1, &z2, &z3, &z4, &z5, &z6, &z7, &z8};
-
   // The window description: what is hidden, the hints, the toggles' squares.
   const ShellTexts& t = Texts();
   for (Label* hidden : {&gjc2, &gjc3, &kl2, &sys}) hidden->SetVisible(false);
   SaEdit.SetVisible(false);
-  for (Label* link : links_) link->SetVisible(false);
-  for (Label* box : boxes_) box->SetVisible(false);
+  for (int row = 1; row <= 8; ++row) {
+    LinkLabel(row)->SetVisible(false);
+    RowBox(row)->SetVisible(false);
+  }
   sum1.SetVisible(false);
   ss.SetVisible(false);
   Spt2.SetVisible(false);
@@ -80,34 +78,6 @@ TMain::~TMain() {
   ownedClients_.clear();
 }
 
-Label* TMain::LinkLabel(int row) {
-  return row >= 1 && row <= 8 ? links_[static_cast<std::size_t>(row - 1)] : nullptr;
-}
-Label* TMain::CaptionLabel(int row) {
-  return row >= 1 && row <= 8 ? captions_[static_cast<std::size_t>(row - 1)] : nullptr;
-}
-Label* TMain::MarkCell(int row) {
-  return row >= 1 && row <= 8 ? marks_[static_cast<std::size_t>(row - 1)] : nullptr;
-}
-Label* TMain::RowBox(int row) {
-  return row >= 1 && row <= 8 ? boxes_[static_cast<std::size_t>(row - 1)] : nullptr;
-}
-
-Bytes TMain::RowLabel(int row, int which) const {
-  if (row < 1 || row > 8) return {};
-  const auto i = static_cast<std::size_t>(row - 1);
-  return which == 1 ? links_[i]->Caption() : captions_[i]->Caption();
-}
-
-void TMain::SetRowLabel(int row, int which, const Bytes& text) {
-  Label* label = which == 1 ? LinkLabel(row) : CaptionLabel(row);
-  if (label) label->SetCaption(text);
-}
-
-void TMain::SetMarkCell(int row, const Bytes& text) {
-  if (Label* cell = MarkCell(row)) cell->SetCaption(text);
-}
-
 void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {
   if (services_.target_appended) services_.target_appended(number, link, title);
 }
@@ -131,6 +101,11 @@ void TMain::CancelAllClients() {
       c->Cancel();
     }
   }
+}
+
+void TMain::ResumeRunTimers() {
+  if (trackingRun != 0 && !Timer2.Enabled()) Timer2.SetEnabled(true);
+  if (trackingRun != 0 && !Tsys.Enabled()) Tsys.SetEnabled(true);
 }
 
 MsgAnswer TMain::AskModal(const Bytes& text, MsgButtons buttons) {

@@ -14,7 +14,9 @@
 #include "shell/about_box_view.h"
 #include "shell/application.h"
 #include "shell/fvexo1.h"
-#include "shell/skin_label_view.h"
+#include "texts/texts.h"
+#include "ui/skin_label_view.h"
+#include "ui/window_font_view.h"
 
 // The pictures are compiled into this static library; registering them here
 // also keeps the linker from dropping them.
@@ -45,18 +47,6 @@ const QColor kRed(0xFF, 0x00, 0x00);
 const QColor kBlue(0x00, 0x00, 0xFF);
 const QColor kWhite(0xFF, 0xFF, 0xFF);
 
-// The view's own words: the prompt before the edit, the toggles' names and
-// the names of the counters.
-const char* const kKeywordPrompt = "关键词";
-const char* const kAutorunName = "开机运行";
-const char* const kPopupName = "弹出提示";
-const char* const kCountName = "目标";
-const char* const kCycleName = "轮次";
-
-QString U(const char* utf8) {
-  return QString::fromUtf8(utf8);
-}
-
 QRect RowCaption(int row) {
   return {26, kRowTop + (row - 1) * kRowPitch, 500, 24};
 }
@@ -85,15 +75,6 @@ void RegisterPictures() {
 QIcon ProgramIcon() {
   RegisterPictures();
   return QIcon(QStringLiteral(":/vexo/vexo.png"));
-}
-
-QFont WindowFont() {
-  QFont f;
-  f.setFamilies({U("宋体"), QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
-                 QStringLiteral("AR PL UMing TW"), QStringLiteral("Noto Serif CJK SC"),
-                 QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei")});
-  f.setPixelSize(12);
-  return f;
 }
 
 HintPauseStyle::HintPauseStyle(const Application& app) : app_(app) {}
@@ -198,7 +179,7 @@ void MainView::BuildFrame() {
 
 void MainView::BuildControls() {
   TMain& m = model_;
-  StaticLabel(U(kKeywordPrompt), {8, 34, 40, 20});
+  StaticLabel(ToQ(Texts().keyword_prompt), {8, 34, 40, 20});
   parts_["gjc"] = MirrorEdit(m.gjc, {48, 34, 170, 20});
 
   struct Button {
@@ -223,27 +204,27 @@ void MainView::BuildControls() {
     const char* square_name;
     const char* cell_name;
     int x;
-    const char* words;
+    const Bytes& words;
     int words_width;
     void (TMain::*click)();
   };
   for (const Toggle& t :
-       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 404, kAutorunName, 48, &TMain::RuClick},
-        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 472, kPopupName, 48, &TMain::TsClick}}) {
+       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 404, Texts().autorun_name, 48, &TMain::RuClick},
+        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 472, Texts().popup_name, 48, &TMain::TsClick}}) {
     parts_[t.square_name] = mirror_.Label(*t.square, this, {t.x, 38, 12, 12});
     SkinLabel* cell = mirror_.Label(*t.cell, this, {t.x + 1, 39, 10, 10}, kWhite, kRed);
     cell->setAlignment(Qt::AlignCenter);
     cell->setCursor(Qt::PointingHandCursor);
     cell->onClick = [&m, click = t.click] { (m.*click)(); };
     parts_[t.cell_name] = cell;
-    StaticLabel(U(t.words), {t.x + 15, 34, t.words_width, 20})->setToolTip(ToQ(t.cell->Hint()));
+    StaticLabel(ToQ(t.words), {t.x + 15, 34, t.words_width, 20})->setToolTip(ToQ(t.cell->Hint()));
   }
 
   // The band with the counters and the activity squares.
   parts_["La2"] = mirror_.Label(m.La2, this, {2, 60, 536, 18});
-  SkinLabel* count_name = StaticLabel(U(kCountName), {8, 61, 26, 16});
+  SkinLabel* count_name = StaticLabel(ToQ(Texts().count_name), {8, 61, 26, 16});
   parts_["sum1"] = mirror_.Label(m.sum1, this, {34, 61, 44, 16});
-  SkinLabel* cycle_name = StaticLabel(U(kCycleName), {84, 61, 26, 16});
+  SkinLabel* cycle_name = StaticLabel(ToQ(Texts().cycle_name), {84, 61, 26, 16});
   parts_["ss"] = mirror_.Label(m.ss, this, {110, 61, 30, 16});
   // The names show with their numbers.
   mirror_.Follow(m.sum1.changed, [&m, count_name] { count_name->setVisible(m.sum1.Visible()); });

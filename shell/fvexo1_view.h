@@ -12,7 +12,7 @@
 #include <map>
 #include <string>
 
-#include "shell/mirror_view.h"
+#include "ui/mirror_view.h"
 #include "viewer/chrome_services.h"
 
 class QLineEdit;
@@ -27,10 +27,6 @@ class TMain;
 // Registers the window's pictures and the program's icon (":/vexo/...").
 void RegisterPictures();
 QIcon ProgramIcon();
-
-// The window's font: "宋体" at 12 pixels, with the CJK Song/Ming faces of a
-// Linux desktop behind it.
-QFont WindowFont();
 
 // Hints appear after the application's hint pause (0: at once).
 class HintPauseStyle : public QProxyStyle {

@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "news/news1_view.h"
 #include "platform/folders.h"
 #include "platform/message_box_qt_view.h"
 #include "platform/save_dialog_qt_view.h"
@@ -24,6 +23,7 @@
 #include "shell/command_line.h"
 #include "shell/fvexo1.h"
 #include "shell/fvexo1_view.h"
+#include "shell/news_button_view.h"
 #include "vexo_version.h"
 
 namespace {

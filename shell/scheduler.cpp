@@ -9,7 +9,7 @@
 #include "fetch/http_client.h"
 #include "platform/codepage.h"
 #include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 
 namespace vexo {
 
@@ -24,17 +24,6 @@ constexpr int kRotateAfter = 28;  // ticks between status-line rotations
 constexpr int kCycleTicks = 7;    // stall ticks per cycle, minus one
 constexpr std::string_view kMarkerLead = "[:";
 constexpr std::uint16_t kCursorMax = std::numeric_limits<std::uint16_t>::max();
-
-struct SchedulerTexts {
-  Bytes square = Gb("  ■");
-  Bytes no_network = Gb(" ★ 还没有拨号连接上网络 or 此时网络线路出现故障");
-  Bytes congested = Gb(" ★ 上网带宽较窄 or 此时网络较拥挤");
-};
-
-const SchedulerTexts& Said() {
-  static const SchedulerTexts texts;
-  return texts;
-}
 
 bool BeginsWithMarker(const Bytes& line) {
   return !line.empty() && line.front() == '[';
@@ -65,7 +54,7 @@ void TMain::ShowActivity() {
   ++animationCounter;
   if (window.Height() > kTallWindow) {
     if (animationCounter < kSquares && animationCounter % 2 == 1) {
-      La1.SetCaption(La1.Caption() + Said().square);
+      La1.SetCaption(La1.Caption() + Texts().square);
     } else if (animationCounter == kClearTick) {
       La1.SetCaption("");
     }
@@ -227,8 +216,8 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
   }
   try {
     if (noted && sys.Caption().empty() && trackingRun == 1) {
-      if (status == kStatusConnectFailed) sbar.SetCaption(Said().no_network);
-      if (status == kStatusCancelled) sbar.SetCaption(Said().congested);
+      if (status == kStatusConnectFailed) sbar.SetCaption(Texts().no_network);
+      if (status == kStatusCancelled) sbar.SetCaption(Texts().congested);
     }
   } catch (...) {
   }

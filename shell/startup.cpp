@@ -9,7 +9,7 @@
 #include "platform/ini_profile.h"
 #include "platform/tls_session.h"
 #include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 
 namespace vexo {
 

@@ -4,7 +4,7 @@
 #include "analysis/keyword_query.h"
 #include "platform/files.h"
 #include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 
 namespace vexo {
 

@@ -1,9 +1,10 @@
 #include "viewer/export_click.h"
 
 #include "platform/codepage.h"
-#include "shell/fvexo1.h"
+#include "texts/texts.h"
 #include "viewer/export.h"
 #include "viewer/export_files.h"
+#include "viewer/viewer_part.h"
 
 namespace vexo {
 
@@ -24,21 +25,17 @@ class ModalScope {
   std::uint8_t saved_;
 };
 
-Bytes Caption() {
-  return Gb("Vexo提示");
-}
-
 Bytes FailureText(ExportStatus status, const std::string& folder) {
   Bytes text;
   switch (status) {
     case ExportStatus::kNoFolder:
-      text = Gb("  导出失败：所选文件夹不存在  ");
+      text = ExportText().no_folder;
       break;
     case ExportStatus::kWriteFailed:
-      text = Gb("  导出失败：无法在所选文件夹中写入文件  ");
+      text = ExportText().write_failed;
       break;
     case ExportStatus::kReadFailed:
-      text = Gb("  导出失败：无法读取跟踪结果文件  ");
+      text = ExportText().read_failed;
       break;
     case ExportStatus::kDone:
       return {};
@@ -54,7 +51,7 @@ void RunExport(ExportClickContext& c) {
   // read from memory, so a failed save does not lose its targets.
   c.store.SaveOpenBlock();
 
-  c.messages.Show(MessageBoxRequest{Caption(), ExportNotice(), MsgButtons::Ok});
+  c.messages.Show(MessageBoxRequest{Texts().msg_caption, ExportNotice(), MsgButtons::Ok});
 
   c.save1.initial_folder = c.program_folder + "Save";
   if (!c.save1.Execute(c.dialogs)) return;
@@ -80,8 +77,8 @@ void RunExport(ExportClickContext& c) {
 
   const ExportResult result = WriteExport(request);
   if (result.status != ExportStatus::kDone) {
-    c.messages.Show(
-        MessageBoxRequest{Caption(), FailureText(result.status, request.folder), MsgButtons::Ok});
+    c.messages.Show(MessageBoxRequest{Texts().msg_caption,
+                                      FailureText(result.status, request.folder), MsgButtons::Ok});
   }
 }
 
@@ -89,25 +86,15 @@ void RunExport(ExportClickContext& c) {
 
 SaveDialog MakeExportDialog() {
   SaveDialog d;
-  d.title = Gb("Vexo信息导出");
+  d.title = ExportText().dialog_title;
   d.file_name = "back";
-  d.filter = Gb("网页文件(*.htm)|*.htm|数据文件(*.txt)|*.txt");
+  d.filter = ExportText().dialog_filter;
   d.filter_index = 1;
   return d;
 }
 
 Bytes ExportNotice() {
-  static constexpr const char* kLines[] = {
-      "  导出方式：1、网页文件，2、数据文件  ", "  ----------------------------------  ",
-      "  如果以网页文件[*.htm]导出跟踪结果， ", "  就可将该网页放入自己网站供别人浏览  ",
-      "  ----------------------------------  ", "  如果以数据文件[*.txt]导出跟踪结果， ",
-      "  就可将该数据文件导入自己的数据库中  ", "  {注}：字段分隔符[,]、文本识别符[\"]  "};
-  Bytes text;
-  for (const char* line : kLines) {
-    if (!text.empty()) text += '\r';
-    text += Gb(line);
-  }
-  return text;
+  return ExportText().notice;
 }
 
 void Spt2Click(ExportClickContext& c) {
@@ -119,13 +106,12 @@ void Spt2Click(ExportClickContext& c) {
   }
 }
 
-void TMain::Spt2Click() {
+void ViewerPart::Spt2Click() {
   if (Save1.title.empty()) Save1 = MakeExportDialog();
   ScriptedSaveDialogs cancelling;
-  SaveDialogService& dialogs = services_.save_dialogs ? *services_.save_dialogs : cancelling;
-  ExportClickContext c{modalGuard,          store_,         kl2.Caption(),
-                       sum1.Caption(),      gjc2.Caption(), gjc3.Caption(),
-                       *services_.messages, dialogs,        Save1};
+  SaveDialogService& dialogs = SaveDialogs() ? *SaveDialogs() : cancelling;
+  ExportClickContext c{modalGuard, Store(),    ProgramFolder(), sum1.Caption(), Gjc2(),
+                       Gjc3(),     Messages(), dialogs,         Save1};
   vexo::Spt2Click(c);
 }
 

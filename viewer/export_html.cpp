@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "viewer/highlight.h"
 
 namespace vexo {
@@ -11,32 +11,6 @@ namespace vexo {
 namespace {
 
 constexpr Pos kShownLinkBytes = 74;
-
-struct HtmlTexts {
-  Bytes page_head = Gb("<html><head><title>关键词：");
-  Bytes head_end =
-      Gb("</title><style type=\"text/css\"><!--p {font-size: 9pt}--></style><META "
-         "http-equiv=Content-Type content=\"text/html; charset=gb2312\"></head><body>");
-  Bytes page_end = "</body></html>";
-  Bytes row_colour = "<font color=\"#009900\">";
-  Bytes link_start = "<a href=\"";
-  Bytes link_target = "\" target=\"_blank\">";
-  Bytes number_sign = Gb("、");
-  Bytes link_end = "</a>";
-  Bytes short_link_end = Gb("…</a>");
-  Bytes row_link_end = "</font><br>";
-  Bytes piece_break = "<br>";
-  Bytes nav_first = Gb("\">|&lt;最前</a>　");
-  Bytes nav_previous = Gb("\">&lt;&lt;上页</a>　");
-  Bytes nav_next = Gb("\">下页&gt;&gt;</a>　");
-  Bytes nav_last = Gb("\">最后&gt;|</a>");
-  Bytes footer_text = Gb("以上信息由软件V鹊(Vexo)跟踪搜集");
-};
-
-const HtmlTexts& T() {
-  static const HtmlTexts texts;
-  return texts;
-}
 
 // The href of a target: only web addresses are linked, so that a stored
 // "javascript:" or "data:" address cannot run when the row is clicked.
@@ -156,13 +130,13 @@ Bytes CaptionPart(std::string_view caption, std::string_view expression) {
   Bytes out;
   for (const Bytes& piece : CaptionPieces(caption, expression)) {
     out += HighlightTerms(terms, piece);
-    out += T().piece_break;
+    out += ExportText().piece_break;
   }
   return out;
 }
 
 Bytes HtmlRowHead(std::string_view link, long long n) {
-  const HtmlTexts& t = T();
+  const ExportTexts& t = ExportText();
   bool shortened = false;
   const Bytes shown = ShownLink(link, n, &shortened);
   Bytes out = "<p>";
@@ -179,7 +153,7 @@ Bytes HtmlRowHead(std::string_view link, long long n) {
 }
 
 Bytes NavigationBar(long long k, long long last, const std::string& bareName) {
-  const HtmlTexts& t = T();
+  const ExportTexts& t = ExportText();
   auto link = [&](long long page, const Bytes& piece) {
     return t.link_start + PageHref(ExportFileName(bareName, page)) + piece;
   };
@@ -197,7 +171,7 @@ Bytes NavigationBar(long long k, long long last, const std::string& bareName) {
 }
 
 Bytes HtmlPage(std::string_view keywords, std::string_view navigation, std::string_view rows) {
-  const HtmlTexts& t = T();
+  const ExportTexts& t = ExportText();
   Bytes out = t.page_head;
   out += EscapeHtml(keywords);
   out += t.head_end;

@@ -1,8 +1,7 @@
 #include "viewer/make1.h"
 
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "vexo_version.h"
-#include "viewer/viewer_texts.h"
 
 namespace vexo {
 

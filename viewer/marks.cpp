@@ -2,10 +2,9 @@
 // clearing the run's list, opening a target in the browser and the link shown
 // on hover.
 #include "platform/files.h"
-#include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "viewer/run_numbers.h"
-#include "viewer/viewer_texts.h"
+#include "viewer/viewer_part.h"
 
 namespace vexo {
 
@@ -33,7 +32,7 @@ int FindTitleLine(const StringList& list, const Bytes& caption, const Bytes& lin
 
 }  // namespace
 
-void TMain::MarkClick(int row) {
+void ViewerPart::MarkClick(int row) {
   Label* cell = MarkCell(row);
   if (!cell) return;
   try {
@@ -49,11 +48,11 @@ void TMain::MarkClick(int row) {
     std::string file;
     StringList* list = nullptr;
     if (c < sum / kBlockTargets) {
-      file = store_.BlockFile(FirstBlockNumber(store_.OpenBlock(), sum) + c);
+      file = Store().BlockFile(FirstBlockNumber(Store().OpenBlock(), sum) + c);
       if (!LoadBlock(file, loaded)) return;
       list = &loaded;
     } else {
-      list = store_.OpenBlock();
+      list = Store().OpenBlock();
       if (!list) return;
     }
 
@@ -69,21 +68,21 @@ void TMain::MarkClick(int row) {
       SaveLines(file, loaded);
     } else {
       long long n = 0;
-      if (ValidBlockNumber(list->front(), n) && FileExists(store_.BlockFile(n)))
-        SaveLines(store_.BlockFile(n), *list);
+      if (ValidBlockNumber(list->front(), n) && FileExists(Store().BlockFile(n)))
+        SaveLines(Store().BlockFile(n), *list);
     }
   } catch (...) {
   }
 }
 
-void TMain::Spt3Click() {
+void ViewerPart::Spt3Click() {
   try {
     const std::uint8_t noted = modalGuard;
     modalGuard = kModal;
     MsgAnswer answer = MsgAnswer::Cancel;
     try {
-      answer = services_.messages->Show(
-          {Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
+      answer =
+          Messages().Show({Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
     } catch (...) {
     }
     modalGuard = noted;
@@ -91,15 +90,15 @@ void TMain::Spt3Click() {
 
     // The cleared targets stay on disk for the duplicate test, and the run
     // goes on in a new block. Nothing is emptied unless they are saved.
-    StringList* open = store_.OpenBlock();
+    StringList* open = Store().OpenBlock();
     long long n = 0;
     const bool haveBlock = open && !open->empty() && ValidBlockNumber(open->front(), n);
     if (haveBlock) {
-      const std::string temp = store_.TempFolder();
+      const std::string temp = Store().TempFolder();
       if (!DirExists(temp)) CreateDir(temp);
-      if (!store_.SaveWaitingBlocks()) return;  // the store told of it
-      if (!SaveLines(store_.BlockFile(n), *open)) {
-        BlockSaveFailed(store_.BlockFile(n));
+      if (!Store().SaveWaitingBlocks()) return;  // the store told of it
+      if (!SaveLines(Store().BlockFile(n), *open)) {
+        BlockSaveFailed(Store().BlockFile(n));
         return;
       }
     }
@@ -108,8 +107,8 @@ void TMain::Spt3Click() {
     sum1.SetCaption("0");
     SetSa("0");
     for (int row = 1; row <= 8; ++row) {
-      store_.SetRowText(row, 1, "");
-      store_.SetRowText(row, 2, "");
+      Store().SetRowText(row, 1, "");
+      Store().SetRowText(row, 2, "");
     }
     SetSa("");
     if (!haveBlock) return;
@@ -119,7 +118,7 @@ void TMain::Spt3Click() {
   }
 }
 
-void TMain::CaptionMouseDown(int row) {
+void ViewerPart::CaptionMouseDown(int row) {
   Label* link_label = LinkLabel(row);
   if (!link_label) return;
   try {
@@ -131,15 +130,15 @@ void TMain::CaptionMouseDown(int row) {
   }
 }
 
-void TMain::CaptionMouseMove(int row) {
+void ViewerPart::CaptionMouseMove(int row) {
   if (Label* caption = CaptionLabel(row)) caption->SetHint(LinkLabel(row)->Caption());
 }
 
-void TMain::LabelButtonMouseDown(SpeedButton& button) {
+void ViewerPart::LabelButtonMouseDown(SpeedButton& button) {
   button.SetColor(kPressedColour);
 }
 
-void TMain::LabelButtonMouseUp(SpeedButton& button) {
+void ViewerPart::LabelButtonMouseUp(SpeedButton& button) {
   button.SetColor(kDefaultColour);
 }
 

@@ -2,9 +2,9 @@
 // block files and the open block; and the visibility of the buttons and row
 // boxes that follows the page start `Sa`.
 #include "platform/files.h"
-#include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "viewer/run_numbers.h"
+#include "viewer/viewer_part.h"
 
 namespace vexo {
 
@@ -27,7 +27,7 @@ void SetRowFromTarget(ResultStore& store, int row, const StringList& list, long 
 enum class MissingRows { Empty, Keep };
 
 // Shows the page that starts at target s (already moved off multiples of 200).
-void FillPage(TMain& m, long long s, MissingRows missing) {
+void FillPage(ViewerPart& m, long long s, MissingRows missing) {
   ResultStore& store = m.Store();
   const long long sum = ReadNumber(m.sum1.Caption());
   const long long c = s / kBlockTargets;
@@ -73,9 +73,9 @@ void FillPage(TMain& m, long long s, MissingRows missing) {
 
 }  // namespace
 
-void TMain::SaChange() {
+void ViewerPart::SaChange() {
   try {
-    const Bytes row1 = store_.GetRowText(1, 1);
+    const Bytes row1 = Store().GetRowText(1, 1);
     if (row1.empty() || row1 == Texts().welcome_link) Spt2.SetVisible(false);
     Spt3.SetVisible(!row1.empty());
     const Bytes sa = Sa();
@@ -85,7 +85,7 @@ void TMain::SaChange() {
 
     // A full page whose row 8 holds the last target is the last page.
     bool later = false;
-    if (!store_.GetRowText(8, 1).empty()) later = ReadNumber(sa) + 7 != ReadNumber(sum1.Caption());
+    if (!Store().GetRowText(8, 1).empty()) later = ReadNumber(sa) + 7 != ReadNumber(sum1.Caption());
     Spt6.SetVisible(later);
     Spt7.SetVisible(later);
 
@@ -101,27 +101,27 @@ void TMain::SaChange() {
   }
 }
 
-void TMain::Spt4Click() {
+void ViewerPart::Spt4Click() {
   try {
     if (Sa() == "1") return;
     const long long sum = ReadNumber(sum1.Caption());
-    const StringList* open = store_.OpenBlock();
+    const StringList* open = Store().OpenBlock();
     StringList block;
-    if (LoadBlock(store_.BlockFile(FirstBlockNumber(open, sum)), block)) {
-      for (int i = 1; i <= 8; ++i) SetRowFromTarget(store_, i, block, i);
+    if (LoadBlock(Store().BlockFile(FirstBlockNumber(open, sum)), block)) {
+      for (int i = 1; i <= 8; ++i) SetRowFromTarget(Store(), i, block, i);
       SetSa("1");
       return;
     }
     for (int i = 1; i <= 8; ++i) {
       if (static_cast<long long>(open->size()) <= 2 * i) continue;
       SetSa("1");
-      SetRowFromTarget(store_, i, *open, i);
+      SetRowFromTarget(Store(), i, *open, i);
     }
   } catch (...) {
   }
 }
 
-void TMain::Spt5Click() {
+void ViewerPart::Spt5Click() {
   try {
     if (Sa() == "1") return;
     long long s = ReadNumber(Sa()) - 8;
@@ -132,7 +132,7 @@ void TMain::Spt5Click() {
   }
 }
 
-void TMain::Spt6Click() {
+void ViewerPart::Spt6Click() {
   try {
     if (Sa().empty()) SetSa("1");
     const long long sum = ReadNumber(sum1.Caption());
@@ -147,32 +147,32 @@ void TMain::Spt6Click() {
   }
 }
 
-void TMain::Spt7Click() {
+void ViewerPart::Spt7Click() {
   try {
     const long long sum = ReadNumber(sum1.Caption());
     if (sum < 9) return;
-    const StringList* open = store_.OpenBlock();
+    const StringList* open = Store().OpenBlock();
     if (!open || open->empty()) return;
     const long long m = (static_cast<long long>(open->size()) - 1) / 2;
     if (m > 8) {
-      for (int i = 1; i <= 8; ++i) SetRowFromTarget(store_, i, *open, m - 8 + i);
+      for (int i = 1; i <= 8; ++i) SetRowFromTarget(Store(), i, *open, m - 8 + i);
       SetSa(IntToText(sum - 7));
       return;
     }
     long long p = 0;
     StringList previous;
-    if (LoadBlock(store_.BlockFile(ReadNumber(open->front()) - 1), previous)) {
+    if (LoadBlock(Store().BlockFile(ReadNumber(open->front()) - 1), previous)) {
       p = (static_cast<long long>(previous.size()) - 1) / 2;
       for (long long i = 1; i <= 8 - m; ++i)
-        SetRowFromTarget(store_, static_cast<int>(i), previous, p - (8 - m) + i);
+        SetRowFromTarget(Store(), static_cast<int>(i), previous, p - (8 - m) + i);
       SetSa(IntToText(sum - 7));
     }
     if (p < 1) {
-      for (long long i = 1; i <= m; ++i) SetRowFromTarget(store_, static_cast<int>(i), *open, i);
+      for (long long i = 1; i <= m; ++i) SetRowFromTarget(Store(), static_cast<int>(i), *open, i);
       SetSa("1");
     } else {
       for (long long i = 9 - m; i <= 8; ++i)
-        SetRowFromTarget(store_, static_cast<int>(i), *open, m - 8 + i);
+        SetRowFromTarget(Store(), static_cast<int>(i), *open, m - 8 + i);
       SetSa(IntToText(sum - m + 1));
     }
   } catch (...) {

@@ -3,11 +3,10 @@
 // about, news and the status line.
 #include <climits>
 
-#include "shell/fvexo1.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "viewer/help_page.h"
 #include "viewer/make1.h"
-#include "viewer/viewer_texts.h"
+#include "viewer/viewer_part.h"
 
 namespace vexo {
 
@@ -39,7 +38,7 @@ void MoveWindowBy(FormWindow& w, long long dx, long long dy) {
 
 }  // namespace
 
-void TMain::InitViewerComponents() {
+void ViewerPart::InitViewerComponents() {
   const ViewerTexts& t = ViewerText();
   const struct {
     SpeedButton* button;
@@ -71,60 +70,60 @@ void TMain::InitViewerComponents() {
   TrayIcon1.SetActive(true);
 }
 
-void TMain::Image1MouseDown(int x, int y) {
+void ViewerPart::Image1MouseDown(int x, int y) {
   dragX = x;
   dragY = y;
 }
 
-void TMain::Image1MouseMove(int x, int y) {
+void ViewerPart::Image1MouseMove(int x, int y) {
   if (dragX < 0 || dragY < 0) return;
   MoveWindowBy(window, static_cast<long long>(x) - dragX, static_cast<long long>(y) - dragY);
   dragX = x;
   dragY = y;
 }
 
-void TMain::Image1MouseUp(int x, int y) {
+void ViewerPart::Image1MouseUp(int x, int y) {
   if (dragX >= 0 && dragY >= 0)
     MoveWindowBy(window, static_cast<long long>(x) - dragX, static_cast<long long>(y) - dragY);
   dragX = -1;
   dragY = -1;
 }
 
-void TMain::min1MouseDown() {
+void ViewerPart::min1MouseDown() {
   min1.SetCaption(ViewerText().min1_down);
   min1.SetColor(kPressedColour);
 }
 
-void TMain::min1MouseUp() {
+void ViewerPart::min1MouseUp() {
   min1.SetCaption("");
   min1.SetColor(kDefaultColour);
 }
 
-void TMain::min1Click() {
+void ViewerPart::min1Click() {
   AppMinimize();
 }
 
-void TMain::close1MouseDown() {
+void ViewerPart::close1MouseDown() {
   close1.SetCaption(ViewerText().close1_down);
   close1.SetColor(kPressedColour);
 }
 
-void TMain::close1MouseUp() {
+void ViewerPart::close1MouseUp() {
   close1.SetCaption("");
   close1.SetColor(kDefaultColour);
 }
 
-void TMain::close1Click() {
+void ViewerPart::close1Click() {
   try {
-    if (services_.chrome.close_window) services_.chrome.close_window();
+    if (Chrome().close_window) Chrome().close_window();
   } catch (...) {
   }
 }
 
-void TMain::FormResize() {
+void ViewerPart::FormResize() {
   try {
-    if (!services_.chrome.screen_size) return;
-    const ScreenSize screen = services_.chrome.screen_size();
+    if (!Chrome().screen_size) return;
+    const ScreenSize screen = Chrome().screen_size();
     const long long left = (static_cast<long long>(screen.width) - window.Width()) / 2;
     const long long top = (static_cast<long long>(screen.height) - window.Height()) / 2;
     window.SetBounds(Clamped(left), Clamped(top), window.Width(), window.Height());
@@ -132,12 +131,10 @@ void TMain::FormResize() {
   }
 }
 
-void TMain::TrayIcon1Click() {
-  // A run whose timers were stopped gets them back.
-  if (trackingRun != 0 && !Timer2.Enabled()) Timer2.SetEnabled(true);
-  if (trackingRun != 0 && !Tsys.Enabled()) Tsys.SetEnabled(true);
+void ViewerPart::TrayIcon1Click() {
+  ResumeRunTimers();
   if (modalGuard >= kModalThreshold) return;
-  const ChromeServices& chrome = services_.chrome;
+  const ChromeServices& chrome = Chrome();
   try {
     if (chrome.window_active && chrome.window_active()) return;
     if (chrome.restore_application) chrome.restore_application();
@@ -148,17 +145,17 @@ void TMain::TrayIcon1Click() {
   }
 }
 
-void TMain::RuClick() {
+void ViewerPart::RuClick() {
   if (!Ru.Caption().empty()) {
-    ARun.SetActive(false);
+    SetAutorun(false);
     Ru.SetCaption("");
   } else {
-    ARun.SetActive(true);
+    SetAutorun(true);
     Ru.SetCaption(Texts().toggle_on);
   }
 }
 
-void TMain::TsClick() {
+void ViewerPart::TsClick() {
   if (popupOnNew != 0) {
     popupOnNew = 0;
     Ts.SetCaption("");
@@ -168,36 +165,36 @@ void TMain::TsClick() {
   }
 }
 
-void TMain::help1Click() {
+void ViewerPart::help1Click() {
   ModalScope modal(modalGuard);
   try {
     const ViewerTexts& t = ViewerText();
-    OpenHelpPage(kl2.Caption(), services_.executable, Browser());
-    services_.messages->Show({t.help_caption, t.help_text, MsgButtons::Ok});
-    gjc.SetText(t.example_keywords);
-    services_.messages->Show({t.example_caption, t.example_text, MsgButtons::Ok});
+    OpenHelpPage(ProgramFolder(), Executable(), Browser());
+    Messages().Show({t.help_caption, t.help_text, MsgButtons::Ok});
+    SetKeywords(t.example_keywords);
+    Messages().Show({t.example_caption, t.example_text, MsgButtons::Ok});
   } catch (...) {
   }
 }
 
-void TMain::about1Click() {
+void ViewerPart::about1Click() {
   ModalScope modal(modalGuard);
   try {
     Tmake box(Browser());
-    if (services_.chrome.show_about) services_.chrome.show_about(box);
+    if (Chrome().show_about) Chrome().show_about(box);
   } catch (...) {
   }
 }
 
-void TMain::Spb1Click() {
+void ViewerPart::Spb1Click() {
   ModalScope modal(modalGuard);
   try {
-    if (services_.chrome.show_news) services_.chrome.show_news();
+    if (Chrome().show_news) Chrome().show_news();
   } catch (...) {
   }
 }
 
-void TMain::sbarClick() {
+void ViewerPart::sbarClick() {
   try {
     Browser().OpenAddress(kPublisherHomePage);
   } catch (...) {

@@ -12,13 +12,13 @@
 #include <string>
 
 #include "news/news1.h"
-#include "news/news_texts.h"
 #include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
 #include "tests/support/mock_portal.h"
-#include "tests/support/run_until.h"
 #include "tests/support/offline.h"
+#include "tests/support/run_until.h"
+#include "texts/texts.h"
 
 namespace vexo {
 

@@ -6,6 +6,7 @@
 
 #include "news/news1_view.h"
 #include "platform/connect_to.h"
+#include "shell/news_button_view.h"
 #include "tests/shell_view/view_fixture.h"
 #include "tests/support/mock_portal.h"
 #include "tests/support/offline.h"

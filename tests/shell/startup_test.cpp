@@ -8,9 +8,9 @@
 
 #include "platform/connect_to.h"
 #include "platform/ini_profile.h"
-#include "shell/texts.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/offline.h"
+#include "texts/texts.h"
 
 namespace vexo {
 namespace {

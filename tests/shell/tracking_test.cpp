@@ -5,8 +5,8 @@
 #include "analysis/keyword_query.h"
 #include "platform/ini_profile.h"
 #include "shell/engine_queries.h"
-#include "shell/texts.h"
 #include "tests/shell/shell_fixture.h"
+#include "texts/texts.h"
 
 namespace vexo {
 namespace {

@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include "shell/texts.h"
 #include "tests/shell_view/view_fixture.h"
+#include "texts/texts.h"
 
 namespace vexo {
 namespace {

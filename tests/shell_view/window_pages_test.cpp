@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
-#include "shell/texts.h"
 #include "tests/shell_view/view_fixture.h"
+#include "texts/texts.h"
 
 namespace vexo {
 namespace {

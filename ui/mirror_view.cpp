@@ -1,9 +1,9 @@
-#include "shell/mirror_view.h"
+#include "ui/mirror_view.h"
 
 #include <QToolButton>
 
 #include "platform/codepage.h"
-#include "shell/skin_label_view.h"
+#include "ui/skin_label_view.h"
 
 namespace vexo {
 

@@ -1,4 +1,4 @@
-#include "shell/skin_label_view.h"
+#include "ui/skin_label_view.h"
 
 #include <QMouseEvent>
 
