@@ -5,6 +5,7 @@
 
 #include "news/news_headlines.h"
 #include "platform/files.h"
+#include "platform/quietly.h"
 #include "texts/texts.h"
 
 namespace vexo {
@@ -54,14 +55,13 @@ Tnews::~Tnews() {
 // ---- Life of the window ----
 
 void Tnews::FormCreate() {
-  try {
+  Quietly([&] {
     Stgd.SetColWidth(0, 21);
     Stgd.SetColWidth(1, 498);
     Stgd.SetColWidth(2, 0);
     category = 1;
     StartCategory();
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::FormShow() {
@@ -90,12 +90,11 @@ void Tnews::SetCategoryButtonsEnabled(bool on) {
 void Tnews::CategoryClick(int n) {
   SpeedButton* button = CategoryButton(n);
   if (!button || !button->Enabled() || destroyed_) return;
-  try {
+  Quietly([&] {
     LeaveCategory();
     category = static_cast<std::uint8_t>(n);
     StartCategory();
-  } catch (...) {
-  }
+  });
 }
 
 // ---- Title files ----
@@ -129,7 +128,7 @@ void Tnews::MarkSeen(const StringList& seen) {
 // ---- Fetching ----
 
 void Tnews::StartCategory() {
-  try {
+  Quietly([&] {
     Stgd.Clear();
     Stgd.SetRowCount(1);
     Stgd.SetTopRow(0);
@@ -143,33 +142,20 @@ void Tnews::StartCategory() {
     const int n = category >= 1 && category <= kCategories ? category : 1;
     cap.SetCaption(GetNewsTexts().category_captions[static_cast<std::size_t>(n - 1)]);
     for (int i = 1; i <= kSourcesPerCategory; ++i) {
-      owned_.push_back(Fetch{std::make_unique<HttpClient>(), services_.sources.At(n, i)});
-      HttpClient* client = owned_.back().client.get();
-      newsClients->push_back(client);
-      client->NoCache = true;
-      client->MultiThreaded = true;
-      client->Tag = i;
-      client->URL = owned_.back().address;
-      client->OnRequestDone = [this](HttpClient& sender, RequestType, int) {
-        NewsRequestDone(sender);
-      };
-      client->OnDocData = [this](HttpClient& sender, const char* piece, int length) {
-        NewsDocData(sender, piece, length);
-      };
+      HttpClient& client = clients_.Make(services_.sources.At(n, i), i);
+      newsClients->push_back(&client);
       // A client that cannot start stays listed until the abort timer
       // cancels it; the sources after it are not fetched.
-      client->StartGet();
+      client.StartGet();
     }
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
-  try {
+  Quietly([&] {
     if (!piece || length < 10 || client.StatusCode() != 200) return;
-    Bytes page = client.URL;
-    for (const Fetch& f : owned_)
-      if (f.client.get() == &client) page = f.address;
+    const Bytes* start = clients_.StartAddress(client);
+    const Bytes page = start ? *start : client.URL;
     const auto headlines =
         ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page);
     for (const Headline& h : headlines) {
@@ -178,12 +164,11 @@ void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
       Stgd.SetCell(2, last, h.link);
       Stgd.SetRowCount(last + 2);
     }
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::NewsRequestDone(HttpClient& client) {
-  try {
+  Quietly([&] {
     if (!newsClients) return;
     auto& list = *newsClients;
     for (auto it = list.begin(); it != list.end(); ++it) {
@@ -193,12 +178,7 @@ void Tnews::NewsRequestDone(HttpClient& client) {
       }
     }
     // The client copied its handler before calling it, so it may go now.
-    for (auto it = owned_.begin(); it != owned_.end(); ++it) {
-      if (it->client.get() == &client) {
-        owned_.erase(it);
-        break;
-      }
-    }
+    clients_.Release(client);
     if (!list.empty()) return;
     if (!HasFolder()) {
       SetCategoryButtonsEnabled(true);
@@ -215,15 +195,14 @@ void Tnews::NewsRequestDone(HttpClient& client) {
       SaveLines(EarlierVisitFile(category), seen);
     }
     SetCategoryButtonsEnabled(true);
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::LeaveCategory() {
-  try {
+  Quietly([&] {
     const bool unfinished = Fetching();
     // No OnRequestDone follows the destruction of a running client.
-    owned_.clear();
+    clients_.ReleaseAll();
     newsClients.reset();
     if (!HasFolder()) return;
     CreateDir(TempFolder());
@@ -234,33 +213,24 @@ void Tnews::LeaveCategory() {
       if (LoadLines(LastVisitFile(category), last)) SaveLines(EarlierVisitFile(category), last);
     }
     SaveLines(LastVisitFile(category), Stgd.Column(1));
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::TsysTimer() {
   Tsys.SetEnabled(false);
   if (!newsClients) return;
-  // Cancel reports later, so the list stays as it is while it is walked.
-  const std::vector<HttpClient*> clients = *newsClients;
-  for (HttpClient* c : clients) {
-    try {
-      c->Cancel();
-    } catch (...) {
-    }
-  }
+  CancelEach(*newsClients, [](HttpClient* c) { Quietly([&] { c->Cancel(); }); });
 }
 
 // ---- Opening and paging ----
 
 void Tnews::OpenCurrentRow() {
-  try {
+  Quietly([&] {
     const int row = Stgd.Row();
     const Bytes link = Stgd.Cell(2, row);
     Stgd.SetCell(0, row, GetNewsTexts().star);
     if (services_.browser && !link.empty()) services_.browser->OpenAddress(link);
-  } catch (...) {
-  }
+  });
 }
 
 void Tnews::StgdDblClick() {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fetch/client_pool.h"
 #include "fetch/http_client.h"
 #include "news/news_sources.h"
 #include "news/string_grid.h"
@@ -113,11 +114,10 @@ class Tnews {
   std::array<SpeedButton*, kCategories> categories_;
   std::array<SpeedButton*, 4> paging_;
   // The window owns its clients, each with the address its fetch started with.
-  struct Fetch {
-    std::unique_ptr<HttpClient> client;
-    Bytes address;
-  };
-  std::vector<Fetch> owned_;
+  ClientPool clients_{[this](HttpClient& sender, RequestType, int) { NewsRequestDone(sender); },
+                      [this](HttpClient& sender, const char* piece, int length) {
+                        NewsDocData(sender, piece, length);
+                      }};
   bool destroyed_ = false;
 };
 

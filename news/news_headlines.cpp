@@ -2,6 +2,7 @@
 
 #include "analysis/html_text.h"
 #include "platform/codepage.h"
+#include "platform/quietly.h"
 #include "texts/texts.h"
 
 namespace vexo {
@@ -126,7 +127,7 @@ Bytes HeadlineLink(std::string_view page, std::string_view raw) {
 
 std::vector<Headline> ExtractHeadlines(std::string_view piece, std::string_view page) {
   std::vector<Headline> out;
-  try {
+  Quietly([&] {
     Bytes d(UpToZero(piece));
     Pos h = PosOfFolded("href=", d);
     Pos f = FirstFrame(d);
@@ -142,8 +143,7 @@ std::vector<Headline> ExtractHeadlines(std::string_view piece, std::string_view 
       h = PosOfFolded("href=", d);
       f = frames ? FirstFrame(d) : 0;
     }
-  } catch (...) {
-  }
+  });
   return out;
 }
 

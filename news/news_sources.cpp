@@ -1,6 +1,7 @@
 #include "news/news_sources.h"
 
 #include "platform/ini_profile.h"
+#include "platform/quietly.h"
 
 namespace vexo {
 
@@ -56,7 +57,7 @@ bool PlainWebAddress(const Bytes& v) {
 
 NewsSources ReadNewsSources(const std::string& config_file) {
   NewsSources s = DefaultNewsSources();
-  try {
+  Quietly([&] {
     IniProfile ini(config_file);
     ini.Load();
     for (int n = 1; n <= 8; ++n) {
@@ -66,8 +67,7 @@ NewsSources ReadNewsSources(const std::string& config_file) {
           s.address[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(i - 1)] = *v;
       }
     }
-  } catch (...) {
-  }
+  });
   return s;
 }
 

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <mutex>
 
+#include "platform/quietly.h"
+
 namespace vexo {
 namespace {
 
@@ -14,11 +16,8 @@ class CallEvent : public QEvent {
  public:
   explicit CallEvent(std::function<void()> fn) : QEvent(kCallEvent), fn_(std::move(fn)) {}
   void Run() {
-    try {
-      fn_();
-    } catch (...) {
-      // Errors never escape an event handler.
-    }
+    // Errors never escape an event handler.
+    Quietly([&] { fn_(); });
   }
 
  private:

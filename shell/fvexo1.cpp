@@ -75,7 +75,7 @@ TMain::~TMain() {
   Timer2.SetEnabled(false);
   Tsys.SetEnabled(false);
   // A client destroyed mid-request raises nothing more.
-  ownedClients_.clear();
+  clients_.ReleaseAll();
 }
 
 void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {
@@ -91,16 +91,7 @@ void TMain::BlockSaveFailed(const std::string& path) {
 }
 
 void TMain::CancelAllClients() {
-  if (!runningClients) return;
-  // A copy: cancelling may touch the list.
-  const std::vector<HttpClient*> clients = *runningClients;
-  for (HttpClient* c : clients) {
-    if (services_.cancel_client) {
-      services_.cancel_client(c);
-    } else if (c) {
-      c->Cancel();
-    }
-  }
+  if (runningClients) CancelEach(*runningClients, [this](HttpClient* c) { CancelClient(c); });
 }
 
 void TMain::ResumeRunTimers() {

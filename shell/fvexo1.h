@@ -17,6 +17,7 @@
 #include "analysis/parser_host.h"
 #include "analysis/result_store.h"
 #include "analysis/store_host.h"
+#include "fetch/client_pool.h"
 #include "platform/autorun.h"
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -192,7 +193,12 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   ResultStore store_;
   // Every client the scheduler created and its request-done event has not
   // destroyed yet; whatever is left goes with the window.
-  std::vector<std::unique_ptr<HttpClient>> ownedClients_;
+  ClientPool clients_{[this](HttpClient& sender, RequestType type, int error) {
+                        HttpRequestDone(sender, type, error);
+                      },
+                      [this](HttpClient& sender, const char* piece, int length) {
+                        HttpDocData(sender, piece, length);
+                      }};
 };
 
 }  // namespace vexo

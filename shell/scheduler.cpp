@@ -8,6 +8,7 @@
 #include "fetch/charset_memo.h"
 #include "fetch/http_client.h"
 #include "platform/codepage.h"
+#include "platform/quietly.h"
 #include "shell/fvexo1.h"
 #include "texts/texts.h"
 
@@ -37,11 +38,10 @@ std::uint16_t PastTheEnd(std::size_t count) {
 }  // namespace
 
 void TMain::Timer2Timer() {
-  try {
+  // The display waits for the next tick.
+  Quietly([&] {
     if (trackingRun == 1 && window.Visible()) ShowActivity();
-  } catch (...) {
-    // The display waits for the next tick.
-  }
+  });
   if (runningParsers != 0 || trackingRun != 1) return;
   try {
     Schedule();
@@ -125,25 +125,11 @@ void TMain::RefillPass(StringList& queue) {
 }
 
 void TMain::StartClient(const Bytes& url, int tag) {
-  ownedClients_.push_back(std::make_unique<HttpClient>());
-  HttpClient* client = ownedClients_.back().get();
-  client->NoCache = true;
-  client->MultiThreaded = true;
-  client->Tag = tag;
-  client->URL = url;
-  runningClients->push_back(client);
-  client->OnRequestDone = [this](HttpClient& sender, RequestType rq_type, int error) {
-    HttpRequestDone(sender, rq_type, error);
-  };
-  client->OnDocData = [this](HttpClient& sender, const char* buffer, int len) {
-    HttpDocData(sender, buffer, len);
-  };
-  try {
-    client->StartGet();
-  } catch (...) {
-    // A request that cannot start stays in the list until the stall timer
-    // cancels it.
-  }
+  HttpClient& client = clients_.Make(url, tag);
+  runningClients->push_back(&client);
+  // A request that cannot start stays in the list until the stall timer
+  // cancels it.
+  Quietly([&] { client.StartGet(); });
 }
 
 void TMain::CancelClient(HttpClient* client) {
@@ -155,13 +141,11 @@ void TMain::CancelClient(HttpClient* client) {
 }
 
 void TMain::TsysTimer() {
-  try {
+  Quietly([&] {
     if (trackingRun == 1 && runningClients && !runningClients->empty()) {
       Bytes memo = "|";
       const Bytes seen = sys.Caption();
-      // A copy: a cancel may end up changing the list.
-      const std::vector<HttpClient*> clients = *runningClients;
-      for (HttpClient* client : clients) {
+      CancelEach(*runningClients, [&](HttpClient* client) {
         try {
           // A substring test: a site root is caught by a deeper page of it.
           if (Contains(seen, client->URL)) {
@@ -171,12 +155,11 @@ void TMain::TsysTimer() {
           }
         } catch (...) {
         }
-      }
+      });
       sys.SetCaption(memo);
     }
-  } catch (...) {
-  }
-  try {
+  });
+  Quietly([&] {
     if (trackingRun == 1) {
       if (++stallTicks > kCycleTicks) {
         stallTicks = 0;
@@ -184,12 +167,10 @@ void TMain::TsysTimer() {
       }
       if (!Timer2.Enabled()) Timer2.SetEnabled(true);
     }
-  } catch (...) {
-  }
-  try {
+  });
+  Quietly([&] {
     if (trackingRun != 1) Tsys.SetEnabled(false);
-  } catch (...) {
-  }
+  });
 }
 
 void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
@@ -208,30 +189,26 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
     status = sender.StatusCode();
     // The client's own event is on the stack; it touches nothing of the
     // client once this handler returns.
-    auto it = std::find_if(ownedClients_.begin(), ownedClients_.end(),
-                           [&](const auto& owned) { return owned.get() == &sender; });
-    if (it != ownedClients_.end()) ownedClients_.erase(it);
+    clients_.Release(sender);
   } catch (...) {
     noted = false;
   }
-  try {
+  Quietly([&] {
     if (noted && sys.Caption().empty() && trackingRun == 1) {
       if (status == kStatusConnectFailed) sbar.SetCaption(Texts().no_network);
       if (status == kStatusCancelled) sbar.SetCaption(Texts().congested);
     }
-  } catch (...) {
-  }
-  try {
+  });
+  Quietly([&] {
     if (trackingRun == 1) {
       if (!Timer2.Enabled()) Timer2.SetEnabled(true);
       if (!Tsys.Enabled()) Tsys.SetEnabled(true);
     }
-  } catch (...) {
-  }
+  });
 }
 
 void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
-  try {
+  Quietly([&] {
     const std::string_view piece = buffer && len > 0
                                        ? std::string_view(buffer, static_cast<std::size_t>(len))
                                        : std::string_view();
@@ -239,8 +216,7 @@ void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
     const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), piece);
     if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
       StartParser(code, sender.Tag, UpToZero(piece), sender.URL, Trim(gjc3.Caption()), *this);
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace vexo

@@ -7,6 +7,7 @@
 #include "platform/connect_to.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
+#include "platform/quietly.h"
 #include "platform/tls_session.h"
 #include "shell/fvexo1.h"
 #include "texts/texts.h"
@@ -30,7 +31,8 @@ void TMain::FormCreate() {
   // The autostart entry starts switched off once the window is loaded; the
   // configuration below switches it on again.
   ARun.Loaded();
-  try {
+  // Creation ends quietly; what was set stays.
+  Quietly([&] {
     dragX = -1;
     dragY = -1;
     modalGuard = 0;
@@ -62,9 +64,7 @@ void TMain::FormCreate() {
     ReadConfiguration();
     // What a killed run left half-written.
     SweepStaleFiles();
-  } catch (...) {
-    // Creation ends quietly; what was set stays.
-  }
+  });
 }
 
 void TMain::ReadConfiguration() {
@@ -89,11 +89,10 @@ void TMain::ReadConfiguration() {
 }
 
 void TMain::FormShow() {
-  try {
+  Quietly([&] {
     App().SetTaskbarButtonVisible(false);
     if (!kl2.Caption().empty()) (void)::chdir(kl2.Caption().c_str());
-  } catch (...) {
-  }
+  });
 }
 
 void TMain::AppMinimize() {
@@ -116,7 +115,7 @@ bool TMain::FormCloseQuery() {
     return false;
   }
   // modalGuard stays up: nothing may hide or pop up the window from here on.
-  try {
+  Quietly([&] {
     trackingRun = 0;
     Timer2.SetEnabled(false);
     Tsys.SetEnabled(false);
@@ -130,15 +129,13 @@ bool TMain::FormCloseQuery() {
       // A failed save skips the rest of the saving; the shutdown goes on.
     }
     can_close = true;
-  } catch (...) {
-  }
-  try {
+  });
+  Quietly([&] {
     trackingRun = 0;
     Timer2.SetEnabled(false);
     Tsys.SetEnabled(false);
     CancelAllClients();
-  } catch (...) {
-  }
+  });
   return can_close;
 }
 
@@ -171,7 +168,7 @@ void TMain::SweepStaleFiles() {
 }
 
 void TMain::FormDestroy() {
-  try {
+  Quietly([&] {
     WriteConfiguration();
     window.SetVisible(false);
     App().SetTaskbarButtonVisible(false);
@@ -182,8 +179,7 @@ void TMain::FormDestroy() {
     runningClients.reset();
     store_.DestroyLists();
     charsetMemo.reset();
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace vexo

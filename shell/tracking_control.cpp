@@ -3,6 +3,7 @@
 // the open block and the site queue).
 #include "analysis/keyword_query.h"
 #include "platform/files.h"
+#include "platform/quietly.h"
 #include "shell/fvexo1.h"
 #include "texts/texts.h"
 
@@ -17,7 +18,8 @@ constexpr std::size_t kFullPassLimit = 100;
 }  // namespace
 
 void TMain::Spt1Click() {
-  try {
+  // What was done stays done; no message.
+  Quietly([&] {
     trackingRun = 0;
     Timer2.SetEnabled(false);
     Tsys.SetEnabled(false);
@@ -35,9 +37,7 @@ void TMain::Spt1Click() {
     } else if (Spt1.Caption() == t.track) {
       StartRun();
     }
-  } catch (...) {
-    // What was done stays done; no message.
-  }
+  });
 }
 
 void TMain::StartRun() {

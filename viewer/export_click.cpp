@@ -1,6 +1,7 @@
 #include "viewer/export_click.h"
 
 #include "platform/codepage.h"
+#include "platform/quietly.h"
 #include "texts/texts.h"
 #include "viewer/export.h"
 #include "viewer/export_files.h"
@@ -99,11 +100,8 @@ Bytes ExportNotice() {
 
 void Spt2Click(ExportClickContext& c) {
   ModalScope modal(c.modal_guard);
-  try {
-    RunExport(c);
-  } catch (...) {
-    // An export that fails half-way leaves no file behind; nothing to undo.
-  }
+  // An export that fails half-way leaves no file behind; nothing to undo.
+  Quietly([&] { RunExport(c); });
 }
 
 void ViewerPart::Spt2Click() {

@@ -1,5 +1,6 @@
 #include "viewer/make1.h"
 
+#include "platform/quietly.h"
 #include "texts/texts.h"
 #include "vexo_version.h"
 
@@ -15,10 +16,7 @@ Tmake::Tmake(BrowserLauncher& browser) : browser_(browser) {
 }
 
 void Tmake::Label10Click() {
-  try {
-    browser_.OpenAddress(Label10.Caption());
-  } catch (...) {
-  }
+  Quietly([&] { browser_.OpenAddress(Label10.Caption()); });
 }
 
 }  // namespace vexo

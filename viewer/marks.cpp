@@ -2,6 +2,7 @@
 // clearing the run's list, opening a target in the browser and the link shown
 // on hover.
 #include "platform/files.h"
+#include "platform/quietly.h"
 #include "texts/texts.h"
 #include "viewer/run_numbers.h"
 #include "viewer/viewer_part.h"
@@ -35,7 +36,7 @@ int FindTitleLine(const StringList& list, const Bytes& caption, const Bytes& lin
 void ViewerPart::MarkClick(int row) {
   Label* cell = MarkCell(row);
   if (!cell) return;
-  try {
+  Quietly([&] {
     const Bytes& mark = ViewerText().mark;
     const bool marked = cell->Caption().empty();
     cell->SetCaption(marked ? mark : Bytes());
@@ -71,12 +72,11 @@ void ViewerPart::MarkClick(int row) {
       if (ValidBlockNumber(list->front(), n) && FileExists(Store().BlockFile(n)))
         SaveLines(Store().BlockFile(n), *list);
     }
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::Spt3Click() {
-  try {
+  Quietly([&] {
     const std::uint8_t noted = modalGuard;
     modalGuard = kModal;
     MsgAnswer answer = MsgAnswer::Cancel;
@@ -114,20 +114,18 @@ void ViewerPart::Spt3Click() {
     if (!haveBlock) return;
     open->clear();
     open->push_back(IntToText(n + 1));
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::CaptionMouseDown(int row) {
   Label* link_label = LinkLabel(row);
   if (!link_label) return;
-  try {
+  Quietly([&] {
     Bytes address = link_label->Caption();
     if (address.empty()) return;
     if (ByteAt(address, 1) == '*') Delete(address, 1, 1);
     Browser().OpenAddress(Copy(address, 1, kMaxAddress));
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::CaptionMouseMove(int row) {

@@ -2,6 +2,7 @@
 // block files and the open block; and the visibility of the buttons and row
 // boxes that follows the page start `Sa`.
 #include "platform/files.h"
+#include "platform/quietly.h"
 #include "texts/texts.h"
 #include "viewer/run_numbers.h"
 #include "viewer/viewer_part.h"
@@ -74,7 +75,8 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
 }  // namespace
 
 void ViewerPart::SaChange() {
-  try {
+  // A count that is not a number leaves the rest as it was.
+  Quietly([&] {
     const Bytes row1 = Store().GetRowText(1, 1);
     if (row1.empty() || row1 == Texts().welcome_link) Spt2.SetVisible(false);
     Spt3.SetVisible(!row1.empty());
@@ -96,13 +98,11 @@ void ViewerPart::SaChange() {
       }
       for (int k = 1; k <= 8; ++k) RowBox(k)->SetVisible(sum >= k);
     }
-  } catch (...) {
-    // A count that is not a number leaves the rest as it was.
-  }
+  });
 }
 
 void ViewerPart::Spt4Click() {
-  try {
+  Quietly([&] {
     if (Sa() == "1") return;
     const long long sum = ReadNumber(sum1.Caption());
     const StringList* open = Store().OpenBlock();
@@ -117,23 +117,21 @@ void ViewerPart::Spt4Click() {
       SetSa("1");
       SetRowFromTarget(Store(), i, *open, i);
     }
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::Spt5Click() {
-  try {
+  Quietly([&] {
     if (Sa() == "1") return;
     long long s = ReadNumber(Sa()) - 8;
     if (s % kBlockTargets == 0) ++s;
     if (s < 1) s = 1;
     FillPage(*this, s, MissingRows::Keep);
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::Spt6Click() {
-  try {
+  Quietly([&] {
     if (Sa().empty()) SetSa("1");
     const long long sum = ReadNumber(sum1.Caption());
     if (sum < 9) return;
@@ -143,12 +141,11 @@ void ViewerPart::Spt6Click() {
     if (s % kBlockTargets == 0) --s;
     if (s < 1) s = 1;
     FillPage(*this, s, MissingRows::Empty);
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::Spt7Click() {
-  try {
+  Quietly([&] {
     const long long sum = ReadNumber(sum1.Caption());
     if (sum < 9) return;
     const StringList* open = Store().OpenBlock();
@@ -175,8 +172,7 @@ void ViewerPart::Spt7Click() {
         SetRowFromTarget(Store(), static_cast<int>(i), *open, m - 8 + i);
       SetSa(IntToText(sum - m + 1));
     }
-  } catch (...) {
-  }
+  });
 }
 
 }  // namespace vexo

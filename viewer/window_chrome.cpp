@@ -3,6 +3,7 @@
 // about, news and the status line.
 #include <climits>
 
+#include "platform/quietly.h"
 #include "texts/texts.h"
 #include "viewer/help_page.h"
 #include "viewer/make1.h"
@@ -114,35 +115,32 @@ void ViewerPart::close1MouseUp() {
 }
 
 void ViewerPart::close1Click() {
-  try {
+  Quietly([&] {
     if (Chrome().close_window) Chrome().close_window();
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::FormResize() {
-  try {
+  Quietly([&] {
     if (!Chrome().screen_size) return;
     const ScreenSize screen = Chrome().screen_size();
     const long long left = (static_cast<long long>(screen.width) - window.Width()) / 2;
     const long long top = (static_cast<long long>(screen.height) - window.Height()) / 2;
     window.SetBounds(Clamped(left), Clamped(top), window.Width(), window.Height());
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::TrayIcon1Click() {
   ResumeRunTimers();
   if (modalGuard >= kModalThreshold) return;
   const ChromeServices& chrome = Chrome();
-  try {
+  Quietly([&] {
     if (chrome.window_active && chrome.window_active()) return;
     if (chrome.restore_application) chrome.restore_application();
     window.SetVisible(true);
     FormResize();
     if (chrome.raise_window) chrome.raise_window();
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::RuClick() {
@@ -167,38 +165,32 @@ void ViewerPart::TsClick() {
 
 void ViewerPart::help1Click() {
   ModalScope modal(modalGuard);
-  try {
+  Quietly([&] {
     const ViewerTexts& t = ViewerText();
     OpenHelpPage(ProgramFolder(), Executable(), Browser());
     Messages().Show({t.help_caption, t.help_text, MsgButtons::Ok});
     SetKeywords(t.example_keywords);
     Messages().Show({t.example_caption, t.example_text, MsgButtons::Ok});
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::about1Click() {
   ModalScope modal(modalGuard);
-  try {
+  Quietly([&] {
     Tmake box(Browser());
     if (Chrome().show_about) Chrome().show_about(box);
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::Spb1Click() {
   ModalScope modal(modalGuard);
-  try {
+  Quietly([&] {
     if (Chrome().show_news) Chrome().show_news();
-  } catch (...) {
-  }
+  });
 }
 
 void ViewerPart::sbarClick() {
-  try {
-    Browser().OpenAddress(kPublisherHomePage);
-  } catch (...) {
-  }
+  Quietly([&] { Browser().OpenAddress(kPublisherHomePage); });
 }
 
 }  // namespace vexo
