@@ -53,7 +53,7 @@ void TMain::MarkClick(int row) {
       if (!LoadBlock(file, loaded)) return;
       list = &loaded;
     } else {
-      list = store_.OpenBlock();
+      list = store_.EditOpenBlock();
       if (!list) return;
     }
 
@@ -91,7 +91,7 @@ void TMain::Spt3Click() {
 
     // The cleared targets stay on disk for the duplicate test, and the run
     // goes on in a new block. Nothing is emptied unless they are saved.
-    StringList* open = store_.OpenBlock();
+    StringList* open = store_.EditOpenBlock();
     long long n = 0;
     const bool haveBlock = open && !open->empty() && ValidBlockNumber(open->front(), n);
     if (haveBlock) {
