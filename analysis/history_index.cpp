@@ -79,6 +79,12 @@ void HistoryIndex::DropWaiting() {
 
 std::uint32_t HistoryIndex::AddDoc(std::string_view bytes, bool waiting,
                                    std::vector<std::uint32_t> lineEnds) {
+  // Room for a quarter more at a time, not twice as much: a run adds a
+  // block file of some 50 KB now and then to a few megabytes.
+  const std::size_t bytesNeeded = text_.size() + kStep + bytes.size();
+  if (bytesNeeded > text_.capacity()) text_.reserve(bytesNeeded + bytesNeeded / 4);
+  const std::size_t entriesNeeded = entries_.size() + EntriesOf(bytes.size());
+  if (entriesNeeded > entries_.capacity()) entries_.reserve(entriesNeeded + entriesNeeded / 4);
   text_.resize((text_.size() + kStep - 1) / kStep * kStep, '\0');
   Doc doc;
   doc.start = static_cast<std::uint32_t>(text_.size());
