@@ -3,7 +3,8 @@
 // enough to run over every line of a list for each link of a page: no copies,
 // eight bytes at a time, and the last eight bytes first, because the lines
 // compared (site roots, title lines) mostly share their start ("http://www.",
-// the ellipsis) and differ towards their end.
+// the ellipsis) and differ towards their end. The plain form, through
+// lower-cased copies, is tests/reference/folded_line.h.
 
 #include <string.h>
 

@@ -1,7 +1,8 @@
 #pragma once
 // Site roots ("http://" + host, no trailing "/") and the edits of the site
 // queue: proven sites directly under the pass marker, newest first, then one
-// age marker, then the candidate sites.
+// age marker, then the candidate sites. The plain forms, by line-by-line
+// lookups and a byte walk, are in tests/reference/site_queue.h.
 
 #include <array>
 #include <cstddef>
