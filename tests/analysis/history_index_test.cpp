@@ -216,8 +216,14 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
       Gb("…") + Title(14),
       Title(15) + Gb("…\r\n") + "http",
   };
-  for (int i = 1; i <= 3000; i += 7) titles.push_back(Title(i));
+  for (int i = 1; i <= 30000; i += 7) titles.push_back(Title(i));
   int next = 1;
+  int waited = 0;   // steps with a block waiting in memory
+  int thinned = 0;  // new runs that found more files than are kept
+  const auto newRun = [&] {
+    thinned += ListBlockFolder(Temp()).files.size() > 10;
+    StartRun(store.NextBlockNumber());
+  };
   StartRun(store.NextBlockNumber());
   for (int step = 0; step < 120; ++step) {
     std::string what;
@@ -226,12 +232,12 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         what = "compaction";
         store.SaveOpenBlock();
         store.CompactHistory();
-        StartRun(store.NextBlockNumber());
+        newRun();
         break;
       case 1:
         what = "new run";
         store.SaveOpenBlock();
-        StartRun(store.NextBlockNumber());
+        newRun();
         break;
       case 2:
         if (rng() % 4 == 0) {
@@ -265,6 +271,16 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         std::filesystem::create_directories(
             Block(static_cast<int>(TextToInt(store.OpenBlock()->front()))));
         break;
+      case 8:
+        if (rng() % 3 == 0) {
+          what = "a long history";
+          // More full history files than a run keeps: the next run thins.
+          MakeTemp();
+          for (int n = 1; n <= 12; ++n, next += 1001) {
+            WriteRaw(Block(n), JoinLines(TitleLines(next, next + 1000)));
+          }
+        }
+        break;
       case 7:
         what = "name freed";
         for (const long long n : ListBlockFolder(Temp()).taken) {
@@ -279,8 +295,11 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
       }
     }
     ExpectSameAnswers(rng, titles, "step " + std::to_string(step) + " after " + what);
+    waited += store.WaitingBlocks() > 0;
   }
   EXPECT_GT(next, 3000);
+  EXPECT_GT(waited, 5);
+  EXPECT_GT(thinned, 0);
 }
 
 }  // namespace
