@@ -23,6 +23,10 @@ inline constexpr std::size_t kWindowStep = 1880;
 // longer than a window, and on any error.
 bool FileHasText(std::string_view text, const std::string& path);
 
+// The bytes FileHasText searches in the block file at path (one the listing
+// counts among the files): false, with nothing in out, when it searches none.
+bool ReadBlockFile(const std::string& path, Bytes& out);
+
 // The first line of a block file: its number in plain decimal. A history file
 // starts with a title, which never looks like this.
 bool IsBlockNumberLine(std::string_view line);

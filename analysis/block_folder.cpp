@@ -33,6 +33,10 @@ void Note(BlockFolder& folder, long long n, Entry e) {
 
 }  // namespace
 
+bool StandsAsBlockFile(const std::string& path) {
+  return Classify(AT_FDCWD, path.c_str()) == Entry::kBlockFile;
+}
+
 bool BlockFolder::Taken(long long n) const {
   return std::binary_search(taken.begin(), taken.end(), n);
 }

@@ -31,6 +31,10 @@ struct BlockFolder {
 // The number in a name spelt exactly as block file n writes it, else 0.
 long long BlockNumberOfName(std::string_view name);
 
+// A regular file of at most kMaxBlockFileBytes (no link) stands at path: one
+// the listing counts among the files.
+bool StandsAsBlockFile(const std::string& path);
+
 // Lists the folder. A missing folder is listed and empty. When the folder
 // cannot be read, the names 1 to 100 are tried one by one instead.
 BlockFolder ListBlockFolder(const std::string& tempFolder);

@@ -3,11 +3,13 @@
 // enough to run over every line of a list for each link of a page: no copies,
 // eight bytes at a time, and the last eight bytes first, because the lines
 // compared (site roots, title lines) mostly share their start ("http://www.",
-// the ellipsis) and differ towards their end.
+// the ellipsis) and differ towards their end. The plain form, through
+// lower-cased copies, is tests/reference/folded_line.h.
 
 #include <string.h>
 
 #include <array>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -89,6 +91,13 @@ std::size_t FindLineFolded(const Lines& lines, std::size_t from, std::string_vie
     if (SameBytesFolded(candidate.data(), line.data(), n)) return i;
   }
   return std::string_view::npos;
+}
+
+// Index of the first line of the list equal to `line` but for letter case,
+// or -1.
+inline int IndexOfLineFolded(const StringList& list, std::string_view line) {
+  const std::size_t i = FindLineFolded(list, 0, line);
+  return i == std::string_view::npos || i > INT_MAX ? -1 : static_cast<int>(i);
 }
 
 // A hash that gives lines equal but for letter case the same value: the

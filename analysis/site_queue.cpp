@@ -4,7 +4,6 @@
 
 #include "analysis/block_files.h"
 #include "analysis/folded_line.h"
-#include "analysis/result_store.h"
 #include "platform/files.h"
 
 namespace vexo {
@@ -168,9 +167,9 @@ void DropUpToPassMarker(StringList& queue) {
   }
 }
 
-void ResultStore::RememberSite(std::string_view link) {
-  if (!siteQueue_) return;
-  StringList& queue = *siteQueue_;
+void SiteQueueLines::RememberSite(std::string_view link) {
+  if (!lines_) return;
+  StringList& queue = *lines_;
   // A copy: the link may be a line of the queue, which is about to move. The
   // buffer is reused from call to call.
   siteRoot_.assign(SiteRootIn(link));
@@ -197,9 +196,9 @@ void ResultStore::RememberSite(std::string_view link) {
   }
 }
 
-void ResultStore::PromotePageSite(std::string_view pageAddress) {
-  if (!siteQueue_ || siteQueue_->empty()) return;
-  StringList& queue = *siteQueue_;
+void SiteQueueLines::PromotePageSite(std::string_view pageAddress) {
+  if (!lines_ || lines_->empty()) return;
+  StringList& queue = *lines_;
   if (queue.back() == kAgeMarker3) return;
   siteRoot_.assign(SiteRootIn(pageAddress));
   const Bytes& root = siteRoot_;
@@ -218,10 +217,10 @@ void ResultStore::PromotePageSite(std::string_view pageAddress) {
   MoveUpAsProven(queue, scan, scan.HasAgeMarker(), root);
 }
 
-void ResultStore::AppendSite(std::string_view link) {
+void SiteQueueLines::AppendSite(std::string_view link) {
   // An empty queue fails the "[:++:]" test below (0 - (-1) > 1) as well.
-  if (!siteQueue_ || siteQueue_->empty()) return;
-  StringList& queue = *siteQueue_;
+  if (!lines_ || lines_->empty()) return;
+  StringList& queue = *lines_;
   const std::string_view root = CandidateSiteRootIn(link);
   // Links within a page and short hosts give no candidate: nothing to look up.
   if (Len(root) <= 7) return;
@@ -252,8 +251,8 @@ void ResultStore::AppendSite(std::string_view link) {
 // The line a hint names still holds the root, or the line as far below it as
 // the queue has grown since: lines are inserted and removed near the top (the
 // engine URLs, the proven sites) more often than appended.
-bool ResultStore::HintedInQueue(const StringList& queue, std::string_view root,
-                                std::uint64_t key) const {
+bool SiteQueueLines::HintedInQueue(const StringList& queue, std::string_view root,
+                                   std::uint64_t key) const {
   const SiteHint& hint = siteHints_[key % siteHints_.size()];
   if (hint.key != key) return false;
   const auto holds = [&](std::size_t i) { return i < queue.size() && IsRootLine(queue[i], root); };
@@ -262,29 +261,45 @@ bool ResultStore::HintedInQueue(const StringList& queue, std::string_view root,
   return holds(hint.index) || holds(hint.index + queue.size() - hint.count);
 }
 
-void ResultStore::HintSite(std::uint64_t key, std::size_t index, std::size_t count) {
+void SiteQueueLines::HintSite(std::uint64_t key, std::size_t index, std::size_t count) {
   siteHints_[key % siteHints_.size()] = {key, index, count};
 }
 
-void ResultStore::AgeSiteQueue() {
-  if (!siteQueue_ || siteQueue_->size() <= 1) return;
-  StringList& queue = *siteQueue_;
+void SiteQueueLines::Age(const std::string& file) {
+  if (!lines_ || lines_->size() <= 1) return;
+  StringList& queue = *lines_;
   DropUpToPassMarker(queue);
-  const int older = IndexOfLine(queue, kAgeMarker2);
+  const int older = IndexOfLineFolded(queue, kAgeMarker2);
   if (older > 0) queue[static_cast<std::size_t>(older)] = Bytes(kAgeMarker3);
-  const int fresh = IndexOfLine(queue, kAgeMarker1);
+  const int fresh = IndexOfLineFolded(queue, kAgeMarker1);
   if (fresh > 0) queue[static_cast<std::size_t>(fresh)] = Bytes(kAgeMarker2);
   // A queue holds one age marker at most: one already on top (no site was
   // proven since the last closing) is not joined by another.
-  if (fresh < 0 && IndexOfLine(queue, kAgeMarker2) < 0 && IndexOfLine(queue, kAgeMarker3) < 0)
+  if (fresh < 0 && IndexOfLineFolded(queue, kAgeMarker2) < 0 &&
+      IndexOfLineFolded(queue, kAgeMarker3) < 0)
     InsertAt(queue, 0, kAgeMarker1);
-  SaveLines(SiteQueueFile(), queue);
+  SaveLines(file, queue);
 }
 
-bool ResultStore::SaveSiteQueueAtStop() {
-  if (!siteQueue_ || siteQueue_->size() <= 1) return false;
-  DropUpToPassMarker(*siteQueue_);
-  return SaveLines(SiteQueueFile(), *siteQueue_);
+bool SiteQueueLines::SaveAtStop(const std::string& file) {
+  if (!lines_ || lines_->size() <= 1) return false;
+  DropUpToPassMarker(*lines_);
+  return SaveLines(file, *lines_);
+}
+
+void SiteQueueLines::Create() {
+  lines_ = std::make_unique<StringList>();
+}
+
+void SiteQueueLines::Clear() {
+  if (lines_)
+    lines_->clear();
+  else
+    lines_ = std::make_unique<StringList>();
+}
+
+void SiteQueueLines::Destroy() {
+  lines_.reset();
 }
 
 }  // namespace vexo

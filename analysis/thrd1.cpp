@@ -109,8 +109,6 @@ void RunStages(int charset, int tag, std::string_view text, std::string_view add
     decoded = Big5ToGb(text);
     text = decoded;
   }
-  // Only this analysis touches the store until it returns (pop-ups aside).
-  const ResultStore::HistoryBatch batch(host.Store());
   AnalysisRun run(host, sender, address, expression, text);
   if (host.Tracking() && tag > 50 && !ContainsEngineLabel(Lower(address))) {
     ContentStage(run);
@@ -265,8 +263,6 @@ ByteRole AnalysisRun::RoleAt(Pos p) {
 void AnalysisRun::Store(std::string_view link, std::string_view title) {
   if (host.Store().AppendTarget(link, title) == 1 && host.PopupOnNew() == 1) {
     host.PopUpForNewTarget(sender);
-    // The window's code ran meanwhile and may have saved blocks itself.
-    host.Store().ForgetHistoryListing();
   }
 }
 

@@ -49,7 +49,7 @@ class BenchWindow : public vexo::StoreHost, public vexo::ParserHost {
   void StartRun() {
     store_.CreateRunLists();
     store_.SiteQueue()->push_back(Bytes(vexo::kPassMarker));
-    store_.OpenBlock()->push_back("1");
+    store_.EditOpenBlock()->push_back("1");
     sum1_ = "0";
     sa_.clear();
     for (auto& row : rows_) row.clear();

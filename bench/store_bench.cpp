@@ -1,9 +1,11 @@
 // The duplicate test of a new target against the history: InHistory over 10
-// and 100 history files of 1,000 titles each, read through 2,048-byte
-// windows, beside one memmem of the title over the same bytes held in memory;
-// the same test against the open block (AppendTarget of new titles, a page's
-// worth to a batch) beside one memmem over the block's text; and AppendSite
-// beside one memmem over the site queue's text.
+// and 100 history files of 1,000 titles each, answered from the history
+// index, beside the plain search of the same files through 2,048-byte windows
+// (tests/reference/history_search.h) and one memmem of the title over the
+// same bytes held in memory; the index's memory for a full history; the same
+// test against the open block (AppendTarget of new titles, a page's worth at
+// a time) beside one memmem over the block's text; and AppendSite beside one
+// memmem over the site queue's text.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <string.h>
@@ -13,9 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/history_index.h"
 #include "analysis/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "tests/reference/history_search.h"
 #include "tests/support/folder_only_host.h"
 
 namespace {
@@ -66,13 +70,87 @@ const Bytes& NewTitle() {
   return title;
 }
 
+// The index is built by the first test, before the timing.
 void BM_InHistory(benchmark::State& state) {
   History& history = HistoryOf(static_cast<int>(state.range(0)));
   vexo::testing::FolderOnlyHost host(history.folder, true);
   vexo::ResultStore store(host);
+  if (store.InHistory(NewTitle()) != -1) std::abort();
   for (auto _ : state) benchmark::DoNotOptimize(store.InHistory(NewTitle()));
+  state.counters["index_MB"] = static_cast<double>(store.History().IndexBytes()) / (1 << 20);
+}
+
+// The first test of a run: the Temp folder listed, every file read and
+// indexed.
+void BM_InHistoryFirstTest(benchmark::State& state) {
+  History& history = HistoryOf(static_cast<int>(state.range(0)));
+  vexo::testing::FolderOnlyHost host(history.folder, true);
+  for (auto _ : state) {
+    vexo::ResultStore store(host);
+    benchmark::DoNotOptimize(store.InHistory(NewTitle()));
+  }
+}
+
+// Today's search: every file read through the windows at every test.
+void BM_WindowSearchReference(benchmark::State& state) {
+  History& history = HistoryOf(static_cast<int>(state.range(0)));
+  const std::string temp = history.folder + "Temp";
+  for (auto _ : state)
+    benchmark::DoNotOptimize(vexo::reference::HistoryHolds(temp, {}, NewTitle()));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                           static_cast<int64_t>(history.all.size()));
+}
+
+// The index over a full history: the thinning leaves ten history files, the
+// compaction fills each with more than 1,000 titles (up to some 1,400 when a
+// block of 200 and an unfinished file of up to 1,000 meet), titles are cut at
+// 156 bytes; a run adds blocks of 200 links and titles. Counted: ten files of
+// 1,400 title lines of 156-byte titles, and ten blocks of links of 120 bytes
+// beside such titles, held as the run holds them after its first test.
+void BM_HistoryIndexFull(benchmark::State& state) {
+  const Bytes mark = vexo::Gb("…");
+  const auto title = [](int i) {
+    Bytes t = vexo::Gb("上海证券市场今日收盘指数新闻") + std::to_string(i);
+    while (t.size() < 156) t += vexo::Gb("报道");
+    return t.substr(0, 156);
+  };
+  std::vector<Bytes> files;
+  int i = 0;
+  for (int f = 0; f < 10; ++f) {
+    vexo::StringList lines;
+    for (int t = 0; t < 1400; ++t) lines.push_back(mark + title(i++) + mark);
+    files.push_back(vexo::JoinLines(lines));
+  }
+  for (int b = 0; b < 10; ++b) {
+    vexo::StringList lines{std::to_string(11 + b)};
+    for (int t = 0; t < 200; ++t) {
+      Bytes link = "http://www.example.com.cn/news/2005/" + std::to_string(i);
+      link.resize(120, 'x');
+      lines.push_back(link);
+      lines.push_back(mark + title(i++) + mark);
+    }
+    files.push_back(vexo::JoinLines(lines));
+  }
+  std::size_t bytes = 0;
+  for (const Bytes& f : files) bytes += f.size();
+  std::size_t memory = 0;
+  for (auto _ : state) {
+    vexo::HistoryIndex index;
+    for (std::size_t n = 0; n < files.size(); ++n)
+      index.PutFile(static_cast<long long>(n + 1), files[n]);
+    index.Pack();
+    memory = index.MemoryBytes();
+    benchmark::DoNotOptimize(index.Holds(title(i + 1)));
+  }
+  // And once the run has saved its next block.
+  vexo::HistoryIndex index;
+  for (std::size_t n = 0; n < files.size(); ++n)
+    index.PutFile(static_cast<long long>(n + 1), files[n]);
+  index.Pack();
+  index.PutFile(static_cast<long long>(files.size() + 1), files.back());
+  state.counters["history_MB"] = static_cast<double>(bytes) / (1 << 20);
+  state.counters["index_MB"] = static_cast<double>(memory) / (1 << 20);
+  state.counters["next_block_MB"] = static_cast<double>(index.MemoryBytes()) / (1 << 20);
 }
 
 void BM_MemmemReference(benchmark::State& state) {
@@ -117,23 +195,20 @@ struct OpenBlockSample {
   }
 };
 
-// Ten new targets to a batch, as a page brings them, into a block of Arg 0
-// lines with titles of sort Arg 1; the block is cut back between batches
-// (outside the timing), which drops its index as any write access does.
+// Ten new targets at a time, as a page brings them, into a block of Arg 0
+// lines with titles of sort Arg 1; the block is cut back between pages
+// (outside the timing), which drops its index as any edit does.
 void BM_StoreAppendTarget(benchmark::State& state) {
   vexo::testing::FolderOnlyHost host("/nonexistent/", false);
   vexo::ResultStore store(host);
   store.CreateRunLists();
   const OpenBlockSample sample(static_cast<std::size_t>(state.range(0)), state.range(1));
-  *store.OpenBlock() = sample.block;
+  *store.EditOpenBlock() = sample.block;
   for (auto _ : state) {
-    {
-      const vexo::ResultStore::HistoryBatch batch(store);
-      for (std::size_t i = 0; i < sample.titles.size(); ++i)
-        benchmark::DoNotOptimize(store.AppendTarget(sample.links[i], sample.titles[i]));
-    }
+    for (std::size_t i = 0; i < sample.titles.size(); ++i)
+      benchmark::DoNotOptimize(store.AppendTarget(sample.links[i], sample.titles[i]));
     state.PauseTiming();
-    store.OpenBlock()->resize(sample.block.size());
+    store.EditOpenBlock()->resize(sample.block.size());
     state.ResumeTiming();
   }
   state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(sample.titles.size()));
@@ -193,6 +268,9 @@ void BM_StoreQueueMemmemReference(benchmark::State& state) {
 }
 
 BENCHMARK(BM_InHistory)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_InHistoryFirstTest)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowSearchReference)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_HistoryIndexFull)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemmemReference)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreAppendTarget)->ArgsProduct({{100, 380}, {0, 1}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreBlockMemmemReference)

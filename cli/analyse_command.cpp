@@ -97,7 +97,7 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
   ResultStore& store = main.Store();
   store.CreateRunLists();
   store.SiteQueue()->push_back(Bytes(kPassMarker));
-  store.OpenBlock()->push_back("1");
+  store.EditOpenBlock()->push_back("1");
 
   const Bytes url = from_terminal(a.url);
   std::size_t shown = 1;

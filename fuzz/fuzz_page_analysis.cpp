@@ -48,7 +48,7 @@ class Host : public StoreHost, public ParserHost {
   void Reset(Bytes expression) {
     store_.CreateRunLists();
     store_.SiteQueue()->push_back(Bytes(kPassMarker));
-    store_.OpenBlock()->push_back("1");
+    store_.EditOpenBlock()->push_back("1");
     sum1_ = "0";
     sa_.clear();
     links_ = {};

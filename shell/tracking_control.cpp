@@ -89,7 +89,7 @@ void TMain::StartRun() {
   gjc.SetEnabled(false);
   statusCursor =
       static_cast<std::uint16_t>(ResultStore::IndexOfLine(*store_.SiteQueue(), kPassMarker) + 1);
-  store_.OpenBlock()->push_back(IntToText(store_.NextBlockNumber()));
+  store_.EditOpenBlock()->push_back(IntToText(store_.NextBlockNumber()));
 
   if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
 }

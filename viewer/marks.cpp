@@ -53,7 +53,7 @@ void ViewerPart::MarkClick(int row) {
       if (!LoadBlock(file, loaded)) return;
       list = &loaded;
     } else {
-      list = Store().OpenBlock();
+      list = Store().EditOpenBlock();
       if (!list) return;
     }
 
@@ -90,7 +90,7 @@ void ViewerPart::Spt3Click() {
 
     // The cleared targets stay on disk for the duplicate test, and the run
     // goes on in a new block. Nothing is emptied unless they are saved.
-    StringList* open = Store().OpenBlock();
+    StringList* open = Store().EditOpenBlock();
     long long n = 0;
     const bool haveBlock = open && !open->empty() && ValidBlockNumber(open->front(), n);
     if (haveBlock) {

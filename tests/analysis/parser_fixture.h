@@ -106,7 +106,7 @@ class ParserTest : public ::testing::Test {
   void StartRun() {
     host.store.CreateRunLists();
     host.store.SiteQueue()->push_back(Bytes(kPassMarker));
-    host.store.OpenBlock()->push_back("1");
+    host.store.EditOpenBlock()->push_back("1");
   }
 
   void Analyse(int tag, std::string_view page, std::string_view address, std::string_view expr,

@@ -155,7 +155,7 @@ TEST_F(WorkerTest, HostGoingAwayReleasesItsWaitingWorkers) {
     other->folder = root_ + "/";
     other->store.CreateRunLists();
     other->store.SiteQueue()->push_back(Bytes(kPassMarker));
-    other->store.OpenBlock()->push_back("1");
+    other->store.EditOpenBlock()->push_back("1");
     for (int i = 0; i < analysedFirst; ++i) {
       StartParser(0, 51, PageWithTargets(1, i), kPage, kKeyword, *other);
     }

@@ -1,9 +1,10 @@
-// The store's second round of cheap per-target work against the plain forms:
-// the open block's line index inside a batch against the line-by-line lookup
-// of the built title line (with the block edited behind the store's back
-// between batches, through OpenBlock() inside one, and by a pop-up), the
-// counter read without a copy, the one-pass line break test, the site roots
-// cut with searches instead of a byte walk, and the remembered age marker.
+// The store's second round of cheap per-target work against the plain forms
+// (tests/reference): the open block's line index against the line-by-line
+// lookup of the built title line (with the block edited by others between
+// pages, in the middle of one, and by a pop-up), the counter read without a
+// copy, the one-pass line break test, the site roots cut with searches
+// instead of a byte walk, the file search against the windows, and the
+// remembered age marker.
 
 #include <gtest/gtest.h>
 
@@ -14,59 +15,12 @@
 #include "analysis/block_files.h"
 #include "analysis/site_queue.h"
 #include "tests/analysis/store_fixture.h"
+#include "tests/reference/history_search.h"
+#include "tests/reference/open_block.h"
+#include "tests/reference/site_queue.h"
 
 namespace vexo::store_test {
 namespace {
-
-// --- plain forms ------------------------------------------------------------------
-
-bool PlainSameLine(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && Lower(a) == Lower(b);
-}
-
-bool PlainHolds(const StringList& block, std::string_view line) {
-  for (const Bytes& l : block)
-    if (PlainSameLine(l, line)) return true;
-  return false;
-}
-
-// AppendTarget without history (nothing is saved during these runs): answer,
-// block, and `sum1` as the host holds it.
-int PlainAppendTarget(StringList& block, Bytes& sum1, std::string_view link,
-                      std::string_view title) {
-  if (!Contains(Lower(link), "http://") && !Contains(Lower(link), "https://")) return 0;
-  if (PosOf("/", link, 9) == 0) return 0;
-  if (!link.empty() && (link.back() == '/' || link.back() == '#')) return 0;
-  if (Len(title) <= 10) return 0;
-  if (Contains(link, "\r") || Contains(link, "\n") || Contains(title, "\r") ||
-      Contains(title, "\n"))
-    return 0;
-  const Bytes line = Gb("…") + Bytes(title) + Gb("…");
-  if (PlainHolds(block, line)) return 0;
-  long long sum = 0;
-  if (!TryTextToInt(sum1, sum) || sum < 0 || sum == LLONG_MAX) return 0;
-  sum1 = IntToText(sum + 1);
-  block.push_back(Bytes(link));
-  block.push_back(line);
-  return 1;
-}
-
-// Root of an address by the byte walk, as the rules state it.
-Bytes PlainSiteRoot(std::string_view a, bool candidate) {
-  Pos p = PosOf("://", a) + 3;
-  while (p < Len(a) && ByteAt(a, p) != '/') ++p;
-  Bytes root;
-  if (candidate) {
-    if (ByteAt(a, p) != '/') return {};
-    root = Copy(a, 1, p - 1);
-  } else {
-    if (p <= 10) return {};
-    root = Copy(a, 1, p);
-    if (!root.empty() && root.back() == '/') root.pop_back();
-  }
-  if (Contains(root, "\r") || Contains(root, "\n")) return {};
-  return root;
-}
 
 // --- random targets ---------------------------------------------------------------
 
@@ -169,40 +123,36 @@ TEST_F(OpenBlockIndexTest, BatchesAnswerAsTheLookupOfTheBuiltTitleLine) {
     StringList expected = *store.OpenBlock();
     Bytes sum1 = host.sum1 = "0";
     for (int batch = 0; batch < 12 && expected.size() < 340; ++batch) {
-      // Between batches anything may happen to the block.
+      // Between pages anything may happen to the block.
       Bytes coming = RandomTitle(rng);
       if (rng() % 2) {
         EditBlock(rng, expected, coming);
-        *store.OpenBlock() = expected;
+        *store.EditOpenBlock() = expected;
       }
-      const ResultStore::HistoryBatch open(store);
       for (int step = 0; step < 12; ++step) {
         Bytes title = step == 0                               ? coming
                       : rng() % 3 == 0 && expected.size() > 1 ? StoredTitle(rng, expected)
                                                               : RandomTitle(rng);
         const Bytes link = RandomLink(rng, batch * 100 + step);
         if (step == 6 && rng() % 2) {
-          // Code that asks for the block inside the batch may change it.
+          // Code that edits the block in the middle of a page.
           EditBlock(rng, expected, title);
-          *store.OpenBlock() = expected;
+          *store.EditOpenBlock() = expected;
         }
         if (step == 9 && rng() % 2) {
-          // A pop-up changed the block through a pointer taken earlier, and
-          // the analysis says so afterwards.
-          StringList* held = store.OpenBlock();
+          // A pop-up: a target, then the window's code edits the block.
           store.AppendTarget(Link(9000 + batch), Title(9000 + run * 100 + batch));
-          PlainAppendTarget(expected, sum1, Link(9000 + batch), Title(9000 + run * 100 + batch));
+          reference::AppendTarget(expected, sum1, Link(9000 + batch),
+                                  Title(9000 + run * 100 + batch));
           EditBlock(rng, expected, title);
-          *held = expected;
-          store.ForgetHistoryListing();
+          *store.EditOpenBlock() = expected;
         }
-        const bool editedIn = step == 0 && PlainHolds(expected, Gb("…") + title + Gb("…"));
+        const bool editedIn =
+            step == 0 && reference::HoldsLine(expected, Gb("…") + title + Gb("…"));
         const int answer = store.AppendTarget(link, title);
-        ASSERT_EQ(answer, PlainAppendTarget(expected, sum1, link, title))
+        ASSERT_EQ(answer, reference::AppendTarget(expected, sum1, link, title))
             << run << " / " << batch << " / " << step;
-        // Read without write access, which would drop the index.
-        ASSERT_EQ(*std::as_const(store).OpenBlock(), expected)
-            << run << " / " << batch << " / " << step;
+        ASSERT_EQ(*store.OpenBlock(), expected) << run << " / " << batch << " / " << step;
         ASSERT_EQ(host.sum1, sum1);
         (answer == 1 ? accepted : refused) += 1;
         refusedByEdit += editedIn && answer == 0;
@@ -217,7 +167,6 @@ TEST_F(OpenBlockIndexTest, BatchesAnswerAsTheLookupOfTheBuiltTitleLine) {
 
 TEST_F(OpenBlockIndexTest, TitlesOfOneKeyAreToldApartByTheirMiddle) {
   StartRun();
-  const ResultStore::HistoryBatch batch(store);
   const Bytes head = Gb("新闻标题");
   const Bytes tail = Gb("最新报道");
   EXPECT_EQ(store.AppendTarget(Link(1), head + "abcd" + tail), 1);
@@ -236,7 +185,6 @@ TEST_F(OpenBlockIndexTest, TitlesOfOneKeyAreToldApartByTheirMiddle) {
 
 TEST_F(OpenBlockIndexTest, ABlockRolledOverInsideABatchIsIndexedAfresh) {
   StartRun(1);
-  const ResultStore::HistoryBatch batch(store);
   for (int i = 1; i <= 203; ++i) ASSERT_EQ(store.AppendTarget(Link(i), Title(i)), 1) << i;
   ASSERT_EQ(store.OpenBlock()->size(), 7u);
   EXPECT_EQ(store.OpenBlock()->front(), "2");
@@ -249,23 +197,21 @@ TEST_F(OpenBlockIndexTest, ABlockRolledOverInsideABatchIsIndexedAfresh) {
 
 TEST_F(OpenBlockIndexTest, ANewRunOrClearedListsLeaveNoStaleLines) {
   StartRun();
-  const ResultStore::HistoryBatch batch(store);
   ASSERT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
   StartRun();
   EXPECT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
   store.ClearLists();
-  store.OpenBlock()->push_back("5");
+  store.EditOpenBlock()->push_back("5");
   EXPECT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
   EXPECT_EQ(store.AppendTarget(Link(2), Title(1)), 0);
 }
 
 TEST_F(OpenBlockIndexTest, ABlockCutShortBehindTheStoreIsNotReadPastItsEnd) {
   StartRun();
-  StringList* held = store.OpenBlock();
-  const ResultStore::HistoryBatch batch(store);
+  StringList* held = store.EditOpenBlock();
   for (int i = 1; i <= 20; ++i) ASSERT_EQ(store.AppendTarget(Link(i), Title(i)), 1);
-  // Against the rules (no ForgetHistoryListing), yet no line past the end is
-  // looked at, and the lines left are found.
+  // Against the rules (an edit through a pointer asked for earlier), yet no
+  // line past the end is looked at, and the lines left are found.
   held->resize(5);
   EXPECT_EQ(store.AppendTarget(Link(30), Title(20)), 1);
   EXPECT_EQ(store.AppendTarget(Link(31), Title(2)), 0);
@@ -325,25 +271,12 @@ TEST(StoreTextChecks, SiteRootsEqualTheByteWalk) {
     Bytes a;
     const int n = static_cast<int>(rng() % 6);
     for (int i = 0; i < n; ++i) a += parts[rng() % parts.size()];
-    ASSERT_EQ(SiteRoot(a), PlainSiteRoot(a, false)) << a;
-    ASSERT_EQ(CandidateSiteRoot(a), PlainSiteRoot(a, true)) << a;
+    ASSERT_EQ(SiteRoot(a), reference::SiteRoot(a, false)) << a;
+    ASSERT_EQ(CandidateSiteRoot(a), reference::SiteRoot(a, true)) << a;
   }
 }
 
 // --- the file search ---------------------------------------------------------------
-
-// The windows as the rules state them, over the file's bytes in memory.
-bool PlainWindowsHold(const Bytes& file, std::string_view text) {
-  if (text.empty() || text.size() > kWindowSize) return false;
-  const std::size_t size = file.size();
-  for (std::size_t offset = 0; offset < size; offset += kWindowStep) {
-    const std::size_t start =
-        size - offset < kWindowSize ? (size > kWindowSize ? size - kWindowSize : 0) : offset;
-    const Bytes window = file.substr(start, kWindowSize);
-    if (window.find(text) != Bytes::npos) return true;
-  }
-  return false;
-}
 
 class FileSearchTest : public StoreTest {};
 
@@ -368,7 +301,7 @@ TEST_F(FileSearchTest, ChunkedSearchAnswersAsTheWindows) {
         at = std::min(at, size - len);
         text = file.substr(at, len);
       }
-      const bool plain = PlainWindowsHold(file, text);
+      const bool plain = reference::WindowsHold(file, text);
       ASSERT_EQ(FileHasText(text, path), plain) << size << " / " << len;
       found += plain;
     }

@@ -3,7 +3,7 @@
 // the early-stopping queue walks and the candidate hints against line-by-line
 // lookups over long runs of operations (with the queue edited behind the
 // store's back in between), and the open block's duplicate test against a
-// lookup of the built title line.
+// lookup of the built title line; the plain forms are in tests/reference.
 
 #include <gtest/gtest.h>
 
@@ -13,66 +13,12 @@
 #include "analysis/folded_line.h"
 #include "analysis/site_queue.h"
 #include "tests/analysis/store_fixture.h"
+#include "tests/reference/folded_line.h"
+#include "tests/reference/open_block.h"
+#include "tests/reference/site_queue.h"
 
 namespace vexo::store_test {
 namespace {
-
-// --- the plain forms --------------------------------------------------------------
-
-bool PlainSameLine(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && Lower(a) == Lower(b);
-}
-
-int PlainIndex(const StringList& list, std::string_view line) {
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (PlainSameLine(list[i], line)) return static_cast<int>(i);
-  return -1;
-}
-
-long Count(const StringList& q) {
-  return static_cast<long>(q.size());
-}
-
-void PlainInsertProven(StringList& q, const Bytes& root) {
-  const int under = PlainIndex(q, kPassMarker) + 1;
-  const auto insertAt = [&q](int i, const Bytes& line) {
-    const auto at = std::min(static_cast<std::size_t>(std::max(i, 0)), q.size());
-    q.insert(q.begin() + static_cast<std::ptrdiff_t>(at), line);
-  };
-  if (PlainIndex(q, kAgeMarker1) < 0 && PlainIndex(q, kAgeMarker2) < 0 &&
-      PlainIndex(q, kAgeMarker3) < 0)
-    insertAt(under, Bytes(kAgeMarker1));
-  insertAt(under, root);
-}
-
-void PlainRemember(StringList& q, std::string_view link) {
-  const Bytes root = SiteRoot(link);
-  if (!(Count(q) - (PlainIndex(q, kPassMarker) + 1) < 411 && Len(root) > 7)) return;
-  const int at = PlainIndex(q, root);
-  if (at > 0) q.erase(q.begin() + at);
-  PlainInsertProven(q, root);
-}
-
-void PlainPromote(StringList& q, std::string_view address) {
-  if (q.empty() || q.back() == kAgeMarker3) return;
-  const Bytes root = SiteRoot(address);
-  if (Len(root) <= 7) return;
-  const int i = PlainIndex(q, root);
-  const int k = PlainIndex(q, kAgeMarker1);
-  const int m = PlainIndex(q, kAgeMarker2);
-  const int o = PlainIndex(q, kAgeMarker3);
-  if (i > 0 && k + m + o + 2 < i) {
-    q.erase(q.begin() + i);
-    PlainInsertProven(q, root);
-  }
-}
-
-void PlainAppend(StringList& q, std::string_view link) {
-  if (!(Count(q) - PlainIndex(q, kPassMarker) < 361 && Count(q) - PlainIndex(q, kAgeMarker3) > 1))
-    return;
-  const Bytes root = CandidateSiteRoot(link);
-  if (Len(root) > 7 && PlainIndex(q, root) < 0) q.push_back(root);
-}
 
 // --- random bytes and queues ------------------------------------------------------
 
@@ -216,7 +162,7 @@ TEST(FoldedLines, WordWiseComparisonEqualsLowerCasedCopiesOnAnyBytes) {
   for (int round = 0; round < 60000; ++round) {
     const Bytes a = RandomBytes(rng, rng() % 41);
     const Bytes b = rng() % 8 == 0 ? RandomBytes(rng, a.size()) : Vary(rng, a);
-    const bool plain = PlainSameLine(a, b);
+    const bool plain = reference::SameLine(a, b);
     ASSERT_EQ(SameLineFolded(a, b), plain) << round;
     ASSERT_EQ(SameLineIgnoringCase(a, b), plain) << round;
     if (a.size() == b.size()) {
@@ -227,7 +173,7 @@ TEST(FoldedLines, WordWiseComparisonEqualsLowerCasedCopiesOnAnyBytes) {
       ++same;
     }
     const StringList list = {b, Vary(rng, a), a, b};
-    ASSERT_EQ(ResultStore::IndexOfLine(list, a), PlainIndex(list, a)) << round;
+    ASSERT_EQ(ResultStore::IndexOfLine(list, a), reference::IndexOfLine(list, a)) << round;
   }
   // Both answers occur often, not only the length mismatch.
   EXPECT_GT(same, 10000);
@@ -253,7 +199,7 @@ TEST(FoldedLines, OnlyAsciiLettersFold) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SameLineFolded(c.a, c.b), c.same) << c.a << " / " << c.b;
-    EXPECT_EQ(PlainSameLine(c.a, c.b), c.same) << c.a << " / " << c.b;
+    EXPECT_EQ(reference::SameLine(c.a, c.b), c.same) << c.a << " / " << c.b;
   }
 }
 
@@ -282,15 +228,15 @@ TEST_F(SiteQueueWalkTest, LongRunsOfOperationsMatchTheLineByLineLookups) {
       switch (op) {
         case 0:
           store.RememberSite(address);
-          PlainRemember(expected, address);
+          reference::RememberSite(expected, address);
           break;
         case 1:
           store.PromotePageSite(address);
-          PlainPromote(expected, address);
+          reference::PromotePageSite(expected, address);
           break;
         default:
           store.AppendSite(address);
-          PlainAppend(expected, address);
+          reference::AppendSite(expected, address);
           break;
       }
       ASSERT_EQ(*store.SiteQueue(), expected)
@@ -330,21 +276,6 @@ TEST_F(SiteQueueWalkTest, AHintedSiteThatMovedIsLookedForAgain) {
 
 // --- the open block's duplicate test -----------------------------------------------
 
-// AppendTarget's answer and open block with the title line built and looked
-// up line by line, as before (no history: nothing is saved during the test).
-int PlainAppendTarget(StringList& block, std::string_view link, std::string_view title) {
-  if (!Contains(Lower(link), "http://")) return 0;
-  if (PosOf("/", link, 9) == 0) return 0;
-  if (!link.empty() && (link.back() == '/' || link.back() == '#')) return 0;
-  if (Len(title) <= 10) return 0;
-  if (!FitsOnOneLine(link) || !FitsOnOneLine(title)) return 0;
-  const Bytes line = Gb("…") + Bytes(title) + Gb("…");
-  if (PlainIndex(block, line) >= 0) return 0;
-  block.push_back(Bytes(link));
-  block.push_back(line);
-  return 1;
-}
-
 class OpenBlockDuplicateTest : public StoreTest {};
 
 TEST_F(OpenBlockDuplicateTest, AnswersAsTheLookupOfTheBuiltTitleLine) {
@@ -363,13 +294,14 @@ TEST_F(OpenBlockDuplicateTest, AnswersAsTheLookupOfTheBuiltTitleLine) {
   for (int run = 0; run < 60; ++run) {
     StartRun(run + 1);
     StringList expected = *store.OpenBlock();
+    Bytes sum1 = host.sum1 = "0";
     // Odd lines the block may hold: marked links, empty lines, a link line
     // that looks like a title line.
     if (run % 3 == 0) {
       expected.push_back(mark + "Nokia" + Gb("新闻") + "NOKIA" + mark);
       expected.push_back("");
     }
-    *store.OpenBlock() = expected;
+    *store.EditOpenBlock() = expected;
     for (int step = 0; step < 150 && expected.size() < 390; ++step) {
       Bytes title = step > 0 && rng() % 3 == 0 ? Vary(rng, randomTitle()) : randomTitle();
       if (rng() % 4 == 0 && expected.size() > 2) {
@@ -383,7 +315,8 @@ TEST_F(OpenBlockDuplicateTest, AnswersAsTheLookupOfTheBuiltTitleLine) {
       const Bytes link = rng() % 9 == 0 ? mark + "http://x.com/" + title
                                         : "http://www.a.com/" + std::to_string(step) + ".htm";
       const int answer = store.AppendTarget(link, title);
-      ASSERT_EQ(answer, PlainAppendTarget(expected, link, title)) << run << " / " << step;
+      ASSERT_EQ(answer, reference::AppendTarget(expected, sum1, link, title))
+          << run << " / " << step;
       ASSERT_EQ(*store.OpenBlock(), expected) << run << " / " << step;
       (answer == 1 ? accepted : refused) += 1;
     }

@@ -1,8 +1,7 @@
-// The store's fast paths against their literal forms: the one-pass site queue
-// operations do what the line-by-line lookups did, the word-wise line
-// comparison equals the byte-wise one, and the duplicate test that lists the
-// Temp folder once per batch answers as the one that tries every name, also
-// when block files appear in the middle of a batch.
+// The store's fast paths against their plain forms (tests/reference): the
+// one-pass site queue operations do what the line-by-line lookups did, the
+// word-wise line comparison equals the byte-wise one, and the history index
+// sees block files as they come, whoever writes them.
 
 #include <gtest/gtest.h>
 
@@ -11,71 +10,12 @@
 #include "analysis/block_files.h"
 #include "analysis/site_queue.h"
 #include "tests/analysis/store_fixture.h"
+#include "tests/reference/folded_line.h"
+#include "tests/reference/history_search.h"
+#include "tests/reference/site_queue.h"
 
 namespace vexo::store_test {
 namespace {
-
-// --- literal forms ----------------------------------------------------------------
-
-long Count(const StringList& q) {
-  return static_cast<long>(q.size());
-}
-
-bool LiteralSameLine(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && Lower(a) == Lower(b);
-}
-
-int LiteralIndex(const StringList& list, std::string_view line) {
-  for (std::size_t i = 0; i < list.size(); ++i)
-    if (LiteralSameLine(list[i], line)) return static_cast<int>(i);
-  return -1;
-}
-
-bool LiteralHasAgeMarker(const StringList& q) {
-  return LiteralIndex(q, kAgeMarker1) >= 0 || LiteralIndex(q, kAgeMarker2) >= 0 ||
-         LiteralIndex(q, kAgeMarker3) >= 0;
-}
-
-void LiteralInsertProven(StringList& q, const Bytes& root) {
-  const int under = LiteralIndex(q, kPassMarker) + 1;
-  const auto insertAt = [&q](int i, const Bytes& line) {
-    const auto at = std::min(static_cast<std::size_t>(std::max(i, 0)), q.size());
-    q.insert(q.begin() + static_cast<std::ptrdiff_t>(at), line);
-  };
-  if (!LiteralHasAgeMarker(q)) insertAt(under, Bytes(kAgeMarker1));
-  insertAt(under, root);
-}
-
-void LiteralRemember(StringList& q, std::string_view link) {
-  const Bytes root = SiteRoot(link);
-  const int marker = LiteralIndex(q, kPassMarker);
-  if (!(Count(q) - (marker + 1) < 411 && Len(root) > 7)) return;
-  const int at = LiteralIndex(q, root);
-  if (at > 0) q.erase(q.begin() + at);
-  LiteralInsertProven(q, root);
-}
-
-void LiteralPromote(StringList& q, std::string_view address) {
-  if (q.empty() || q.back() == kAgeMarker3) return;
-  const Bytes root = SiteRoot(address);
-  if (Len(root) <= 7) return;
-  const int i = LiteralIndex(q, root);
-  const int k = LiteralIndex(q, kAgeMarker1);
-  const int m = LiteralIndex(q, kAgeMarker2);
-  const int o = LiteralIndex(q, kAgeMarker3);
-  if (i > 0 && k + m + o + 2 < i) {
-    q.erase(q.begin() + i);
-    LiteralInsertProven(q, root);
-  }
-}
-
-void LiteralAppend(StringList& q, std::string_view link) {
-  if (!(Count(q) - LiteralIndex(q, kPassMarker) < 361 &&
-        Count(q) - LiteralIndex(q, kAgeMarker3) > 1))
-    return;
-  const Bytes root = CandidateSiteRoot(link);
-  if (Len(root) > 7 && LiteralIndex(q, root) < 0) q.push_back(root);
-}
 
 // --- random queues ----------------------------------------------------------------
 
@@ -141,9 +81,9 @@ TEST(FastStoreEquivalence, WordWiseLineComparisonEqualsTheByteWiseOne) {
       c = rng() % 2 ? static_cast<char>(c ^ 0x20) : alphabet[rng() % alphabet.size()];
     }
     if (rng() % 10 == 0) b += 'x';
-    ASSERT_EQ(SameLineIgnoringCase(a, b), LiteralSameLine(a, b)) << a << " / " << b;
+    ASSERT_EQ(SameLineIgnoringCase(a, b), reference::SameLine(a, b)) << a << " / " << b;
     const StringList list = {b, a, b};
-    ASSERT_EQ(ResultStore::IndexOfLine(list, a), LiteralIndex(list, a));
+    ASSERT_EQ(ResultStore::IndexOfLine(list, a), reference::IndexOfLine(list, a));
   }
 }
 
@@ -161,15 +101,15 @@ TEST_F(FastSiteQueueTest, SiteOperationsMatchTheLineByLineLookups) {
     switch (round % 3) {
       case 0:
         store.RememberSite(address);
-        LiteralRemember(expected, address);
+        reference::RememberSite(expected, address);
         break;
       case 1:
         store.PromotePageSite(address);
-        LiteralPromote(expected, address);
+        reference::PromotePageSite(expected, address);
         break;
       default:
         store.AppendSite(address);
-        LiteralAppend(expected, address);
+        reference::AppendSite(expected, address);
         break;
     }
     ASSERT_EQ(*store.SiteQueue(), expected) << "operation " << round % 3 << " on " << address;
@@ -198,19 +138,16 @@ TEST_F(FastHistoryTest, ListedHistoryAnswersAsTryingEveryName) {
     }
     std::vector<int> titles = {5000, 5002, 5004, 77777};
     for (int i = 0; i < 20; ++i) titles.push_back(static_cast<int>(rng() % 1010));
-
-    std::vector<int> plain;
-    for (const int t : titles) plain.push_back(store.InHistory(Title(t)));
-    const ResultStore::HistoryBatch batch(store);
-    for (std::size_t i = 0; i < titles.size(); ++i)
-      ASSERT_EQ(store.InHistory(Title(titles[i])), plain[i]) << "title " << titles[i];
+    for (const int t : titles) {
+      ASSERT_EQ(store.InHistory(Title(t)) == 1, reference::HistoryHolds(Temp(), {}, Title(t)))
+          << "title " << t;
+    }
   }
 }
 
-TEST_F(FastHistoryTest, ABlockSavedDuringABatchIsSeenAtOnce) {
-  // No Temp folder when the batch begins: the first look finds no history.
+TEST_F(FastHistoryTest, ABlockSavedIsSeenAtOnce) {
+  // No Temp folder at first: the first look finds no history.
   StartRun();
-  const ResultStore::HistoryBatch batch(store);
   EXPECT_EQ(store.InHistory(Title(1)), -1);
   for (int i = 1; i <= 200; ++i) ASSERT_EQ(store.AppendTarget(Link(i), Title(i)), 1);
   ASSERT_TRUE(FileExists(Block(1)));
@@ -221,27 +158,24 @@ TEST_F(FastHistoryTest, ABlockSavedDuringABatchIsSeenAtOnce) {
   EXPECT_EQ(store.AppendTarget(Link(201), Title(201)), 1);
 }
 
-TEST_F(FastHistoryTest, FilesWrittenByOthersCountOnceForgottenOrOutsideABatch) {
+TEST_F(FastHistoryTest, FilesWrittenByOthersCountAtTheNextTest) {
   StartRun();
-  {
-    const ResultStore::HistoryBatch batch(store);
-    EXPECT_EQ(store.InHistory(Title(7)), -1);
-    WriteBlock(3, 7, 7);  // another part of the program saves a block
-    store.ForgetHistoryListing();
-    EXPECT_EQ(store.InHistory(Title(7)), 1);
-  }
-  WriteBlock(4, 8, 8);
+  EXPECT_EQ(store.InHistory(Title(7)), -1);
+  WriteBlock(3, 7, 7);  // another part of the program saves a block
+  EXPECT_EQ(store.InHistory(Title(7)), 1);
+  WriteRaw(Block(3), JoinLines(BlockLines(3, 8, 8)));  // rewritten in place
+  EXPECT_EQ(store.InHistory(Title(7)), -1);
   EXPECT_EQ(store.InHistory(Title(8)), 1);
-  {
-    // Nested batches share one listing; the outer end forgets it.
-    const ResultStore::HistoryBatch outer(store);
-    {
-      const ResultStore::HistoryBatch inner(store);
-      EXPECT_EQ(store.InHistory(Title(9)), -1);
-    }
-    WriteBlock(5, 9, 9);
-    EXPECT_EQ(store.InHistory(Title(9)), -1);  // the listing still holds, as promised
-  }
+  std::filesystem::rename(Block(3), Block(5));
+  EXPECT_EQ(store.InHistory(Title(8)), 1);
+  std::filesystem::remove(Block(5));
+  EXPECT_EQ(store.InHistory(Title(8)), -1);
+  // The whole folder replaced.
+  WriteBlock(4, 9, 9);
+  EXPECT_EQ(store.InHistory(Title(9)), 1);
+  std::filesystem::rename(Temp(), root_ + "/old");
+  EXPECT_EQ(store.InHistory(Title(9)), -1);
+  std::filesystem::rename(root_ + "/old", Temp());
   EXPECT_EQ(store.InHistory(Title(9)), 1);
 }
 
@@ -252,10 +186,7 @@ TEST_F(FastHistoryTest, AnUnlistableTempFolderFallsBackToTryingEveryName) {
   std::filesystem::permissions(Temp(), std::filesystem::perms::owner_read,
                                std::filesystem::perm_options::remove);
   StartRun();
-  {
-    const ResultStore::HistoryBatch batch(store);
-    EXPECT_EQ(store.InHistory(Title(11)), 1);
-  }
+  EXPECT_EQ(store.InHistory(Title(11)), 1);
   std::filesystem::permissions(Temp(), std::filesystem::perms::owner_read,
                                std::filesystem::perm_options::add);
 }

@@ -57,7 +57,7 @@ TEST_F(StoreTest, RejectsEverythingBeforeARunCreatedTheLists) {
   EXPECT_EQ(store.AppendTarget("http://www.a.com/x.htm", kTitle11), 0);
   EXPECT_EQ(host.sum1, "0");
   store.CreateRunLists();
-  store.OpenBlock()->push_back("1");
+  store.EditOpenBlock()->push_back("1");
   EXPECT_EQ(store.AppendTarget("http://www.a.com/x.htm", kTitle11), 1);
 }
 
@@ -279,7 +279,7 @@ TEST_F(StoreTest, SavingTheOpenBlockCreatesTempAndNamesTheFileByLineZero) {
 TEST_F(StoreTest, OpenBlockWhoseLineZeroIsNotANumberIsNeverWritten) {
   for (const char* line0 : {"../../kix", "", "-3", "0", "abc"}) {
     store.CreateRunLists();
-    *store.OpenBlock() = {line0, Link(1), TitleLine(1)};
+    *store.EditOpenBlock() = {line0, Link(1), TitleLine(1)};
     EXPECT_FALSE(store.SaveOpenBlock()) << line0;
   }
   EXPECT_FALSE(FileExists(root_ + "/kix"));

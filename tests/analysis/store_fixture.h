@@ -96,7 +96,7 @@ class StoreTest : public ::testing::Test {
   void StartRun(int firstBlock = 1) {
     store.CreateRunLists();
     store.SiteQueue()->push_back(Bytes(kPassMarker));
-    store.OpenBlock()->push_back(IntToText(firstBlock));
+    store.EditOpenBlock()->push_back(IntToText(firstBlock));
   }
 
   std::string Temp() const { return root_ + "/Temp"; }

@@ -151,7 +151,7 @@ class FailingSaveTest : public StoreTest {
 TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNextBoundary) {
   failing.CreateRunLists();
   failing.SiteQueue()->push_back(Bytes(kPassMarker));
-  failing.OpenBlock()->push_back("1");
+  failing.EditOpenBlock()->push_back("1");
   MakeTemp();
   std::filesystem::create_directory(Block(1));  // the block's name is taken
   int writes = 0;
@@ -178,7 +178,7 @@ TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNex
 TEST_F(FailingSaveTest, TheStopSavesTheWaitingBlocksOrSaysItCannot) {
   failing.CreateRunLists();
   failing.SiteQueue()->push_back(Bytes(kPassMarker));
-  failing.OpenBlock()->push_back("1");
+  failing.EditOpenBlock()->push_back("1");
   MakeTemp();
   std::filesystem::create_directory(Block(1));
   Append(1, 210);

@@ -20,7 +20,7 @@ class ClickTest : public ExportTest {
   void StartStore(int count) {
     LayOutRun(count);
     store_.CreateRunLists();
-    *store_.OpenBlock() = open_block_;
+    *store_.EditOpenBlock() = open_block_;
   }
 
   ExportClickContext Context() {

@@ -29,7 +29,7 @@ class MainExportTest : public ExportTest {
     main_->FormCreate();
     LayOutRun(count);
     main_->Store().CreateRunLists();
-    *main_->Store().OpenBlock() = open_block_;
+    *main_->Store().EditOpenBlock() = open_block_;
     main_->sum1.SetCaption(IntToText(count));
     main_->gjc2.SetCaption(Gb("手机 报价"));
     main_->gjc3.SetCaption(Gb("手机+报价"));
@@ -75,7 +75,7 @@ TEST_F(MainExportTest, WithoutADialogServiceTheExportIsCancelled) {
   main_ = std::make_unique<TMain>(s);
   main_->FormCreate();
   main_->Store().CreateRunLists();
-  main_->Store().OpenBlock()->push_back("1");
+  main_->Store().EditOpenBlock()->push_back("1");
   main_->Spt2Click();
   EXPECT_TRUE(OutNames().empty());
   EXPECT_EQ(main_->modalGuard, 0);

@@ -82,7 +82,7 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
     m.sum1.SetCaption("0");
     m.SetSa("");
     m.Store().CreateRunLists();
-    m.Store().OpenBlock()->push_back(std::to_string(first_block));
+    m.Store().EditOpenBlock()->push_back(std::to_string(first_block));
     Add(1, total);
     return m;
   }
