@@ -428,7 +428,12 @@ void HttpClient::DeliverPending() {
 void HttpClient::DeliverPiece(const char* data, int len) {
   if (piece_count_ == 0 && (!Raise(OnDocBegin) || !Busy())) return;
   const bool last = received_count_ + len >= kMaxBodyBytes;
-  if (last) len = static_cast<int>(kMaxBodyBytes - received_count_);
+  Bytes cut;  // the piece cut at the bound, followed by a zero byte like every other
+  if (last) {
+    len = static_cast<int>(kMaxBodyBytes - received_count_);
+    cut.assign(data, static_cast<std::size_t>(len));
+    data = cut.c_str();
+  }
   ++piece_count_;
   received_count_ += len;
   if (DocumentStream) DocumentStream->write(data, len);
