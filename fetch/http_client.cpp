@@ -215,33 +215,38 @@ void HttpClient::SendRequest() {
   const std::uint64_t id = request_id_;
   Bytes text;
   bool ok = true;
+  // Each line passes OnCommand, which may change it, cancel the request or
+  // destroy the client: false when the client is gone, and nothing of it may
+  // be read any more.
   auto add = [&](Bytes line, bool closing = false) {
-    if (!ok) return;
+    if (!ok) return true;
     if (OnCommand) OnCommand(*this, line);
-    ok = *alive && id == request_id_ && state_ == HttpClientState::ReadingHeader;
+    if (!*alive) return false;
+    ok = id == request_id_ && state_ == HttpClientState::ReadingHeader;
     if (!line.empty() || closing) text += line + kCrLf;
+    return true;
   };
 
   if (!Raise(OnRequestHeaderBegin) || state_ != HttpClientState::ReadingHeader) return;
-  add("GET " + target_.path + " HTTP/1.0");
-  if (!Sender.empty()) add("From: " + Sender);
-  if (!Accept.empty()) add("Accept: " + Accept);
-  if (!Reference.empty()) add("Referer: " + Reference);
-  if (!Agent.empty()) add("User-Agent: " + Agent);
-  add("Host: " + target_.target_host);
-  if (NoCache) add("Pragma: no-cache");
-  if (ModifiedSince != 0) add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT");
-  if (!Username.empty()) add("Authorization: Basic " + Base64(Username + ":" + Password));
-  if (!Cookie.empty()) add("Cookie: " + Cookie);
+  if (!add("GET " + target_.path + " HTTP/1.0")) return;
+  if (!Sender.empty() && !add("From: " + Sender)) return;
+  if (!Accept.empty() && !add("Accept: " + Accept)) return;
+  if (!Reference.empty() && !add("Referer: " + Reference)) return;
+  if (!Agent.empty() && !add("User-Agent: " + Agent)) return;
+  if (!add("Host: " + target_.target_host)) return;
+  if (NoCache && !add("Pragma: no-cache")) return;
+  if (ModifiedSince != 0 && !add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT")) return;
+  if (!Username.empty() && !add("Authorization: Basic " + Base64(Username + ":" + Password)))
+    return;
+  if (!Cookie.empty() && !add("Cookie: " + Cookie)) return;
   if (!ContentRangeBegin.empty() || !ContentRangeEnd.empty()) {
-    add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    if (!add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd)) return;
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
   }
   if (!ok) return;
   if (!Raise(OnRequestHeaderEnd) || state_ != HttpClientState::ReadingHeader) return;
-  add("", true);
-  if (!ok) return;
+  if (!add("", true) || !ok) return;
   try {
     socket_.Send(text);
   } catch (const SocketError&) {
