@@ -31,9 +31,7 @@ constexpr std::size_t kMaxLines = 4000;
 const std::string& Scratch() {
   static const std::string folder = [] {
     const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string f = base + "/vexo-fuzz-export-" + std::to_string(getpid());
-    mkdir(f.c_str(), 0700);
-    return f + "/";
+    return base + "/vexo-fuzz-export-" + std::to_string(getpid()) + "/";
   }();
   return folder;
 }
@@ -322,6 +320,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool titled = j + 1 < block.size();
     targets.push_back({block[j], titled ? block[j + 1] : Bytes(), titled});
   }
+  // Made and removed by each input: the fuzzer ends without running exit handlers.
+  mkdir(Scratch().c_str(), 0700);
   r.program_folder = Scratch();
   r.folder = Scratch();
   r.first_block = r.last_block = 1;
@@ -368,6 +368,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     unlink(result.files[f].c_str());
   }
+  rmdir(Scratch().c_str());
   VEXO_FUZZ_CHECK(next == targets.size());
   return 0;
 }
