@@ -19,6 +19,7 @@
 #include "viewer/export.h"
 #include "viewer/export_files.h"
 #include "viewer/export_text.h"
+#include "viewer/highlight.h"
 
 namespace {
 
@@ -350,8 +351,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Highlighting cuts the caption at its terms: read back whole when the
-  // terms are whole characters, as typed keywords are.
-  const bool whole_captions = IsWholeGbText(r.expression);
+  // terms are whole characters. A term can end inside a character even when
+  // the typed text is whole: the full-width operators are rewritten byte by
+  // byte, also across two characters: in "\xd6\xd0\xce\xa3\xab\xc4" the
+  // bytes "\xa3\xab" (a full-width "+") become "+", which leaves the term
+  // "\xd6\xd0\xce", and its highlight splits the character CE C4 of a
+  // caption.
+  bool whole_captions = true;
+  for (const Bytes& term : HighlightTermList(r.expression))
+    whole_captions = whole_captions && IsWholeGbText(term);
   std::size_t next = 0;
   std::size_t rows_in_file = 0;
   for (std::size_t f = 0; f < result.files.size(); ++f) {

@@ -117,6 +117,8 @@ SEEDS = {
         export(0, 3, b"<k>", gb("新闻"), *([b"http://www.a.cn/" + b"x" * 80, gb("新闻") * 50] * 21),
                b"http://odd.cn/no-title"),
         export(1, 2, b"", b"", *([b"l", b"t"] * 801)),
+        # a full-width "+" across two characters leaves a term that ends in a lead byte
+        export(0, 0, b"k", b"\xd6\xd0\xce\xa3\xab\xc4", b"http://a.cn/", b"\xd6\xd0\xce\xc4|"),
     ],
     "fuzz_program_files": [
         join(gb("中文"), b"[vexo]\r\ngjc=" + gb("中文") + b"\r\ngjc3=" + gb("中文") + b"\r\nts=1\r\nru=0\r\n"),
