@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "fetch/response_head.h"
 #include "platform/connect_to.h"
 #include "platform/tcp_socket.h"
 
@@ -52,11 +53,6 @@ bool BreaksRequestLine(std::string_view address) {
   return address.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-bool IsStatusLine(std::string_view line) {
-  const Bytes head = Copy(line, 1, 8);
-  return head == "HTTP/1.0" || head == "HTTP/1.1";
-}
-
 }  // namespace
 
 HttpClient::HttpClient() {
@@ -99,6 +95,12 @@ void HttpClient::SetState(HttpClientState s) {
   if (OnStateChange) OnStateChange(*this);
 }
 
+bool HttpClient::EnterState(HttpClientState s) {
+  const auto alive = alive_;
+  SetState(s);
+  return *alive && state_ == s;
+}
+
 // ---- Starting -------------------------------------------------------------
 
 void HttpClient::StartGet() {
@@ -111,9 +113,7 @@ void HttpClient::StartGet() {
   relocating_ = false;
   relocation_loop_ = false;
   relocations_ = 0;
-  const auto alive = alive_;
-  SetState(HttpClientState::Starting);
-  if (!*alive || state_ != HttpClientState::Starting) return;  // cancelled by the handler
+  if (!EnterState(HttpClientState::Starting)) return;  // cancelled by the handler
 
   status_code_ = 0;
   received_count_ = 0;
@@ -148,9 +148,7 @@ void HttpClient::StartGet() {
 
 void HttpClient::BeginConnection() {
   socket_.DnsResult.clear();
-  const auto alive = alive_;
-  SetState(HttpClientState::Resolving);
-  if (!*alive || state_ != HttpClientState::Resolving) return;
+  if (!EnterState(HttpClientState::Resolving)) return;
   long long port = 0;
   if (!TryTextToInt(target_.port, port) || port < 1 || port > 65535) port = 0;
   // Only the address connected to moves; host, Host header and Location stay.
@@ -165,9 +163,7 @@ void HttpClient::HandleDnsLookupDone(int error) {
     Fail(error);
     return;
   }
-  const auto alive = alive_;
-  SetState(HttpClientState::Resolved);
-  if (!*alive || state_ != HttpClientState::Resolved) return;
+  if (!EnterState(HttpClientState::Resolved)) return;
   socket_.Addr = socket_.DnsResult;
   socket_.Port = IntToText(connect_port_);
   socket_.Proto = "tcp";
@@ -205,13 +201,10 @@ void HttpClient::HandleSessionConnected(int error) {
     return;
   }
   connected_ = true;
-  const auto alive = alive_;
-  SetState(HttpClientState::Connected);
-  if (!*alive || state_ != HttpClientState::Connected) return;
+  if (!EnterState(HttpClientState::Connected)) return;
   if (!Raise(OnSessionConnected) || state_ != HttpClientState::Connected) return;
   next_line_ = &HttpClient::HandleHeaderLine;
-  SetState(HttpClientState::ReadingHeader);
-  if (!*alive || state_ != HttpClientState::ReadingHeader) return;
+  if (!EnterState(HttpClientState::ReadingHeader)) return;
   SendRequest();
 }
 
@@ -222,33 +215,38 @@ void HttpClient::SendRequest() {
   const std::uint64_t id = request_id_;
   Bytes text;
   bool ok = true;
+  // Each line passes OnCommand, which may change it, cancel the request or
+  // destroy the client: false when the client is gone, and nothing of it may
+  // be read any more.
   auto add = [&](Bytes line, bool closing = false) {
-    if (!ok) return;
+    if (!ok) return true;
     if (OnCommand) OnCommand(*this, line);
-    ok = *alive && id == request_id_ && state_ == HttpClientState::ReadingHeader;
+    if (!*alive) return false;
+    ok = id == request_id_ && state_ == HttpClientState::ReadingHeader;
     if (!line.empty() || closing) text += line + kCrLf;
+    return true;
   };
 
   if (!Raise(OnRequestHeaderBegin) || state_ != HttpClientState::ReadingHeader) return;
-  add("GET " + target_.path + " HTTP/1.0");
-  if (!Sender.empty()) add("From: " + Sender);
-  if (!Accept.empty()) add("Accept: " + Accept);
-  if (!Reference.empty()) add("Referer: " + Reference);
-  if (!Agent.empty()) add("User-Agent: " + Agent);
-  add("Host: " + target_.target_host);
-  if (NoCache) add("Pragma: no-cache");
-  if (ModifiedSince != 0) add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT");
-  if (!Username.empty()) add("Authorization: Basic " + Base64(Username + ":" + Password));
-  if (!Cookie.empty()) add("Cookie: " + Cookie);
+  if (!add("GET " + target_.path + " HTTP/1.0")) return;
+  if (!Sender.empty() && !add("From: " + Sender)) return;
+  if (!Accept.empty() && !add("Accept: " + Accept)) return;
+  if (!Reference.empty() && !add("Referer: " + Reference)) return;
+  if (!Agent.empty() && !add("User-Agent: " + Agent)) return;
+  if (!add("Host: " + target_.target_host)) return;
+  if (NoCache && !add("Pragma: no-cache")) return;
+  if (ModifiedSince != 0 && !add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT")) return;
+  if (!Username.empty() && !add("Authorization: Basic " + Base64(Username + ":" + Password)))
+    return;
+  if (!Cookie.empty() && !add("Cookie: " + Cookie)) return;
   if (!ContentRangeBegin.empty() || !ContentRangeEnd.empty()) {
-    add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd);
+    if (!add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd)) return;
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
   }
   if (!ok) return;
   if (!Raise(OnRequestHeaderEnd) || state_ != HttpClientState::ReadingHeader) return;
-  add("", true);
-  if (!ok) return;
+  if (!add("", true) || !ok) return;
   try {
     socket_.Send(text);
   } catch (const SocketError&) {
@@ -336,70 +334,73 @@ void HttpClient::HandleHeaderLine(const char* line, int len) {
   if (!CountHeaderBytes(len + 2)) return;
   if (header_line_count_++ == 0 && (!Raise(OnHeaderBegin) || !Busy())) return;
 
-  if (Upper(Copy(text, 1, 6)) == "<HTML>") {
+  const HeadLine head = ParseHeadLine(text);
+  if (head.kind == HeadLineKind::PageStart) {
     // No header at all: the page starts right here.
     if (content_type_.empty()) content_type_ = "text/html";
     skipping_long_line_ = false;  // the rest of an over-long first line is page text too
-    SetState(HttpClientState::ReadingBody);
-    if (!*alive || state_ != HttpClientState::ReadingBody) return;
+    if (!EnterState(HttpClientState::ReadingBody)) return;
     next_line_ = &HttpClient::HandleDocumentLine;
     if (!Raise(OnHeaderEnd) || !Busy()) return;
     const Bytes first(text);
     DeliverPiece(first.c_str(), len);
     return;
   }
-  if (len == 0) {
+  if (head.kind == HeadLineKind::End) {
     EndOfHeader();
     return;
   }
 
-  const Bytes copy(text);
-  header_lines_.push_back(copy);
-  if (IsStatusLine(copy)) {
-    long long code = 0;
-    if (TryTextToInt(CopyRange(copy, 10, 12), code) && code >= 0 && code <= 999)
-      status_code_ = static_cast<int>(code);
-  } else if (Contains(copy, ":")) {
-    HandleFieldLine(copy);
+  header_lines_.emplace_back(text);
+  if (head.kind == HeadLineKind::Status) {
+    if (head.status_code >= 0) status_code_ = head.status_code;
+  } else if (head.kind == HeadLineKind::Field) {
+    HandleField(head);
     if (!*alive || !Busy()) return;
   }
   if (!Raise(OnHeaderData) || !Busy()) return;
   if (status_code_ >= 400) socket_.Close();  // nothing more of an error response is read
 }
 
-void HttpClient::HandleFieldLine(const Bytes& line) {
-  const Pos colon = PosOf(":", line);
-  const Bytes name = Lower(Copy(line, 1, colon - 1));
-  Pos v = colon + 1;
-  while (ByteAt(line, v) == ' ' || ByteAt(line, v) == '\t') ++v;
-  const Bytes value = CopyFrom(line, v);
-
-  if (name == "location") {
-    relocating_ = true;
-    const RequestTarget fetched = target_;
-    ApplyLocation(target_, value);
-    // A Location back to the address just fetched would be asked for again
-    // and again; one that would split the request line is never sent.
-    relocation_loop_ = target_.host == fetched.host && target_.port == fetched.port &&
-                       target_.path == fetched.path && target_.tls == fetched.tls;
-    if (BreaksRequestLine(value)) target_.host.clear();
-  } else if (name == "content-length") {
-    long long n = 0;
-    if (TryTextToInt(value, n)) content_length_ = n;
-  } else if (name == "content-range") {
-    const Pos dash = PosOf("-", value);
-    const Pos slash = PosOf("/", value);
-    ContentRangeBegin = CopyRange(value, 7, dash - 1);
-    ContentRangeEnd = dash ? CopyRange(value, dash + 1, (slash ? slash : Len(value) + 1) - 1) : "";
-  } else if (name == "accept-ranges") {
-    accept_ranges_ = value;
-  } else if (name == "content-type") {
-    content_type_ = Lower(value);
-  } else if (name == "www-authenticate") {
-    challenges_.push_back(value);
-  } else if (name == "set-cookie") {
-    bool accept = true;
-    if (OnCookie) OnCookie(*this, value, accept);
+void HttpClient::HandleField(const HeadLine& head) {
+  const Bytes& value = head.value;
+  switch (head.field) {
+    case HeadField::Location: {
+      relocating_ = true;
+      const RequestTarget fetched = target_;
+      ApplyLocation(target_, value);
+      // A Location back to the address just fetched would be asked for again
+      // and again; one that would split the request line is never sent.
+      relocation_loop_ = target_.host == fetched.host && target_.port == fetched.port &&
+                         target_.path == fetched.path && target_.tls == fetched.tls;
+      if (BreaksRequestLine(value)) target_.host.clear();
+      break;
+    }
+    case HeadField::ContentLength:
+      ParseContentLength(value, content_length_);
+      break;
+    case HeadField::ContentRange: {
+      ContentRangeText range = ParseContentRange(value);
+      ContentRangeBegin = std::move(range.begin);
+      ContentRangeEnd = std::move(range.end);
+      break;
+    }
+    case HeadField::AcceptRanges:
+      accept_ranges_ = value;
+      break;
+    case HeadField::ContentType:
+      content_type_ = Lower(value);
+      break;
+    case HeadField::WwwAuthenticate:
+      challenges_.push_back(value);
+      break;
+    case HeadField::SetCookie: {
+      bool accept = true;
+      if (OnCookie) OnCookie(*this, value, accept);
+      break;
+    }
+    case HeadField::Other:
+      break;
   }
 }
 
@@ -412,9 +413,7 @@ void HttpClient::EndOfHeader() {
     StartRelocation();
     return;
   }
-  const auto alive = alive_;
-  SetState(HttpClientState::ReadingBody);
-  if (!*alive || state_ != HttpClientState::ReadingBody) return;
+  if (!EnterState(HttpClientState::ReadingBody)) return;
   next_line_ = &HttpClient::HandleDocumentLine;
   if (!Raise(OnHeaderEnd)) return;
   if (state_ == HttpClientState::ReadingBody && Pending() > 0) DeliverPending();
@@ -434,7 +433,12 @@ void HttpClient::DeliverPending() {
 void HttpClient::DeliverPiece(const char* data, int len) {
   if (piece_count_ == 0 && (!Raise(OnDocBegin) || !Busy())) return;
   const bool last = received_count_ + len >= kMaxBodyBytes;
-  if (last) len = static_cast<int>(kMaxBodyBytes - received_count_);
+  Bytes cut;  // the piece cut at the bound, followed by a zero byte like every other
+  if (last) {
+    len = static_cast<int>(kMaxBodyBytes - received_count_);
+    cut.assign(data, static_cast<std::size_t>(len));
+    data = cut.c_str();
+  }
   ++piece_count_;
   received_count_ += len;
   if (DocumentStream) DocumentStream->write(data, len);
@@ -505,8 +509,7 @@ void HttpClient::Cancel() {
   }
   const HttpClientState old = state_;
   const auto alive = alive_;
-  SetState(HttpClientState::Cancelling);
-  if (!*alive || state_ != HttpClientState::Cancelling) return;
+  if (!EnterState(HttpClientState::Cancelling)) return;
   if (old == HttpClientState::Resolving) socket_.CancelDnsLookup();
   status_code_ = kStatusCancelled;
   request_error_ = kErrorCancelled;

@@ -16,6 +16,7 @@
 
 #include "fetch/async_socket.h"
 #include "fetch/http_address.h"
+#include "fetch/response_head.h"
 #include "platform/bytes.h"
 #include "platform/event_loop.h"
 #include "platform/tls_session.h"
@@ -141,7 +142,7 @@ class HttpClient {
   void HandleHeaderLine(const char* line, int len);
   // Adds to the header's size; false when that ended the request.
   bool CountHeaderBytes(int len);
-  void HandleFieldLine(const Bytes& line);
+  void HandleField(const HeadLine& head);
   void EndOfHeader();
   void HandleDocumentLine(const char* line, int len);
   void DeliverPiece(const char* data, int len);
@@ -151,6 +152,9 @@ class HttpClient {
   void HandleSessionClosed(int error);
   void Complete();
   void SetState(HttpClientState s);
+  // Sets the state; false when a handler of the change destroyed the client
+  // or moved it on, and the step that called must stop.
+  bool EnterState(HttpClientState s);
   void Fail(int error);
   // Ends a request whose connection is open: closing it completes it.
   void EndWithError(int error);

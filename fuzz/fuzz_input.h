@@ -27,6 +27,7 @@ class Input {
     rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
     return text;
   }
+  bool Empty() const { return rest_.empty(); }
   std::string_view Rest() {
     const std::string_view text = rest_;
     rest_ = {};

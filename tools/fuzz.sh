@@ -13,7 +13,9 @@ seconds=${1:-30}
 shift || true
 jobs=$(nproc 2>/dev/null || echo 2)
 
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" \
   -DVEXO_FUZZ=ON -DVEXO_SANITIZE=ON -DVEXO_BUILD_TESTS=OFF -DVEXO_BUILD_BENCH=OFF >/dev/null
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then

@@ -4,7 +4,8 @@
 Seeds are small inputs in each target's layout (texts separated by a zero
 byte), taken from the kinds of pages and values the tests use: GB2312, Big5
 and UTF-8 pieces, engine listings, portal headlines, addresses, Location
-values, keyword texts and program files. Run it again after changing a
+values, keyword texts, response headers, server replies, exported rows and
+program files. Run it again after changing a
 target's layout; the files it writes are committed.
 """
 import hashlib
@@ -35,6 +36,15 @@ CONTENT = gb('<html><head><title>中文新闻</title><meta http-equiv="refresh" 
 PORTAL = gb('<li><a href="/gundong/1.shtml">国内要闻今日发布</a></li>'
             '<li><a href="https://news.example.cn/2.htm" target="_blank">'
             '体育新闻  快讯</a></li>')
+
+HEAD = (b"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gb2312\r\n"
+        b"Content-Length: 120\r\nAccept-Ranges: bytes\r\nSet-Cookie: a=b\r\n\r\n")
+
+
+def export(kind, name, keywords, expression, *lines):
+    """kind 0 = HTML, 1 = text; name picks one of the target's output names."""
+    return bytes([kind | name << 1]) + join(keywords, expression, *lines)
+
 
 SEEDS = {
     # charset choice, address choice, expression choice, then the piece
@@ -73,6 +83,42 @@ SEEDS = {
         join(b"www.a.cn/dir/page.htm", b"page2.htm"),
         join(b"http://www.a.cn/", b"ftp://x/y"),
         join(b"http://www.a.cn/", b"/x\rX-Injected: 1"),
+    ],
+    "fuzz_response_head": [
+        HEAD,
+        b"HTTP/1.0 302 Moved\r\nLocation:  http://www.b.cn/x\r\n"
+        b"Content-Range: bytes 100-199/1000\r\nWWW-Authenticate: Basic realm=\"x\"\r\n\r\n",
+        b"HTTP/1.1 +99\nX-Odd :\t v \r\n folded: line\r\nno colon\r\n\x00\r\n<HTML>",
+        b"HTTP/1.12000\r\ncontent-length: -5\r\nContent-Length: 12abc\r\n",
+    ],
+    # chunk size choice, action (low 2 bits: none, cancel, destroy; the rest:
+    # at which event), 0xFF for a body past the bound, then one reply per
+    # connection
+    "fuzz_http_client": [
+        bytes([0, 0, 0]) + HEAD + gb("<html><body>中文新闻</body></html>"),
+        bytes([1, 0, 0]) + b"HTTP/1.0 302 Found\r\nLocation: /next.htm\r\n\r\n\0"
+        b"HTTP/1.0 200 OK\r\n\r\nbody",
+        bytes([3, 0, 0]) + b"<HTML><body>\nline two\n\nlast",
+        bytes([5, 0, 0]) + b"HTTP/1.0 404 Not Found\r\nLocation: /x\r\n\r\ngone",
+        bytes([4, 4 * 9 + 1, 0]) + HEAD + b"<p>cancelled</p>",
+        bytes([2, 4 * 12 + 2, 0]) + HEAD + b"<p>destroyed</p>",
+        bytes([0, 0, 0xFF]) + b"HTTP/1.0 200 OK\r\n\r\n" + b"0123456789" * 50,
+        bytes([0, 0, 0]) + b"HTTP/1.1 301 Moved\r\nLocation: https://www.a.cn/\r\n\r\n\0\x16\x03\x01",
+        bytes([7, 0, 0]) + b"HTTP/1.0 200 OK\r\nX-Long: " + b"a" * 9000 + b"\r\n\r\nbody",
+        bytes([0, 0, 0]) + b"HTTP/1.0 302 Found\r\nLocation: /\r\n\r\n",
+        bytes([0, 0, 0]) + b"HTTP/1.0 302 Found\r\nLocation: /a\rHost: x\r\n\r\n",
+    ],
+    # kind and output name, keywords, expression, then link and title lines
+    "fuzz_export": [
+        export(0, 0, gb("中文 新闻"), gb("中文+新闻"), b"http://www.a.cn/1.htm", gb("中文新闻今日发布"),
+               b"*http://www.a.cn/2.htm", gb("已标记"), b"javascript:alert(1)", b"<b>\"&amp;</b>"),
+        export(1, 1, b"k", b"", b"http://www.a.cn/\"q\".htm", b"say \"hi\", twice",
+               b"https://b.cn/", b"\xb0"),
+        export(0, 3, b"<k>", gb("新闻"), *([b"http://www.a.cn/" + b"x" * 80, gb("新闻") * 50] * 21),
+               b"http://odd.cn/no-title"),
+        export(1, 2, b"", b"", *([b"l", b"t"] * 801)),
+        # a full-width "+" across two characters leaves a term that ends in a lead byte
+        export(0, 0, b"k", b"\xd6\xd0\xce\xa3\xab\xc4", b"http://a.cn/", b"\xd6\xd0\xce\xc4|"),
     ],
     "fuzz_program_files": [
         join(gb("中文"), b"[vexo]\r\ngjc=" + gb("中文") + b"\r\ngjc3=" + gb("中文") + b"\r\nts=1\r\nru=0\r\n"),

@@ -630,6 +630,30 @@ TEST_F(DestroyTest, InsideOnDocDataStopsEverything) {
   EXPECT_EQ(done, 0);
 }
 
+// Each line of the request passes OnCommand; a handler that destroys the
+// client there ends everything, and no later line reads the gone client.
+TEST_F(DestroyTest, InsideOnCommandStopsTheRequest) {
+  TestHttpServer server([](const std::string&) { return Reply("HTTP/1.0 200 OK", "", "x"); });
+  // The request line, Accept, User-Agent, Host, Cookie, the empty line.
+  for (int k = 1; k <= 6; ++k) {
+    SCOPED_TRACE(k);
+    auto* c = new HttpClient;
+    c->URL = server.Url();
+    c->Cookie = "a=b";
+    int commands = 0;
+    int done = 0;
+    c->OnCommand = [&commands, k](HttpClient& sender, Bytes&) {
+      if (++commands == k) delete &sender;
+    };
+    c->OnRequestDone = [&done](HttpClient&, RequestType, int) { ++done; };
+    c->StartGet();
+    ASSERT_TRUE(RunUntil([&] { return commands >= k; }));
+    RunFor(20);
+    EXPECT_EQ(commands, k);
+    EXPECT_EQ(done, 0);
+  }
+}
+
 TEST_F(DestroyTest, DuringLookupLeavesNothingBehind) {
   int done = 0;
   {

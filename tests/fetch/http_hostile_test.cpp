@@ -228,6 +228,8 @@ TEST_F(HostileServerTest, ABodyBeyondTheCapEndsNormallyWithTheCapDelivered) {
   EXPECT_EQ(run.recorder.done_error, 0);
   EXPECT_EQ(run.client.StatusCode(), 200);
   EXPECT_EQ(static_cast<long long>(run.recorder.body.size()), HttpClient::kMaxBodyBytes);
+  // The piece cut at the bound is followed by a zero byte like every other.
+  EXPECT_TRUE(run.recorder.pieces_zero_terminated);
 }
 
 TEST_F(HostileServerTest, ErrorStatusWithLocationIsNotFollowed) {
