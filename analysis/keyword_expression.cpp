@@ -7,6 +7,7 @@
 #include "analysis/keyword_rewrite.h"
 #include "platform/byte_search.h"
 #include "platform/codepage.h"
+#include "platform/quietly.h"
 
 namespace vexo {
 
@@ -204,7 +205,8 @@ bool EvaluateGroups(const PreparedExpression& px, TermValues& value) {
 
 Bytes NormalizeExpression(std::string_view text) {
   Bytes s(text);
-  try {
+  // Out of memory: what was done so far stands.
+  Quietly([&] {
     s = ReplaceAll(s, " ", "+");
     s = RewriteFullWidthOperators(s);
     s = MinusToNot(s);
@@ -217,9 +219,7 @@ Bytes NormalizeExpression(std::string_view text) {
     static constexpr std::string_view kInsideParens[][2] = {
         {"(+", "("}, {"+)", ")"}, {"|)", ")"}, {"/)", ")"}};
     for (const auto& [from, to] : kInsideParens) s = RewriteUntilGone(s, from, to);
-  } catch (...) {
-    // Out of memory: what was done so far stands.
-  }
+  });
   return s;
 }
 
@@ -336,11 +336,9 @@ Pos FirstTermPosition(const PreparedExpression& expr, std::string_view loweredTe
 }
 
 Pos FirstTermPosition(std::string_view expr, std::string_view loweredText) {
-  try {
-    return FirstTermPosition(*CachedExpression(expr), loweredText);
-  } catch (...) {
-    return 0;
-  }
+  Pos found = 0;
+  Quietly([&] { found = FirstTermPosition(*CachedExpression(expr), loweredText); });
+  return found;
 }
 
 Pos MatchExpression(const PreparedExpression& expr, std::string_view loweredText) {
@@ -364,11 +362,9 @@ Pos MatchExpression(const PreparedExpression& expr, std::string_view loweredText
 }
 
 Pos MatchExpression(std::string_view expr, std::string_view loweredText) {
-  try {
-    return MatchExpression(*CachedExpression(expr), loweredText);
-  } catch (...) {
-    return 0;
-  }
+  Pos found = 0;
+  Quietly([&] { found = MatchExpression(*CachedExpression(expr), loweredText); });
+  return found;
 }
 
 namespace {
@@ -417,16 +413,15 @@ Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
   // Mostly the word stands apart already.
   if (!before && !behind) return Bytes(expr);
   Bytes e;
-  try {
+  // Out of memory: the expression as far as it was built.
+  Quietly([&] {
     e.reserve(expr.size() + 2);
     e.append(expr.substr(0, at));
     if (before) e.push_back('+');
     e.append(word);
     if (behind) e.push_back('+');
     e.append(expr.substr(after));
-  } catch (...) {
-    // Out of memory: the expression as far as it was built.
-  }
+  });
   return e;
 }
 

@@ -8,6 +8,7 @@
 #include "analysis/cvcode.h"
 #include "analysis/html_text.h"
 #include "analysis/thrd1_stages.h"
+#include "platform/quietly.h"
 
 namespace vexo {
 
@@ -71,7 +72,8 @@ void ParserHost::StopParsers() {
 
 void StartParser(int charset, int tag, std::string_view text, std::string_view address,
                  std::string_view expression, ParserHost& host) {
-  try {
+  // Without a worker there is nothing to count and nothing to analyse.
+  Quietly([&] {
     auto* worker =
         new Pthrd(ParserPage{charset, tag, Bytes(text), Bytes(address), Bytes(expression)}, host);
     QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
@@ -83,9 +85,7 @@ void StartParser(int charset, int tag, std::string_view text, std::string_view a
       worker->RunOnMainThread();
       delete worker;
     }
-  } catch (...) {
-    // Without a worker there is nothing to count and nothing to analyse.
-  }
+  });
 }
 
 void AnalysePageNow(int charset, int tag, std::string_view text, std::string_view address,
@@ -123,16 +123,12 @@ void RunStages(int charset, int tag, std::string_view text, std::string_view add
 
 void AnalyseBytes(int charset, int tag, std::string_view text, std::string_view address,
                   std::string_view expression, ParserHost& host, const Pthrd* sender) {
-  try {
-    RunStages(charset, tag, text, address, expression, host, sender);
-  } catch (...) {
-    // An error ends the analysis of this piece; what was stored stays.
-  }
-  try {
+  // An error ends the analysis of this piece; what was stored stays.
+  Quietly([&] { RunStages(charset, tag, text, address, expression, host, sender); });
+  Quietly([&] {
     const int count = host.RunningParsers();
     if (count > 0) host.SetRunningParsers(count - 1);
-  } catch (...) {
-  }
+  });
 }
 
 void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {
@@ -180,13 +176,12 @@ AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std:
       expression_(CachedExpression(e)) {}
 
 AnalysisRun::~AnalysisRun() {
-  try {
+  // Without room for it the buffer is simply freed.
+  Quietly([&] {
     if (spareBuffers.size() < kSpareBuffers && lowerBuffer_.capacity() <= kLargestSpareBuffer) {
       spareBuffers.push_back(std::move(lowerBuffer_));
     }
-  } catch (...) {
-    // Without room for it the buffer is simply freed.
-  }
+  });
 }
 
 Pos AnalysisRun::FirstTerm(std::string_view loweredText) const {

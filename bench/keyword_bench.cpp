@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "analysis/html_text.h"
-#include "analysis/link_resolver.h"
 #include "analysis/keyword_expression.h"
+#include "analysis/link_resolver.h"
 #include "platform/codepage.h"
 
 namespace vexo {

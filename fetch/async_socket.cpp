@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "platform/quietly.h"
 #include "platform/tls_session.h"
 
 namespace vexo {
@@ -143,10 +144,7 @@ void AsyncSocket::NotifyConnected(int error) {
     // Nothing escapes into the loop: the connection is aborted instead, and
     // its close notification ends the owner's work.
     if (!*alive) return;
-    try {
-      Close();
-    } catch (...) {
-    }
+    Quietly([&] { Close(); });
   }
 }
 
@@ -182,11 +180,8 @@ void AsyncSocket::Flush() {
 }
 
 void AsyncSocket::HandleWritable() {
-  try {
-    Flush();
-  } catch (...) {
-    // The socket is closed already; the close notification ends the request.
-  }
+  // The socket is closed already; the close notification ends the request.
+  Quietly([&] { Flush(); });
 }
 
 long AsyncSocket::Receive(char* buffer, std::size_t size) {
@@ -208,11 +203,10 @@ long AsyncSocket::Receive(char* buffer, std::size_t size) {
 void AsyncSocket::HandleReadable() {
   const auto alive = alive_;
   receive_calls_ = 0;
-  try {
+  // Reading stops until the next notification.
+  Quietly([&] {
     if (OnDataAvailable) OnDataAvailable(0);
-  } catch (...) {
-    // Reading stops until the next notification.
-  }
+  });
   if (!*alive || !tcp_.IsOpen()) return;
   if (receive_calls_ == 0 && !end_of_stream_) {
     // Nobody read: drain here, or the loop would report the same bytes forever.

@@ -228,8 +228,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A body past the client's bound: the reply's bytes again and again.
     std::string& last = replies.back();
     if (last.empty()) last = "x";
-    while (last.size() <= static_cast<std::size_t>(HttpClient::kMaxBodyBytes) + 20000)
-      last += last;
+    while (last.size() <= static_cast<std::size_t>(HttpClient::kMaxBodyBytes) + 20000) last += last;
     chunk = std::max<std::size_t>(chunk, 65536);
   }
 

@@ -88,12 +88,12 @@ int NameLookup::Start(const std::string& host, Done done) {
       shared->loop->Post([weak, error, addresses = std::move(addresses)] {
         const auto s = weak.lock();
         if (!s) return;
-        std::shared_ptr<Done> done;
+        std::shared_ptr<Done> report;
         {
-          std::lock_guard lock(s->mutex);
-          done = std::move(s->done);
+          std::lock_guard reportLock(s->mutex);
+          report = std::move(s->done);
         }
-        if (done) (*done)(error, addresses);
+        if (report) (*report)(error, addresses);
       });
     }).detach();
   } catch (const std::system_error& e) {

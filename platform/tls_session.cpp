@@ -201,7 +201,9 @@ TlsSession::TlsSession(int fd, const std::string& server_name, std::string cache
     // No SNI for an address; the certificate must name the address itself.
     X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_), server_name.c_str());
   } else {
-    SSL_set_tlsext_host_name(ssl_, server_name.c_str());
+    // SSL_set_tlsext_host_name, without the macro's C cast.
+    SSL_ctrl(ssl_, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+             const_cast<char*>(server_name.c_str()));
     SSL_set1_host(ssl_, server_name.c_str());
   }
   const auto kept = shared.sessions.find(cache_key_);

@@ -43,11 +43,8 @@ void TMain::Timer2Timer() {
     if (trackingRun == 1 && window.Visible()) ShowActivity();
   });
   if (runningParsers != 0 || trackingRun != 1) return;
-  try {
-    Schedule();
-  } catch (...) {
-    if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
-  }
+  if (!Quietly([&] { Schedule(); }) && trackingRun == 1 && !Timer2.Enabled())
+    Timer2.SetEnabled(true);
 }
 
 void TMain::ShowActivity() {
@@ -146,15 +143,14 @@ void TMain::TsysTimer() {
       Bytes memo = "|";
       const Bytes seen = sys.Caption();
       CancelEach(*runningClients, [&](HttpClient* client) {
-        try {
+        Quietly([&] {
           // A substring test: a site root is caught by a deeper page of it.
           if (Contains(seen, client->URL)) {
             CancelClient(client);
           } else {
             memo += "|" + client->URL;
           }
-        } catch (...) {
-        }
+        });
       });
       sys.SetCaption(memo);
     }
@@ -176,23 +172,19 @@ void TMain::TsysTimer() {
 void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
   int status = 0;
   bool noted = true;
-  try {
+  noted &= Quietly([&] {
     if (runningClients) {
       auto it = std::find(runningClients->begin(), runningClients->end(), &sender);
       if (it != runningClients->end()) runningClients->erase(it);
     }
     if (charsetMemo) ForgetCharset(*charsetMemo, sender.URL);
-  } catch (...) {
-    noted = false;
-  }
-  try {
+  });
+  noted &= Quietly([&] {
     status = sender.StatusCode();
     // The client's own event is on the stack; it touches nothing of the
     // client once this handler returns.
     clients_.Release(sender);
-  } catch (...) {
-    noted = false;
-  }
+  });
   Quietly([&] {
     if (noted && sys.Caption().empty() && trackingRun == 1) {
       if (status == kStatusConnectFailed) sbar.SetCaption(Texts().no_network);

@@ -105,12 +105,9 @@ bool TMain::FormCloseQuery() {
   bool can_close = false;
   const std::uint8_t noted = modalGuard;
   modalGuard = kModal;
-  try {
-    if (AskModal(Texts().msg_confirm_exit, MsgButtons::OkCancel) != MsgAnswer::Ok) {
-      modalGuard = noted;
-      return false;
-    }
-  } catch (...) {
+  MsgAnswer answer = MsgAnswer::Cancel;
+  Quietly([&] { answer = AskModal(Texts().msg_confirm_exit, MsgButtons::OkCancel); });
+  if (answer != MsgAnswer::Ok) {
     modalGuard = noted;
     return false;
   }
@@ -120,14 +117,13 @@ bool TMain::FormCloseQuery() {
     Timer2.SetEnabled(false);
     Tsys.SetEnabled(false);
     CancelAllClients();
-    try {
+    // A failed save skips the rest of the saving; the shutdown goes on.
+    Quietly([&] {
       if (const StringList* block = store_.OpenBlock(); block && block->size() > 1)
         store_.SaveOpenBlock();
       if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1)
         store_.AgeSiteQueue();
-    } catch (...) {
-      // A failed save skips the rest of the saving; the shutdown goes on.
-    }
+    });
     can_close = true;
   });
   Quietly([&] {

@@ -42,7 +42,9 @@ std::vector<Segment> MarkTerm(const std::vector<Segment>& in, std::string_view t
       const std::size_t at = lowered.find(term, from);
       if (at == Bytes::npos) break;
       const std::size_t raw = seg.offset + at;
-      const bool on_boundary = raw == 0 || roles[raw - 1] != ByteRole::Lead;
+      // Whole characters only: wrapping half of one would split it in two.
+      const bool on_boundary = (raw == 0 || roles[raw - 1] != ByteRole::Lead) &&
+                               roles[raw + term.size() - 1] != ByteRole::Lead;
       if (on_boundary && seg.bytes.compare(at, term.size(), term) == 0) {
         if (at > plain_from) {
           out.push_back(

@@ -80,11 +80,10 @@ void ViewerPart::Spt3Click() {
     const std::uint8_t noted = modalGuard;
     modalGuard = kModal;
     MsgAnswer answer = MsgAnswer::Cancel;
-    try {
+    Quietly([&] {
       answer =
           Messages().Show({Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
-    } catch (...) {
-    }
+    });
     modalGuard = noted;
     if (answer != MsgAnswer::Ok) return;
 

@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AcceptCase{"line_break_in_link", "http://www.a.com/x\r\n[:++:]", kTitle11, 0},
                       AcceptCase{"line_break_in_title", "http://www.a.com/x.htm", "abcde\nfghijk",
                                  0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(StoreTest, RejectsEverythingBeforeARunCreatedTheLists) {
   EXPECT_EQ(store.AppendTarget("http://www.a.com/x.htm", kTitle11), 0);

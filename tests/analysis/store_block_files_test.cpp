@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{"tail_window_slides_back", 5000, 2960, 980, 1},
                       WindowCase{"exactly_one_window", 2048, 0, 2048, 1},
                       WindowCase{"longer_than_a_window", 5000, 100, 2049, -1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(StoreTest, FileContainsIsACaseSensitiveByteSearch) {
   const std::string path = root_ + "/f";

@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
         AgeCase{"older_on_top_is_not_joined",
                 {kPass, kAge2, "http://www.c.com"},
                 {kAge2, "http://www.c.com"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(SiteQueueTest, ClosingAgainAndAgainWithoutProvenSitesKeepsOneMarker) {
   Queue() = {"http://e/1", kPass, "http://www.c.com"};

@@ -233,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"TruncatedRecord", Peer::kTruncated, kStatusConnectFailed, kErrorTlsHandshake},
         HostileCase{"PlainHttpOnTlsPort", Peer::kPlainHttp, kStatusConnectFailed,
                     kErrorTlsHandshake}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // Threads of this process: name lookups and the event loop may start their
 // own, but none may stay behind a finished request.
@@ -292,9 +292,9 @@ TEST_F(HttpsTest, AHundredMixedRequestsLeaveNoDescriptorOrThreadBehind) {
         clients.back()->StartGet();
       }
       auto ended = [&] {
-        int n = 0;
-        for (const auto& r : recorders) n += r.done;
-        return n;
+        int count = 0;
+        for (const auto& r : recorders) count += r.done;
+        return count;
       };
       ASSERT_TRUE(RunUntil([&] { return ended() == n - 1; }));
       EXPECT_EQ(recorders[stalled].done, 0);

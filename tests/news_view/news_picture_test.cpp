@@ -10,8 +10,8 @@
 #include "platform/connect_to.h"
 #include "tests/shell_view/view_fixture.h"
 #include "tests/support/mock_portal.h"
-#include "tests/support/run_until.h"
 #include "tests/support/offline.h"
+#include "tests/support/run_until.h"
 
 namespace vexo {
 namespace {

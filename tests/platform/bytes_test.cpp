@@ -47,9 +47,15 @@ TEST(Bytes, CopyDeleteInsertClampToTheText) {
 }
 
 TEST(Bytes, CaseChangesOnlyAsciiLetters) {
-  const Bytes gb = "\xD6\xD0" "Ab";
-  EXPECT_EQ(Lower(gb), "\xD6\xD0" "ab");
-  EXPECT_EQ(Upper(gb), "\xD6\xD0" "AB");
+  const Bytes gb =
+      "\xD6\xD0"
+      "Ab";
+  EXPECT_EQ(Lower(gb),
+            "\xD6\xD0"
+            "ab");
+  EXPECT_EQ(Upper(gb),
+            "\xD6\xD0"
+            "AB");
 }
 
 TEST(Bytes, TrimRemovesBlanksAndControlBytes) {

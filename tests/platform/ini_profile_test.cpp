@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileFile{"truncated_header", "[vex"},
                       HostileFile{"other_section", "[other]\r\ngjc=x\r\nts=0\r\n"},
                       HostileFile{"ten_megabytes", TenMegabytesOfJunk()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(IniProfileTest, TruncatedLastLineIsReadAndExtendedCleanly) {
   Put("[vexo]\r\ngjc=ab");

@@ -135,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MalformedIni{"truncated", "[vexo]\r\ngjc3="},
                       MalformedIni{"header_only", "[vexo"},
                       MalformedIni{"ten_megabytes", TenMegabytes()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(StartupTest, AppMinimizeHidesUnlessADialogIsOpen) {
   TMain& m = Open();

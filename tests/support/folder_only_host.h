@@ -10,8 +10,8 @@ namespace vexo::testing {
 
 class FolderOnlyHost : public StoreHost {
  public:
-  explicit FolderOnlyHost(std::string folder = {}, bool tracking = false)
-      : folder(std::move(folder)), tracking(tracking) {}
+  explicit FolderOnlyHost(std::string programFolder = {}, bool isTracking = false)
+      : folder(std::move(programFolder)), tracking(isTracking) {}
 
   std::string folder;
   bool tracking;

@@ -1,7 +1,7 @@
 // Test entry: a Qt core application gives every test the event loop that the
 // program's timers, sockets and deferred calls run on.
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 #include "tests/support/offline.h"
 

@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"javascript", "javascript:alert(1)", ""},
         AddressCase{"path", "/usr/bin/xterm", ""}, AddressCase{"prefix_only", "http:/", ""},
         AddressCase{"empty", "", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 struct CommandCase {
   const char* name;
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"placeholder", "w3m %s -dump", {"w3m", "http://t/a b", "-dump"}},
         CommandCase{"list", "lynx:firefox", {"lynx", "http://t/a b"}},
         CommandCase{"shell_text", "sh -c 'x'", {"sh", "-c", "'x'", "http://t/a b"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Browser, RecordingBrowserRefusesWhatTheLauncherRefuses) {
   RecordingBrowser b;

@@ -64,6 +64,9 @@ TEST(HighlightTerms, OccurrenceInsideADoubleByteCharacterIsNotWrapped) {
   ASSERT_NE(text.find(term), Bytes::npos);
   EXPECT_EQ(HighlightTerms(term, text), text);
   EXPECT_EQ(HighlightTerms(term, Gb("啊“")), Gb("啊") + Hi(term));
+  // A term that ends on a lead byte (a full-width operator rewritten across
+  // two characters leaves one) wraps no half of the character after it.
+  EXPECT_EQ(HighlightTerms("\xD6\xD0\xCE", "\xD6\xD0\xCE\xC4|"), "\xD6\xD0\xCE\xC4|");
 }
 
 TEST(HighlightTerms, LaterTermsSearchTheTextNotTheMarkup) {

@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AddressCase{"local_program", "/usr/bin/xterm", {}},
                       AddressCase{"file_scheme", "file:///etc/passwd", {}},
                       AddressCase{"empty", "", {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(OpenTarget, LongAddressIsCutAt999Bytes) {
   TMain& m = Open();

@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase{"last_with_20", 20, "1", Op::Last, Range(13, 20), "13"},
         PageCase{"next_on_405_last_page_shows_it_again", 405, "401", Op::Next,
                  Rows({398, 399, 400, 401, 402, 403, 404, 405}), "401"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Pages, FiveTargetsHideTheNavigationAndShowFiveRowBoxes) {
   TMain& m = Run(5);

@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, ToolTipCut,
                                                    61},
                                            CutCase{"count_text",
                                                    Gb("已跟踪到:") + "123456" + Gb("个目标"), 21}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(TrayIcon, ActiveAddsAndRemovesOnlyOnAChange) {
   ScriptedStatusIcon shell;

@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         DragCase{"in_steps", true, {{310, 110}, {320, 100}, {290, 90}}, {280, 95}, {-20, -15}},
         DragCase{"release_applies_last_step", true, {}, {310, 130}, {10, 20}},
         DragCase{"no_press_no_move", false, {{330, 120}}, {400, 400}, {0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Chrome, HideIsRefusedWhileADialogIsOpen) {
   TMain& m = Open();
