@@ -24,7 +24,7 @@ constexpr std::array<unsigned char, 256> MakeFoldTable() {
   std::array<unsigned char, 256> table{};
   for (int c = 0; c < 256; ++c)
     table[static_cast<std::size_t>(c)] =
-        static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        static_cast<unsigned char>(LowerAscii(static_cast<char>(c)));
   return table;
 }
 

@@ -11,16 +11,6 @@ constexpr std::string_view kBig5 = "charset=big5";
 constexpr std::string_view kUtf8 = "charset=utf-8";
 constexpr std::size_t kMemoLimit = 50;
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 Bytes Tagged(char code, std::string_view url) {
   Bytes line(1, code);
   line.append(url);
@@ -42,7 +32,7 @@ int DecideCharset(std::string_view headers, std::string_view piece) {
 
 int IndexOfMemoLine(const StringList& memo, std::string_view line) {
   for (std::size_t i = 0; i < memo.size(); ++i)
-    if (SameIgnoringCase(memo[i], line)) return static_cast<int>(i);
+    if (EqualsNoCase(memo[i], line)) return static_cast<int>(i);
   return -1;
 }
 

@@ -24,12 +24,8 @@ bool At(std::string_view s, Pos p, std::string_view what) {
 
 bool AtFolded(std::string_view s, Pos p, std::string_view lower_what) {
   if (p < 1) return false;
-  for (Pos i = 0; i < Len(lower_what); ++i) {
-    unsigned char c = ByteAt(s, p + i);
-    if (c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-    if (c != static_cast<unsigned char>(lower_what[static_cast<std::size_t>(i)])) return false;
-  }
-  return true;
+  if (lower_what.empty()) return true;
+  return p <= Len(s) && StartsWithNoCase(s.substr(static_cast<std::size_t>(p - 1)), lower_what);
 }
 
 bool OneOf(unsigned char c, std::string_view set) {

@@ -190,6 +190,28 @@ std::size_t FindControlOrAnyOf(std::string_view hay, std::string_view set) {
   return set.empty() ? FirstOf<1, true>(hay, " ") : BySetSize<FirstOrControl>(hay, set);
 }
 
+std::size_t LowerWholeBlocks(const char* in, char* out, std::size_t n) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  // As signed bytes 'A'..'Z' are the only ones above '@' and below '['; the
+  // high bytes of double-byte characters are negative and never match.
+  const __m128i below = _mm_set1_epi8('A' - 1);
+  const __m128i above = _mm_set1_epi8('Z' + 1);
+  const __m128i bit = _mm_set1_epi8(0x20);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmplt_epi8(x, above));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_or_si128(x, _mm_and_si128(upper, bit)));
+  }
+#else
+  (void)in;
+  (void)out;
+  (void)n;
+#endif
+  return i;
+}
+
 bool HoldsNoLineBreak(std::string_view s) {
   return FindAnyOf(s, "\r\n") == kNpos;
 }

@@ -31,6 +31,10 @@ std::size_t FindLastAnyOf(std::string_view hay, std::string_view set);
 // number of them decides where double-byte characters were cut.
 std::size_t CountBytesAbove80(std::string_view s);
 
+// Lower-cases ASCII A-Z of the first n bytes at `in` into `out`, 16 bytes at
+// a time, as far as whole blocks go; returns how many bytes it did.
+std::size_t LowerWholeBlocks(const char* in, char* out, std::size_t n);
+
 // True when `s` holds no CR and no LF.
 bool HoldsNoLineBreak(std::string_view s);
 

@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <charconv>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "platform/byte_search.h"
 
 namespace vexo {
 
@@ -18,14 +16,6 @@ Pos PosOf(std::string_view needle, std::string_view hay, Pos from) {
   return at == std::string_view::npos ? 0 : static_cast<Pos>(at) + 1;
 }
 
-namespace {
-
-char FoldAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-}  // namespace
-
 Pos PosOfFolded(std::string_view needle, std::string_view hay, Pos from) {
   if (needle.empty() || from > Len(hay) || needle.size() > hay.size()) return 0;
   if (from < 1) from = 1;
@@ -33,7 +23,7 @@ Pos PosOfFolded(std::string_view needle, std::string_view hay, Pos from) {
   if (std::any_of(needle.begin(), needle.end(), is_upper)) return 0;
   const auto equal_at = [&](std::size_t i) {
     for (std::size_t k = 0; k < needle.size(); ++k)
-      if (FoldAscii(hay[i + k]) != needle[k]) return false;
+      if (LowerAscii(hay[i + k]) != needle[k]) return false;
     return true;
   };
   const std::size_t first = static_cast<std::size_t>(from - 1);
@@ -104,26 +94,14 @@ void LowerInto(std::string_view s, Bytes& out) {
   const char* in = s.data();
   char* p = out.data();
   const std::size_t n = s.size();
-  std::size_t i = 0;
-#ifdef __SSE2__
-  // As signed bytes 'A'..'Z' are the only ones above '@' and below '['; the
-  // high bytes of double-byte characters are negative and never match.
-  const __m128i below = _mm_set1_epi8('A' - 1);
-  const __m128i above = _mm_set1_epi8('Z' + 1);
-  const __m128i bit = _mm_set1_epi8(0x20);
-  for (; i + 16 <= n; i += 16) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-    const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(x, below), _mm_cmplt_epi8(x, above));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + i), _mm_or_si128(x, _mm_and_si128(upper, bit)));
-  }
-#endif
+  std::size_t i = LowerWholeBlocks(in, p, n);
   for (; i + 8 <= n; i += 8) {
     std::uint64_t x;
     ::memcpy(&x, in + i, 8);
     x = LowerEight(x);
     ::memcpy(p + i, &x, 8);
   }
-  for (; i < n; ++i) p[i] = FoldAscii(in[i]);
+  for (; i < n; ++i) p[i] = LowerAscii(in[i]);
 }
 
 Bytes Lower(std::string_view s) {
