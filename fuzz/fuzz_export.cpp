@@ -15,7 +15,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "platform/codepage.h"
-#include "shell/texts.h"
+#include "texts/texts.h"
 #include "viewer/export.h"
 #include "viewer/export_files.h"
 #include "viewer/export_text.h"
