@@ -73,6 +73,7 @@ int BlockHistory::InHistory(std::string_view title) {
 }
 
 bool BlockHistory::IndexCurrent() {
+  if (overLimit_) return false;
   const std::string temp = TempFolder();
   bool whole = temp != indexed_ || !watch_.Watching();
   changed_.clear();
@@ -85,7 +86,17 @@ bool BlockHistory::IndexCurrent() {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   for (const long long n : numbers) ReadIntoIndex(n);
-  return true;
+  return WithinLimit();
+}
+
+bool BlockHistory::WithinLimit() {
+  if (index_.MemoryBytes() <= indexLimit_) return true;
+  overLimit_ = true;
+  indexed_.clear();
+  watch_.Stop();
+  index_.DropFiles();
+  index_.Pack();
+  return false;
 }
 
 // The watch starts before the listing, so that no change after the listing
@@ -99,7 +110,10 @@ bool BlockHistory::Reindex(const std::string& temp) {
     watch_.Stop();
     return false;
   }
-  for (const long long n : folder.files) ReadIntoIndex(n);
+  for (const long long n : folder.files) {
+    ReadIntoIndex(n);
+    if (!WithinLimit()) return false;
+  }
   index_.Pack();
   indexed_ = temp;
   return true;
@@ -114,6 +128,7 @@ void BlockHistory::ReadIntoIndex(long long n) {
 }
 
 void BlockHistory::DropIndex() {
+  overLimit_ = false;
   indexed_.clear();
   watch_.Stop();
   index_.DropFiles();

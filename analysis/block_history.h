@@ -52,6 +52,11 @@ class BlockHistory {
   void DropIndex();
   // Bytes the index holds.
   std::size_t IndexBytes() const { return index_.MemoryBytes(); }
+  // The most memory the index may take. A Temp folder that needs more (far
+  // more than the program ever writes there) is searched file by file
+  // instead, until the next run drops the index.
+  void LimitIndex(std::size_t bytes) { indexLimit_ = bytes; }
+  static constexpr std::size_t kIndexLimit = std::size_t{512} << 20;
 
  private:
   bool SaveBlock(const StringList& block);
@@ -62,6 +67,8 @@ class BlockHistory {
   // can be had (the files are then searched directly).
   bool IndexCurrent();
   bool Reindex(const std::string& temp);
+  // Gives up the files' part of the index once it takes more than the limit.
+  bool WithinLimit();
   void ReadIntoIndex(long long n);
 
   StoreHost& host_;
@@ -70,6 +77,8 @@ class BlockHistory {
   FolderWatch watch_;
   std::string indexed_;  // the Temp folder the index holds, empty for none
   std::vector<std::string> changed_;
+  std::size_t indexLimit_ = kIndexLimit;
+  bool overLimit_ = false;  // the files outgrew the limit in this run
 };
 
 }  // namespace vexo

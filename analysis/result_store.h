@@ -100,6 +100,7 @@ class ResultStore {
   static int IndexOfLine(const StringList& list, std::string_view line);
 
   const BlockHistory& History() const { return history_; }
+  void LimitHistoryIndex(std::size_t bytes) { history_.LimitIndex(bytes); }
 
  private:
   // Shows the target held in shownLink_ and shownTitle_.

@@ -302,5 +302,20 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
   EXPECT_GT(thinned, 0);
 }
 
+TEST_F(HistoryIndexStoreTest, AFolderBeyondTheIndexLimitIsSearchedFileByFile) {
+  std::mt19937 rng(53);
+  MakeTemp();
+  for (int n = 1; n <= 3; ++n) WriteBlock(n, n * 1000, n * 1000 + 150);
+  store.LimitHistoryIndex(64 << 10);
+  StartRun(store.NextBlockNumber());
+  std::vector<Bytes> titles = {Title(1000), Title(3150), Title(3151)};
+  for (int i = 1000; i < 3200; i += 13) titles.push_back(Title(i));
+  ExpectSameAnswers(rng, titles, "over the limit");
+  EXPECT_LT(store.History().IndexBytes(), std::size_t{64} << 10);
+  // Files written meanwhile count too: nothing watches them any more.
+  WriteBlock(9, 5000, 5010);
+  EXPECT_EQ(store.InHistory(Title(5005)), 1);
+}
+
 }  // namespace
 }  // namespace vexo::store_test
