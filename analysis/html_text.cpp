@@ -192,13 +192,6 @@ std::size_t SchemeEnd(std::string_view page) {
   return StartsWithNoCase(page, "https://") ? 8 : 7;
 }
 
-constexpr std::array<std::string_view, 5> kEngineLabels = {".baidu.", ".google.", ".zhongsou.",
-                                                           ".chinasearch.", ".sogou."};
-
-constexpr unsigned PairKey(char a, char b) {
-  return static_cast<unsigned char>(a) | static_cast<unsigned>(static_cast<unsigned char>(b)) << 8;
-}
-
 }  // namespace
 
 namespace text_rules {
@@ -249,38 +242,6 @@ void AppendAbsolute(Bytes& out, std::string_view page, std::string_view link) {
   out.append(base);
   if (!rooted) out.push_back('/');
   out.append(link);
-}
-
-// The end of the engine label that starts at the dot at `dot` of `s`, or 0.
-// The labels differ in their first two letters, which pick the one to try;
-// OR-ing 20 (hex) lower-cases a letter and turns no other byte into one.
-std::size_t EngineLabelEndAt(std::string_view s, std::size_t dot) {
-  if (dot + 2 >= s.size()) return 0;
-  std::size_t k = 0;
-  switch (PairKey(s[dot + 1], s[dot + 2]) | 0x2020u) {
-    case PairKey('b', 'a'):
-      k = 0;
-      break;
-    case PairKey('g', 'o'):
-      k = 1;
-      break;
-    case PairKey('z', 'h'):
-      k = 2;
-      break;
-    case PairKey('c', 'h'):
-      k = 3;
-      break;
-    case PairKey('s', 'o'):
-      k = 4;
-      break;
-    default:
-      return 0;
-  }
-  const std::string_view label = kEngineLabels[k];
-  if (s.size() - dot < label.size()) return 0;
-  for (std::size_t i = 3; i < label.size(); ++i)
-    if (LowerAscii(s[dot + i]) != label[i]) return 0;
-  return dot + label.size();
 }
 
 // The engine label test on a text that is not lower-cased yet. Every label

@@ -19,10 +19,6 @@ bool HasPageAnchor(std::string_view s) {
 
 namespace text_rules {
 
-bool IsQuote(char c) {
-  return c == '"' || c == '\'' || c == '\\';
-}
-
 bool AcceptableTarget(std::string_view l) {
   return Len(l) > 10 && !HasEngineLabelFolded(l) && !HasPageAnchor(l);
 }

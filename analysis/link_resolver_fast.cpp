@@ -85,11 +85,8 @@ bool TakeLinkByte(std::string_view v, std::size_t i, LinkFacts& f) {
 
 LinkFacts ScanLink(std::string_view v) {
   LinkFacts f;
-  for (std::size_t i = FindControlOrAnyOf(v, kLinkStops); i != kNpos;) {
-    if (!TakeLinkByte(v, i, f)) return f;
-    const std::size_t next = FindControlOrAnyOf(v.substr(i + 1), kLinkStops);
-    i = next == kNpos ? kNpos : i + 1 + next;
-  }
+  static const ControlOrAnyOf stops(kLinkStops);
+  stops.ForEach(v, [&](std::size_t i) { return TakeLinkByte(v, i, f); });
   return f;
 }
 

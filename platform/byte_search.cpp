@@ -64,14 +64,12 @@ namespace {
 
 // The any-of searches, with the number of bytes looked for fixed at compile
 // time so that each block costs one compare per byte of the set.
-// With `Control`, the set holds every byte at or below 20 (hex) as well.
-template <std::size_t N, bool Control = false>
+template <std::size_t N>
 struct ByteSet {
   explicit ByteSet(std::string_view set) {
     for (std::size_t k = 0; k < N; ++k) bytes[k] = set[k];
   }
   bool Holds(char c) const {
-    if (Control && static_cast<unsigned char>(c) <= 0x20) return true;
     for (const char b : bytes)
       if (c == b) return true;
     return false;
@@ -86,8 +84,6 @@ struct ByteSet {
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       __m128i hit = _mm_cmpeq_epi8(b, c[0]);
       for (std::size_t k = 1; k < N; ++k) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(b, c[k]));
-      // Unsigned b <= 20 where the smaller of b and 20 is b.
-      if (Control) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(_mm_min_epu8(b, _mm_set1_epi8(0x20)), b));
       return static_cast<unsigned>(_mm_movemask_epi8(hit));
     }
     __m128i c[N];
@@ -96,13 +92,13 @@ struct ByteSet {
   char bytes[N];
 };
 
-template <std::size_t N, bool Control = false>
+template <std::size_t N>
 std::size_t FirstOf(std::string_view hay, std::string_view set) {
-  const ByteSet<N, Control> bytes(set);
+  const ByteSet<N> bytes(set);
   std::size_t i = 0;
   const std::size_t n = hay.size();
 #ifdef __SSE2__
-  const typename ByteSet<N, Control>::Matcher matcher(bytes);
+  const typename ByteSet<N>::Matcher matcher(bytes);
   for (; i + 16 <= n; i += 16) {
     const unsigned mask = matcher.Mask(hay.data() + i);
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
@@ -164,13 +160,6 @@ struct First {
 };
 
 template <std::size_t N>
-struct FirstOrControl {
-  static std::size_t Run(std::string_view hay, std::string_view set) {
-    return FirstOf<N, true>(hay, set);
-  }
-};
-
-template <std::size_t N>
 struct Last {
   static std::size_t Run(std::string_view hay, std::string_view set) { return LastOf<N>(hay, set); }
 };
@@ -185,9 +174,14 @@ std::size_t FindLastAnyOf(std::string_view hay, std::string_view set) {
   return BySetSize<Last>(hay, set);
 }
 
-std::size_t FindControlOrAnyOf(std::string_view hay, std::string_view set) {
-  // Blanks are in the set: a byte of `set` stands in for an empty rest.
-  return set.empty() ? FirstOf<1, true>(hay, " ") : BySetSize<FirstOrControl>(hay, set);
+ControlOrAnyOf::ControlOrAnyOf(std::string_view set) {
+  for (int b = 0; b <= 0x20; ++b) holds_[static_cast<std::size_t>(b)] = true;
+  set = set.substr(0, kMaxSet);
+  for (const char c : set) holds_[static_cast<unsigned char>(c)] = true;
+#ifdef __SSE2__
+  for (std::size_t k = 0; k < kMaxSet; ++k)
+    bytes_[k] = _mm_set1_epi8(k < set.size() ? set[k] : ' ');
+#endif
 }
 
 std::size_t LowerWholeBlocks(const char* in, char* out, std::size_t n) {
