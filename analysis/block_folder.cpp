@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "analysis/block_files.h"
+
 namespace vexo {
 
 namespace {
@@ -15,14 +17,53 @@ namespace {
 // The numbers tried by name when the folder cannot be listed.
 constexpr long long kNamesTried = 100;
 
+// "…" in GB2312: the mark a title line starts with.
+constexpr std::string_view kEllipsis = "\xA1\xAD";
+// Enough of a first line to tell a number or a title mark.
+constexpr std::size_t kMaxFirstLine = 64;
+
 enum class Entry { kNone, kBlockFile, kOther };
+
+// The program's block and history files are text whose first line is a
+// block number or a title in "…" marks. Anything else under such a name (a
+// binary file, someone's notes) is not ours to merge into history.
+bool HoldsBlockText(int dirFd, const char* name) {
+  const int fd = ::openat(dirFd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0) return false;
+  char buf[64 * 1024];
+  Bytes firstLine;
+  bool firstLineDone = false;
+  bool text = true;
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      text = text && n == 0;
+      break;
+    }
+    const std::string_view piece(buf, static_cast<std::size_t>(n));
+    if (piece.find('\0') != std::string_view::npos) {
+      text = false;
+      break;
+    }
+    if (!firstLineDone) {
+      const std::size_t end = piece.find_first_of("\r\n");
+      firstLine.append(piece.substr(0, end));
+      firstLineDone = end != std::string_view::npos || firstLine.size() > kMaxFirstLine;
+    }
+  }
+  ::close(fd);
+  return text &&
+         (firstLine.empty() || IsBlockNumberLine(firstLine) || firstLine.starts_with(kEllipsis));
+}
 
 Entry Classify(int dirFd, const char* name) {
   struct stat st {};
   if (::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
     return errno == ENOENT || errno == ENOTDIR ? Entry::kNone : Entry::kOther;
-  return S_ISREG(st.st_mode) && st.st_size <= kMaxBlockFileBytes ? Entry::kBlockFile
-                                                                 : Entry::kOther;
+  return S_ISREG(st.st_mode) && st.st_size <= kMaxBlockFileBytes && HoldsBlockText(dirFd, name)
+             ? Entry::kBlockFile
+             : Entry::kOther;
 }
 
 void Note(BlockFolder& folder, long long n, Entry e) {

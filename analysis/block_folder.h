@@ -31,8 +31,10 @@ struct BlockFolder {
 // The number in a name spelt exactly as block file n writes it, else 0.
 long long BlockNumberOfName(std::string_view name);
 
-// A regular file of at most kMaxBlockFileBytes (no link) stands at path: one
-// the listing counts among the files.
+// A regular file of at most kMaxBlockFileBytes (no link) stands at path, of
+// text without NUL bytes whose first line is a block number or a title (or
+// empty): one the listing counts among the files. Anything else holds its
+// name and is never read, moved or deleted.
 bool StandsAsBlockFile(const std::string& path);
 
 // Lists the folder. A missing folder is listed and empty. When the folder

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_set>
 
 #include "analysis/block_files.h"
 #include "platform/files.h"
@@ -33,7 +34,7 @@ bool BlockHistory::SaveBlock(const StringList& block) {
 
 bool BlockHistory::SaveBlockOrTell(const StringList& block) {
   if (SaveBlock(block)) return true;
-  host_.BlockSaveFailed(block.empty() ? TempFolder() : BlockFile(TextToInt(block.front())));
+  host_.SaveFailed(block.empty() ? TempFolder() : BlockFile(TextToInt(block.front())));
   return false;
 }
 
@@ -187,9 +188,11 @@ int BlockHistory::NextBlockNumber() {
     // Only a run that was killed before its shutdown leaves this many
     // uncompacted blocks: compact them first, so that the thinning drops no
     // more history than after a clean shutdown.
-    CompactHistory();
+    // Thinning after a compaction that failed (a full disk) would delete
+    // blocks whose titles are in no history file yet.
+    const bool compacted = CompactHistory();
     folder = ListBlockFolder(TempFolder());
-    if (folder.listed && folder.files.size() > kKeptBlockFiles) {
+    if (compacted && folder.listed && folder.files.size() > kKeptBlockFiles) {
       ThinBlockFiles(folder);
       folder = ListBlockFolder(TempFolder());
     }
@@ -201,18 +204,23 @@ int BlockHistory::NextBlockNumber() {
 }
 
 // Rewrites the block files as history files: titles only, more than 1000
-// lines a file except the last, numbered from 1 without gaps.
+// lines a file except the last, numbered from 1 without gaps, each title
+// once.
 //
 // A file is deleted only once its titles are safely in a saved history file,
 // so a failed save or a kill at any step can at worst leave titles twice,
-// never lose them. A file that cannot be read stays where it is and keeps its
-// number; so does anything else that holds a block name.
-void BlockHistory::CompactHistory() {
+// never lose them; and since a title already taken is not taken again, the
+// next compaction after such a kill ends with the same files as one that was
+// never interrupted. A file that cannot be read stays where it is and keeps
+// its number; so does anything else that holds a block name.
+bool BlockHistory::CompactHistory() {
   const BlockFolder folder = ListBlockFolder(TempFolder());
-  if (!folder.listed) return;
+  if (!folder.listed) return false;
   StringList acc;
-  std::vector<long long> pending;  // read files whose titles are only in acc so far
-  bool accAsOnDisk = true;         // acc is exactly the one pending file's content
+  std::unordered_set<Bytes> taken;  // every title in acc or in a history file saved here
+  std::vector<long long> pending;   // read files whose titles are only in acc so far
+  bool accAsOnDisk = true;          // acc is exactly the one pending file's content
+  bool whole = true;                // no save or deletion failed
   std::set<long long> kept(folder.taken.begin(), folder.taken.end());
   long long out = 1;
 
@@ -220,18 +228,24 @@ void BlockHistory::CompactHistory() {
     while (kept.count(k) != 0) ++k;
     return k;
   };
+  const auto deletePending = [&](long long except) {
+    for (const long long n : pending) {
+      if (n != except && !DeleteFile(BlockFile(n))) whole = false;
+    }
+    pending.clear();
+  };
   // Saves acc as history file `out` (a file already read, or a free name)
   // and then deletes the read files whose titles it holds.
   const auto saveAcc = [&]() {
     for (const long long n : pending) kept.erase(n);
     out = freeNumber(out);
     const bool unchanged = accAsOnDisk && pending.size() == 1 && pending.front() == out;
-    if (!unchanged && !SaveLines(BlockFile(out), acc)) return false;
-    kept.insert(out);
-    for (const long long n : pending) {
-      if (n != out) DeleteFile(BlockFile(n));
+    if (!unchanged && !SaveLines(BlockFile(out), acc)) {
+      host_.SaveFailed(BlockFile(out));
+      return false;
     }
-    pending.clear();
+    kept.insert(out);
+    deletePending(out);
     acc.clear();
     accAsOnDisk = true;
     ++out;
@@ -240,14 +254,18 @@ void BlockHistory::CompactHistory() {
 
   for (const long long n : folder.files) {
     StringList loaded;
-    if (!LoadLines(BlockFile(n), loaded)) continue;  // stays, and keeps its number
-    if (acc.size() > 1000 && !saveAcc()) return;
+    if (!LoadLines(BlockFile(n), loaded)) {
+      whole = false;
+      continue;  // stays, and keeps its number
+    }
+    if (acc.size() > 1000 && !saveAcc()) return false;
     // A history file from an earlier shutdown has no number line: its first
     // line is a title and is kept.
     const std::size_t first = !loaded.empty() && IsBlockNumberLine(loaded.front()) ? 1 : 0;
     const std::size_t before = acc.size();
     for (std::size_t i = first; i < loaded.size(); ++i) {
-      if (IsHistoryLine(loaded[i])) acc.push_back(std::move(loaded[i]));
+      if (IsHistoryLine(loaded[i]) && taken.insert(loaded[i]).second)
+        acc.push_back(std::move(loaded[i]));
     }
     accAsOnDisk =
         accAsOnDisk && pending.empty() && before == 0 && first == 0 && acc.size() == loaded.size();
@@ -256,10 +274,10 @@ void BlockHistory::CompactHistory() {
 
   // Even a single title is history worth keeping.
   if (acc.empty()) {
-    for (const long long n : pending) DeleteFile(BlockFile(n));
-    return;
+    deletePending(0);
+    return whole;
   }
-  saveAcc();
+  return saveAcc() && whole;
 }
 
 }  // namespace vexo

@@ -43,7 +43,9 @@ class BlockHistory {
 
   // See ResultStore.
   int NextBlockNumber();
-  void CompactHistory();
+  // False when a save or a deletion failed (a failed save is told to the
+  // host); what could not be merged stays as it was.
+  bool CompactHistory();
   // Deletes every block file and forgets the waiting blocks.
   void DeleteBlocks();
 

@@ -75,10 +75,11 @@ class ResultStore {
   // New keywords: deletes every block file and the site-queue file.
   void DeleteHistory();
   // Shutdown: rewrites all block files as title-only history files, numbered
-  // from 1 without gaps.
-  void CompactHistory() { history_.CompactHistory(); }
+  // from 1 without gaps. False when a save or deletion failed.
+  bool CompactHistory() { return history_.CompactHistory(); }
   // Window close: drops the engine URLs, advances the age marker, saves "kix".
-  void AgeSiteQueue() { siteQueue_.Age(SiteQueueFile()); }
+  // False when "kix" could not be written.
+  bool AgeSiteQueue() { return siteQueue_.Age(SiteQueueFile()); }
   // Site operations of the page analysis (see site_queue.cpp).
   void RememberSite(std::string_view link) { siteQueue_.RememberSite(link); }
   void PromotePageSite(std::string_view pageAddress) { siteQueue_.PromotePageSite(pageAddress); }

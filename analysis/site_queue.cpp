@@ -265,8 +265,8 @@ void SiteQueueLines::HintSite(std::uint64_t key, std::size_t index, std::size_t 
   siteHints_[key % siteHints_.size()] = {key, index, count};
 }
 
-void SiteQueueLines::Age(const std::string& file) {
-  if (!lines_ || lines_->size() <= 1) return;
+bool SiteQueueLines::Age(const std::string& file) {
+  if (!lines_ || lines_->size() <= 1) return true;
   StringList& queue = *lines_;
   DropUpToPassMarker(queue);
   const int older = IndexOfLineFolded(queue, kAgeMarker2);
@@ -278,7 +278,7 @@ void SiteQueueLines::Age(const std::string& file) {
   if (fresh < 0 && IndexOfLineFolded(queue, kAgeMarker2) < 0 &&
       IndexOfLineFolded(queue, kAgeMarker3) < 0)
     InsertAt(queue, 0, kAgeMarker1);
-  SaveLines(file, queue);
+  return SaveLines(file, queue);
 }
 
 bool SiteQueueLines::SaveAtStop(const std::string& file) {

@@ -50,7 +50,7 @@ class SiteQueueLines {
   void PromotePageSite(std::string_view pageAddress);
   void AppendSite(std::string_view link);
   // Window close: drops the engine URLs, advances the age marker, saves.
-  void Age(const std::string& file);
+  bool Age(const std::string& file);
   // When the queue has more than one line: drops the lines up to and
   // including the pass marker and saves the rest; true when written.
   bool SaveAtStop(const std::string& file);

@@ -35,9 +35,11 @@ class StoreHost {
   // place in the run (the new `sum1`). Runs before the block may roll over.
   virtual void TargetAppended(long long /*number*/, std::string_view /*link*/,
                               std::string_view /*title*/) {}
-  // Told when a block file could not be written: its targets stay in memory
-  // and the store tries again at the next block boundary and at the stop.
-  virtual void BlockSaveFailed(const std::string& /*path*/) {}
+  // Told when a file of the program could not be written. For a block file
+  // its targets stay in memory and the store tries again at the next block
+  // boundary and at the stop; for a history file the blocks it would merge
+  // stay as they are.
+  virtual void SaveFailed(const std::string& /*path*/) {}
 };
 
 }  // namespace vexo

@@ -51,7 +51,8 @@ constexpr std::string_view kHelp =
     "\n"
     "Arguments, page text and printed text are UTF-8; with --gb they are raw\n"
     "GB2312 bytes. \"--\" ends the options. Exit status: 0 done, 1 an input\n"
-    "could not be read, 2 bad usage, 3 the program folder is in use.\n";
+    "could not be read or a file could not be written, 2 bad usage, 3 the\n"
+    "program folder is in use.\n";
 
 struct Command {
   bool gb = false;  // raw GB2312 instead of UTF-8 at the terminal

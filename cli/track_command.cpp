@@ -69,10 +69,16 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   MainServices services = ProgramServices(app, timers, boxes);
   // The folder's files are not shared with a running window or run.
   FolderLock lock(services.program_folder);
-  if (!lock.TryLock()) {
-    err << "vexo-cli track: the program folder " << services.program_folder << " is in use by "
-        << lock.HolderDescription() << "; close it first\n";
-    return kCliFolderBusy;
+  switch (lock.TryLock()) {
+    case FolderLock::Outcome::kTaken:
+      break;
+    case FolderLock::Outcome::kHeld:
+      err << "vexo-cli track: the program folder " << services.program_folder << " is in use by "
+          << lock.HolderDescription() << "; close it first\n";
+      return kCliFolderBusy;
+    case FolderLock::Outcome::kFailed:
+      err << "vexo-cli track: " << lock.FailureText() << "\n";
+      return kCliFailed;
   }
   services.browser = nullptr;
   // The autostart entry belongs to the window program; a run from the command
@@ -88,7 +94,7 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
   };
   bool saveFailed = false;
   services.save_failed = [&err, &saveFailed](const std::string& path) {
-    err << "vexo-cli track: cannot save " << path << ": its targets are kept in memory only\n";
+    err << "vexo-cli track: cannot save " << path << "\n";
     saveFailed = true;
   };
   int code = kCliOk;

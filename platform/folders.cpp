@@ -43,6 +43,13 @@ std::string ExecutablePath() {
 FolderEnvironment CurrentFolderEnvironment() {
   FolderEnvironment env;
   env.vexo_home = Env("VEXO_HOME");
+  // Made absolute once: the window changes into the folder when it shows,
+  // after which a relative name would lead somewhere else.
+  if (!env.vexo_home.empty() && env.vexo_home[0] != '/') {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(env.vexo_home, ec);
+    if (!ec) env.vexo_home = absolute.lexically_normal().string();
+  }
   env.xdg_data_home = Env("XDG_DATA_HOME");
   env.xdg_config_home = Env("XDG_CONFIG_HOME");
   env.home = Env("HOME");

@@ -4,7 +4,10 @@
 #include <QStringList>
 #include <ostream>
 
+#include "platform/codepage.h"
+#include "platform/message_box.h"
 #include "platform/single_instance.h"
+#include "texts/texts.h"
 #include "vexo_version.h"
 
 namespace vexo {
@@ -28,8 +31,9 @@ std::string ProgramHelpText() {
          "  -v, --version  show the version and exit\n"
          "\n"
          "The program folder is $VEXO_HOME when set, else the executable's folder when\n"
-         "it is writable, else $XDG_DATA_HOME/vexo. Exit status: 0 done, 2 bad usage,\n"
-         "3 the program folder is in use by vexo-cli.\n";
+         "it is writable, else $XDG_DATA_HOME/vexo. Exit status: 0 done, 1 the\n"
+         "folder's lock file could not be made or written, 2 bad usage, 3 the\n"
+         "program folder is in use by another Vexo.\n";
 }
 
 std::optional<int> HandleProgramCommandLine(const std::vector<std::string>& args, std::ostream& out,
@@ -64,14 +68,26 @@ std::optional<int> HandleProgramCommandLine(const std::vector<std::string>& args
   return std::nullopt;
 }
 
-int ShowRunningWindow(const FolderLock& lock, const std::string& folder, std::ostream& err) {
+int RefuseFolder(const FolderLock& lock, bool held, const std::string& folder, std::ostream& err,
+                 MessageBoxService& boxes) {
   // A command-line run has no window to show.
-  if (lock.CurrentHolder().program != "vexo-cli" &&
+  if (held && lock.CurrentHolder().program != "vexo-cli" &&
       AskRunningInstanceToShow(folder, kShowTimeoutMs))
     return kProgramOk;
-  err << "vexo: the program folder " << folder << " is in use by " << lock.HolderDescription()
-      << "; try again when it has ended\n";
-  return kProgramFolderBusy;
+  const ShellTexts& t = Texts();
+  MessageBoxRequest box;
+  box.caption = t.msg_caption;
+  if (held) {
+    err << "vexo: the program folder " << folder << " is in use by " << lock.HolderDescription()
+        << "; try again when it has ended\n";
+    box.text = t.msg_folder_busy_before + Utf8ToGb(folder) + t.msg_folder_busy_by +
+               Utf8ToGb(lock.HolderDescription()) + t.msg_folder_busy_after;
+  } else {
+    err << "vexo: " << lock.FailureText() << "\n";
+    box.text = t.msg_lock_failed + Utf8ToGb(lock.FailureText());
+  }
+  boxes.Show(box);
+  return held ? kProgramFolderBusy : kProgramFailed;
 }
 
 }  // namespace vexo

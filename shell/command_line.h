@@ -11,6 +11,7 @@ namespace vexo {
 
 // Exit statuses of the window program.
 inline constexpr int kProgramOk = 0;
+inline constexpr int kProgramFailed = 1;  // the folder's lock file could not be made or written
 inline constexpr int kProgramBadUsage = 2;
 inline constexpr int kProgramFolderBusy = 3;
 
@@ -23,10 +24,14 @@ std::optional<int> HandleProgramCommandLine(const std::vector<std::string>& args
 std::string ProgramHelpText();
 
 class FolderLock;
+class MessageBoxService;
 
-// A second start on a program folder whose lock another process holds: asks a
-// running window to show itself (status 0), or explains on `err` why not
-// (status 3). Needs a QCoreApplication.
-int ShowRunningWindow(const FolderLock& lock, const std::string& folder, std::ostream& err);
+// A start on a program folder whose lock could not be taken: asks a running
+// window to show itself (status 0), or says why not on `err` and in a message
+// box, since a program started from the menu has no terminal: another program
+// holds the folder (status 3) or the lock file could not be made or written
+// (status 1). Needs a QCoreApplication.
+int RefuseFolder(const FolderLock& lock, bool held, const std::string& folder, std::ostream& err,
+                 MessageBoxService& boxes);
 
 }  // namespace vexo

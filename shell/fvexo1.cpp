@@ -82,12 +82,12 @@ void TMain::TargetAppended(long long number, std::string_view link, std::string_
   if (services_.target_appended) services_.target_appended(number, link, title);
 }
 
-void TMain::BlockSaveFailed(const std::string& path) {
+void TMain::SaveFailed(const std::string& path) {
   sbar.SetCaption(Texts().sbar_save_failed);
   if (services_.save_failed)
     services_.save_failed(path);
   else
-    std::cerr << "vexo: cannot save " << path << ": its targets are kept in memory only\n";
+    std::cerr << "vexo: cannot save " << path << "\n";
 }
 
 void TMain::CancelAllClients() {

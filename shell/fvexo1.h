@@ -115,7 +115,7 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   }
   void SetMarkCell(int row, const Bytes& text) override { ViewerPart::SetMarkCell(row, text); }
   void TargetAppended(long long number, std::string_view link, std::string_view title) override;
-  void BlockSaveFailed(const std::string& path) override;
+  void SaveFailed(const std::string& path) override;
 
   // ---- ParserHost ----
   int PopupOnNew() const override { return popupOnNew; }
@@ -125,7 +125,7 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   int RunningParsers() const override { return runningParsers; }
   void SetRunningParsers(int count) override { runningParsers = count < 0 ? 0 : count; }
 
-  // ---- ViewerPart (ProgramFolder, BlockSaveFailed and Gjc3 above answer it too) ----
+  // ---- ViewerPart (ProgramFolder, SaveFailed and Gjc3 above answer it too) ----
   ResultStore& Store() override { return store_; }
   std::string Executable() const override { return services_.executable; }
   Bytes Gjc2() const override { return gjc2.Caption(); }

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -50,6 +51,19 @@ void CatchTermination() {
   ::sigaction(SIGINT, &action, nullptr);
 }
 
+// Runs `ending` on the event loop once a termination signal came.
+void OnTermination(QObject* owner, std::function<void()> ending) {
+  if (g_signal_pipe[0] < 0) return;
+  auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, owner);
+  QObject::connect(notifier, &QSocketNotifier::activated, owner,
+                   [notifier, ending = std::move(ending)] {
+                     char byte;
+                     (void)::read(g_signal_pipe[0], &byte, 1);
+                     notifier->setEnabled(false);
+                     ending();
+                   });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -59,14 +73,18 @@ int main(int argc, char** argv) {
   // One window program per program folder: a second start shows the first.
   const std::string folder = vexo::ProgramFolder(vexo::CurrentFolderEnvironment());
   vexo::FolderLock lock(folder);
-  if (!lock.TryLock()) {
-    QCoreApplication core(argc, argv);
-    return vexo::ShowRunningWindow(lock, folder, std::cerr);
+  CatchTermination();
+  if (const auto outcome = lock.TryLock(); outcome != vexo::FolderLock::Outcome::kTaken) {
+    QApplication qt(argc, argv);
+    vexo::QtMessageBoxes boxes;
+    QObject guard;
+    OnTermination(&guard, [&boxes] { boxes.AnswerEverythingOk(); });
+    return vexo::RefuseFolder(lock, outcome == vexo::FolderLock::Outcome::kHeld, folder, std::cerr,
+                              boxes);
   }
 
   vexo::Application app;
   vexo::InitApplication(app);
-  CatchTermination();
 
   QApplication qt(argc, argv);
   // The tray icon stands for the program: it ends by the close question only.
@@ -99,22 +117,15 @@ int main(int argc, char** argv) {
       // icon does.
       vexo::InstanceServer instance(folder, [&form] { form.TrayIcon1Click(); });
 
-      QSocketNotifier* ending = nullptr;
-      if (g_signal_pipe[0] >= 0) {
-        ending = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &view);
-        QObject::connect(ending, &QSocketNotifier::activated, &view, [&, ending] {
-          char byte;
-          (void)::read(g_signal_pipe[0], &byte, 1);
-          ending->setEnabled(false);
-          dialogs.CancelEverything();
-          boxes.AnswerEverythingOk();
-          QTimer::singleShot(0, &view, [&view] {
-            view.close();
-            // Whatever the close query decided, the session is over.
-            QCoreApplication::quit();
-          });
+      OnTermination(&view, [&] {
+        dialogs.CancelEverything();
+        boxes.AnswerEverythingOk();
+        QTimer::singleShot(0, &view, [&view] {
+          view.close();
+          // Whatever the close query decided, the session is over.
+          QCoreApplication::quit();
         });
-      }
+      });
 
       form.FormResize();
       view.show();

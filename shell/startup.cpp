@@ -121,8 +121,9 @@ bool TMain::FormCloseQuery() {
     Quietly([&] {
       if (const StringList* block = store_.OpenBlock(); block && block->size() > 1)
         store_.SaveOpenBlock();
-      if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1)
-        store_.AgeSiteQueue();
+      if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1) {
+        if (!store_.AgeSiteQueue()) SaveFailed(store_.SiteQueueFile());
+      }
     });
     can_close = true;
   });
@@ -146,7 +147,9 @@ bool TMain::WriteConfiguration(bool keywordsOnly) {
   }
   const auto slash = services_.config_file.rfind('/');
   if (slash != std::string::npos && slash > 0) CreateDir(services_.config_file.substr(0, slash));
-  return ini.Save();
+  if (ini.Save()) return true;
+  if (!services_.config_file.empty()) SaveFailed(services_.config_file);
+  return false;
 }
 
 void TMain::SweepStaleFiles() {

@@ -118,7 +118,9 @@ void TMain::StopRun() {
   sbar.SetCaption(t.sbar_stopped);
   TrayIcon1.SetToolTip(TrayTooltip(sum1.Caption()));
   store_.SaveOpenBlock();
-  store_.SaveSiteQueueAtStop();
+  if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1) {
+    if (!store_.SaveSiteQueueAtStop()) SaveFailed(store_.SiteQueueFile());
+  }
 }
 
 }  // namespace vexo

@@ -119,6 +119,10 @@ ShellTexts BuildShell() {
   t.msg_caption = Gb("Vexo提示");
   t.msg_no_keywords = Gb(" 请先填写<关键词>项，可参考“？”按钮中的说明");
   t.msg_confirm_exit = Gb("   确认要退出V鹊(Vexo)吗？    ");
+  t.msg_folder_busy_before = Gb("V鹊的程序文件夹 ");
+  t.msg_folder_busy_by = Gb("\r正由 ");
+  t.msg_folder_busy_after = Gb(" 使用。\r请等它结束后再启动V鹊。");
+  t.msg_lock_failed = Gb("V鹊无法锁定它的程序文件夹，请检查磁盘空间和文件夹权限：\r");
 
   t.welcome_link = kPublisherHomePage;
   t.welcome_notice[0] = Gb("…欢迎使用V鹊(Vexo)：填写关键词，按<跟踪>即可…");

@@ -58,6 +58,10 @@ struct ShellTexts {
   Bytes msg_caption;
   Bytes msg_no_keywords;
   Bytes msg_confirm_exit;
+  // A start refused: msg_folder_busy_before + folder + msg_folder_busy_by +
+  // holder + msg_folder_busy_after, or msg_lock_failed + the reason.
+  Bytes msg_folder_busy_before, msg_folder_busy_by, msg_folder_busy_after;
+  Bytes msg_lock_failed;
 
   // Welcome rows 1 to 3 (the link and the three notices in "…" marks).
   Bytes welcome_link;

@@ -92,7 +92,7 @@ class ViewerPart {
   // A run whose timers were stopped gets them back.
   virtual void ResumeRunTimers() = 0;
   virtual void SetAutorun(bool on) = 0;
-  virtual void BlockSaveFailed(const std::string& path) = 0;
+  virtual void SaveFailed(const std::string& path) = 0;
 
   // The page start: number of the target in row 1.
   Bytes Sa() const { return SaEdit.Text(); }

@@ -132,13 +132,18 @@ TEST_F(StoreTest, HostileBlockFilesDoNotHideTheRest) {
 
 class NumberingTest : public StoreTest {
  protected:
-  // History file n starts with the line "was n", so moves can be traced, and
-  // holds more than 1000 titles, as the compaction leaves history files.
+  // History file n starts with the title "…was n…", so moves can be traced,
+  // and holds more than 1000 titles, as the compaction leaves history files.
+  static constexpr std::string_view kMark = "\xA1\xAD";  // "…"
+  static std::string Titled(const std::string& text) {
+    return std::string(kMark) + text + std::string(kMark);
+  }
   void MakeFiles(int first, int last) {
     MakeTemp();
     for (int n = first; n <= last; ++n) {
-      StringList lines{"was " + std::to_string(n)};
-      for (int k = 0; k < 1000; ++k) lines.push_back(std::to_string(n) + "-" + std::to_string(k));
+      StringList lines{Titled("was " + std::to_string(n))};
+      for (int k = 0; k < 1000; ++k)
+        lines.push_back(Titled(std::to_string(n) + "-" + std::to_string(k)));
       WriteRaw(Block(n), JoinLines(lines));
     }
   }
@@ -150,7 +155,9 @@ class NumberingTest : public StoreTest {
   }
   std::string Was(int n) const {
     const StringList lines = ReadLines(Block(n));
-    return lines.empty() ? std::string() : lines.front() + "\r\n";
+    if (lines.empty()) return std::string();
+    const std::string& first = lines.front();
+    return first.substr(kMark.size(), first.size() - 2 * kMark.size()) + "\r\n";
   }
 };
 

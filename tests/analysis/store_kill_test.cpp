@@ -1,6 +1,7 @@
 // Kills at every file operation of the compaction and of a new run's
 // numbering, gaps and foreign entries among the block names, blocks past 100,
 // and blocks whose save fails.
+#include <map>
 #include <set>
 
 #include "analysis/block_folder.h"
@@ -114,18 +115,101 @@ TEST_F(KillTest, BlocksPastAHundredAreHistoryCompactedAndDeletedWithTheRest) {
   EXPECT_TRUE(ListBlockFolder(Temp()).taken.empty());
 }
 
-TEST_F(KillTest, AFileFarLargerThanABlockIsNeitherReadNorTouched) {
-  MakeTemp();
+TEST_F(KillTest, AFileThatIsNoBlockIsNeitherReadNorTouched) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
   std::string huge(static_cast<std::size_t>(kMaxBlockFileBytes) + 1, 'x');
   huge.replace(100, TitleLine(1).size(), TitleLine(1));
-  WriteRaw(Block(2), huge);
-  WriteBlock(1, 5, 6);
-  EXPECT_EQ(store.InHistory(Title(1)), -1);
-  EXPECT_EQ(store.InHistory(Title(6)), 1);
+  const Case cases[] = {
+      {"far larger than a block", huge},
+      {"binary with a NUL byte", JoinLines(BlockLines(2, 1, 3)) + std::string(1, '\0') + "z"},
+      {"a first line that is no number and no title", "notes\r\n" + JoinLines(TitleLines(1, 3))},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove_all(Temp());
+    MakeTemp();
+    WriteRaw(Block(2), c.bytes);
+    WriteBlock(1, 5, 6);
+    EXPECT_EQ(store.InHistory(Title(1)), -1) << c.name;
+    EXPECT_EQ(store.InHistory(Title(6)), 1) << c.name;
+    store.CompactHistory();
+    store.DeleteHistory();
+    EXPECT_EQ(ReadRaw(Block(2)), c.bytes) << c.name;
+    EXPECT_EQ(store.NextBlockNumber(), 3) << c.name;
+  }
+}
+
+// ---- Compaction that fails or is killed ----------------------------------------
+
+class CompactionTest : public KillTest {
+ protected:
+  // History files 1..history of 1200 titles each, then full blocks of a killed
+  // run after them.
+  int LayHistoryAndBlocks(int history, int blocks) {
+    std::filesystem::remove_all(Temp());
+    MakeTemp();
+    int title = 1;
+    for (int h = 1; h <= history; ++h, title += 1200)
+      WriteRaw(Block(h), JoinLines(TitleLines(title, title + 1199)));
+    for (int b = history + 1; b <= history + blocks; ++b, title += 200)
+      WriteBlock(b, title, title + 199);
+    return title - 1;
+  }
+  std::map<std::string, std::string> BlockNamedFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(Temp())) {
+      const std::string name = entry.path().filename().string();
+      if (BlockNumberOfName(name) != 0) files[name] = ReadRaw(entry.path().string());
+    }
+    return files;
+  }
+};
+
+TEST_F(CompactionTest, AFailedCompactionIsToldAndThinsNothing) {
+  struct Told : FakeHost {
+    std::vector<std::string> failures;
+    void SaveFailed(const std::string& path) override { failures.push_back(path); }
+  } told;
+  told.folder = host.folder;
+  ResultStore failing{told};
+  for (const int history : {0, 9}) {
+    const int titles = LayHistoryAndBlocks(history, 15);
+    told.failures.clear();
+    {
+      FileSizeLimit nearlyFull(16 << 10);
+      failing.NextBlockNumber();
+    }
+    EXPECT_FALSE(told.failures.empty()) << history << " history files";
+    ExpectTitlesOnDisk(titles, std::to_string(history) + " history files and a full disk");
+  }
+}
+
+TEST_F(CompactionTest, AKilledCompactionEndsAsAnUninterruptedOneAtTheNextStart) {
+  LayHistoryAndBlocks(9, 15);
   store.CompactHistory();
-  store.DeleteHistory();
-  EXPECT_EQ(std::filesystem::file_size(Block(2)), huge.size());
-  EXPECT_EQ(store.NextBlockNumber(), 3);
+  store.NextBlockNumber();
+  const auto clean = BlockNamedFiles();
+  ASSERT_EQ(clean.size(), 10u);
+
+  int steps = 0;
+  {
+    LayHistoryAndBlocks(9, 15);
+    FileChangeStop count;
+    store.CompactHistory();
+    steps = count.Count();
+  }
+  ASSERT_GT(steps, 10);
+  for (int k = 1; k <= steps; ++k) {
+    LayHistoryAndBlocks(9, 15);
+    {
+      FileChangeStop kill(k);
+      store.CompactHistory();
+    }
+    store.NextBlockNumber();
+    EXPECT_TRUE(BlockNamedFiles() == clean) << "killed at change " << k;
+  }
 }
 
 // ---- A block that cannot be saved ---------------------------------------------
@@ -134,7 +218,7 @@ class FailingSaveTest : public StoreTest {
  protected:
   struct Told : FakeHost {
     std::vector<std::string> failures;
-    void BlockSaveFailed(const std::string& path) override { failures.push_back(path); }
+    void SaveFailed(const std::string& path) override { failures.push_back(path); }
   };
   Told told;
   ResultStore failing{told};

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/autorun.h"
@@ -58,6 +60,20 @@ TEST_F(FoldersTest, RelativeXdgFoldersAreIgnored) {
   env.home = Tmp("/h");
   EXPECT_EQ(ProgramFolder(env), Tmp("/h/.local/share/vexo/"));
   EXPECT_EQ(ConfigFilePath(env), Tmp("/h/.config/vexo.ini"));
+}
+
+TEST_F(FoldersTest, ARelativeVexoHomeIsMadeAbsoluteOnceAtStart) {
+  const std::string before = std::filesystem::current_path().string();
+  std::filesystem::current_path(Tmp());
+  const char* old = std::getenv("VEXO_HOME");
+  const std::string saved = old ? old : "";
+  ::setenv("VEXO_HOME", "rel/home", 1);
+  const FolderEnvironment env = CurrentFolderEnvironment();
+  std::filesystem::current_path(Tmp("/.."));  // the window moves on
+  EXPECT_EQ(ProgramFolder(env), Tmp("/rel/home/"));
+  EXPECT_EQ(ConfigFilePath(env), Tmp("/rel/home/vexo.ini"));
+  old ? ::setenv("VEXO_HOME", saved.c_str(), 1) : ::unsetenv("VEXO_HOME");
+  std::filesystem::current_path(before);
 }
 
 TEST(ExecutablePathTest, NamesThisTestProgram) {

@@ -3,7 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <filesystem>
 #include <sstream>
+
+#include "platform/message_box.h"
+#include "platform/single_instance.h"
+#include "texts/texts.h"
 
 #include "vexo_version.h"
 
@@ -61,6 +67,21 @@ TEST(ProgramCommandLine, AnythingElseIsAnErrorWithTheUsage) {
     EXPECT_EQ(o.err.rfind("vexo: ", 0), 0u) << o.err;
     EXPECT_NE(o.err.find("usage: vexo "), std::string::npos) << o.err;
   }
+}
+
+TEST(ProgramCommandLine, AFolderThatCannotBeLockedIsExplainedInABoxAsWellAsOnErr) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  std::filesystem::create_directories(folder + "vexo.lock/kept");
+  FolderLock lock(folder);
+  ASSERT_EQ(lock.TryLock(), FolderLock::Outcome::kFailed);
+  ScriptedMessageBoxes boxes;
+  std::ostringstream err;
+  EXPECT_EQ(RefuseFolder(lock, false, folder, err, boxes), kProgramFailed);
+  EXPECT_NE(err.str().find(folder + "vexo.lock"), std::string::npos) << err.str();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].caption, Texts().msg_caption);
+  EXPECT_NE(boxes.shown[0].text.find(folder + "vexo.lock"), std::string::npos);
 }
 
 }  // namespace

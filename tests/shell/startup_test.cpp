@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 #include "platform/connect_to.h"
@@ -242,11 +243,27 @@ TEST_F(StartupTest, TheNextStartRemembersTheSettings) {
   EXPECT_EQ(m.Ru.Caption(), Gb("√"));
 }
 
-TEST_F(StartupTest, ConfigurationThatCannotBeWrittenLosesNothingElse) {
+TEST_F(StartupTest, SavesThatFailAreSaidAndLoseNothingElse) {
   ASSERT_TRUE(CreateDir(Ini()));  // the path is a folder
+  Put(Kix(), {"http://site.cn"});
   Put(Block(1), {"1", "http://a.cn/x.html", Gb("…一个足够长的标题…")});
-  TMain& m = Open();
+  std::vector<std::string> said;
+  MainServices services = Services();
+  services.save_failed = [&said](const std::string& path) { said.push_back(path); };
+  main_ = std::make_unique<TMain>(std::move(services));
+  TMain& m = *main_;
+  m.FormCreate();
+  m.FormShow();
+  m.gjc.SetText(Gb("关键词"));
+  m.Spt1Click();
+  EXPECT_EQ(said, std::vector<std::string>{Ini()}) << "the keywords written at the start";
+  std::filesystem::remove(Kix());
+  ASSERT_TRUE(CreateDir(Kix()));
+  m.Spt1Click();
+  EXPECT_EQ(said.back(), Kix());
+  EXPECT_EQ(m.sbar.Caption(), Texts().sbar_save_failed);
   m.FormDestroy();
+  EXPECT_EQ(said.back(), Ini());
   EXPECT_TRUE(DirExists(Ini()));
   EXPECT_EQ(Lines(Block(1)), StringList{Gb("…一个足够长的标题…")}) << "the history is still kept";
 }

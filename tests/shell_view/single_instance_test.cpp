@@ -62,6 +62,7 @@ class SingleInstanceTest : public ::testing::Test {
     env.insert("XDG_DATA_HOME", QString::fromStdString(Root() + "/data"));
     env.insert("HOME", QString::fromStdString(Root()));
     env.insert("VEXO_CONNECT_TO", "*=127.0.0.1:9");
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(Root()));
     return env;
   }
 
@@ -125,15 +126,31 @@ TEST_F(SingleInstanceTest, TrackRefusesAFolderThatAWindowHoldsAndWritesNothing) 
   EXPECT_TRUE(before == Snapshot()) << "nothing written";
 }
 
-TEST_F(SingleInstanceTest, WindowStartRefusesAFolderThatATrackingRunHolds) {
+TEST_F(SingleInstanceTest, WindowStartRefusesAFolderThatATrackingRunHoldsWithAMessageBox) {
   cli_.setProcessEnvironment(Env());
   cli_.start(QStringLiteral(VEXO_CLI_PROGRAM), {"track", "x", "--seconds", "60"});
   ASSERT_TRUE(cli_.waitForStarted(10000));
   ASSERT_TRUE(WaitForFile(Lock()));
-  const Finished window = Launch(VEXO_PROGRAM, {});
-  EXPECT_EQ(window.code, 3);
-  EXPECT_NE(window.err.find("in use by vexo-cli"), std::string::npos) << window.err;
+  window_.setProcessEnvironment(Env());
+  window_.start(QStringLiteral(VEXO_PROGRAM), {});
+  std::string err;
+  for (int waited = 0; waited < 20000 && err.find("in use") == std::string::npos; waited += 20) {
+    testing::RunFor(20);
+    err += window_.readAllStandardError().toStdString();
+  }
+  EXPECT_NE(err.find("in use by vexo-cli"), std::string::npos) << err;
+  testing::RunFor(300);
+  EXPECT_EQ(window_.state(), QProcess::Running) << "the reason waits in a box for the user";
+  window_.terminate();  // the desktop session ends: the box closes
+  ASSERT_TRUE(window_.waitForFinished(10000));
+  EXPECT_EQ(window_.exitCode(), 3);
   EXPECT_FALSE(FileExists(Autostart())) << "the refused window created no model";
+}
+
+TEST_F(SingleInstanceTest, AnEmptyLockFileLeftByAKillDoesNotKeepTheFolder) {
+  ASSERT_TRUE(WriteFileAtomic(Lock(), ""));
+  const Finished track = Launch(VEXO_CLI_PROGRAM, {"track", "x", "--seconds", "0"});
+  EXPECT_EQ(track.code, 0) << track.err;
 }
 
 TEST_F(SingleInstanceTest, LockOfAKilledWindowIsTakenOver) {
