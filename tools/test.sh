@@ -14,15 +14,18 @@ python3 tools/check_layers.py
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# A compiler cache, where one is installed, makes repeated runs quicker.
+launcher=()
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXO_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXO_WERROR=ON "${launcher[@]}"
 cmake --build build -j "$jobs"
 (cd build && ctest --output-on-failure -j "$jobs")
 # The desktop files, the installation and the Debian package.
 bash tools/check_package.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVEXO_SANITIZE=ON -DVEXO_BUILD_BENCH=OFF \
-  -DVEXO_WERROR=ON
+  -DVEXO_WERROR=ON "${launcher[@]}"
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
