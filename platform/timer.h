@@ -18,6 +18,8 @@ class TimerService {
   virtual int Arm(int interval_ms, std::function<void()> tick) = 0;
   // Unknown or already disarmed ids are ignored; safe inside the tick itself.
   virtual void Disarm(int id) = 0;
+  // Milliseconds on a clock that never goes back, the clock the timers run on.
+  virtual long long NowMs() const = 0;
 };
 
 // A timer ticks while it is enabled and its interval is above 0. Changing the
@@ -52,6 +54,7 @@ class VirtualTimerService : public TimerService {
  public:
   int Arm(int interval_ms, std::function<void()> tick) override;
   void Disarm(int id) override;
+  long long NowMs() const override { return now_; }
 
   // Moves time forward by ms, firing every tick that falls due on the way in
   // order of time (ties in order of arming). A tick may arm and disarm timers.

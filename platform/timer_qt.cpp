@@ -1,5 +1,7 @@
 #include "platform/timer_qt.h"
 
+#include <chrono>
+
 #include <QObject>
 #include <QTimer>
 
@@ -30,6 +32,12 @@ void QtTimerService::Disarm(int id) {
   timer->stop();
   // Later: the timer may be disarmed from inside its own tick.
   timer->deleteLater();
+}
+
+long long QtTimerService::NowMs() const {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace vexo

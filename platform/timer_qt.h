@@ -19,6 +19,7 @@ class QtTimerService : public TimerService {
 
   int Arm(int interval_ms, std::function<void()> tick) override;
   void Disarm(int id) override;
+  long long NowMs() const override;
 
  private:
   std::map<int, QTimer*> timers_;

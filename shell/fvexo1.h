@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "analysis/result_store.h"
 #include "analysis/store_host.h"
 #include "fetch/client_pool.h"
+#include "fetch/host_courtesy.h"
 #include "platform/autorun.h"
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -142,6 +144,9 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   const ResultStore& Store() const { return store_; }
   const MainServices& Services() const { return services_; }
   const EngineHosts& Hosts() const { return hosts_; }
+  const HostCourtesy& Courtesy() const { return courtesy_; }
+  // The shortest time from the start of one pass to the start of the next.
+  long long PassMs() const { return passMs_; }
   Application& App() { return *services_.app; }
 
   // ---- Components (besides the viewer part's) ----
@@ -185,12 +190,32 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   // The scheduler's steps (scheduler.cpp).
   void ShowActivity();
   void Schedule();
+  void FetchRememberedSites(const StringList& queue, StringList& follow);
   void RefillPass(StringList& queue);
+  // Starts the request when its host is ready for it, keeps it waiting when
+  // the host is busy or was asked a moment ago, and drops it for this pass
+  // when the host asked to be left alone.
+  void Offer(const Bytes& url, int tag, long long now);
+  void StartWaiting(long long now);
+  void NoteRefusal(const Bytes& address, int status, const StringList& headers, long long now);
   void StartClient(const Bytes& url, int tag);
   void CancelClient(HttpClient* client);
 
   EngineHosts hosts_;
   ResultStore store_;
+  HostCourtesy courtesy_;
+  // Requests taken from the lists whose host was not ready yet, oldest first.
+  struct Waiting {
+    Bytes url;
+    int tag;
+  };
+  std::vector<Waiting> waiting_;
+  // The running requests the courtesy counts as connections: a click of the
+  // track button ends them all at once, whenever their own ends arrive.
+  std::set<const HttpClient*> courtesyHeld_;
+  long long passStartedAt_ = 0;
+  bool sitesDue_ = true;  // the remembered sites are fetched once a pass
+  long long passMs_ = 60000;
   // Every client the scheduler created and its request-done event has not
   // destroyed yet; whatever is left goes with the window.
   ClientPool clients_{[this](HttpClient& sender, RequestType type, int error) {

@@ -2,6 +2,7 @@
 // at once, engine result pages first, then the follow-up list, pass after
 // pass; every arriving piece goes to a parser worker with its charset.
 #include <algorithm>
+#include <ctime>
 #include <limits>
 
 #include "analysis/thrd1.h"
@@ -81,9 +82,20 @@ void TMain::Schedule() {
   StringList* queue = store_.SiteQueue();
   StringList* follow = store_.FollowUp();
   if (!queue || !follow || !runningClients) return;
+  const long long now = services_.timers->NowMs();
+  StartWaiting(now);
 
   if (follow->empty()) {
-    if (static_cast<long long>(queue->size()) - 1 < queueCursor) RefillPass(*queue);
+    // The engine pages of a pass are over once their last request started:
+    // the remembered sites follow at once, and the next pass begins no sooner
+    // than its time, so a pass of failures never turns into a storm.
+    if (static_cast<long long>(queue->size()) - 1 < queueCursor && waiting_.empty()) {
+      if (sitesDue_) {
+        FetchRememberedSites(*queue, *follow);
+        if (!follow->empty()) return;
+      }
+      if (now - passStartedAt_ >= passMs_) RefillPass(*queue);
+    }
     for (int slot = 1; slot <= 8; ++slot) {
       if (queueCursor >= queue->size() || runningClients->size() >= kMaxClients) continue;
       if (queueCursor == kCursorMax) break;  // a queue longer than the cursor can count
@@ -92,7 +104,7 @@ void TMain::Schedule() {
       // The pass marker: the sites below it come through the follow-up list.
       if (BeginsWithMarker(line)) queueCursor = PastTheEnd(queue->size());
       if (queueCursor < queue->size() && (Contains(line, "http://") || Contains(line, "https://")))
-        StartClient(line, slot);
+        Offer(line, slot, now);
     }
   } else {
     for (int slot = 1; slot <= 8; ++slot) {
@@ -105,25 +117,58 @@ void TMain::Schedule() {
       if (follow->empty()) break;
       const Bytes line = follow->back();
       follow->pop_back();
-      StartClient(line, kFollowUpTagBase + slot);
+      Offer(line, kFollowUpTagBase + slot, now);
     }
   }
 
   if (trackingRun == 1 && !Tsys.Enabled()) Tsys.SetEnabled(true);
 }
 
+void TMain::Offer(const Bytes& url, int tag, long long now) {
+  if (courtesy_.Paused(url, now)) return;
+  if (courtesy_.Ready(url, now) && runningClients->size() < kMaxClients) {
+    StartClient(url, tag);
+  } else {
+    waiting_.push_back({url, tag});
+  }
+}
+
+void TMain::StartWaiting(long long now) {
+  for (auto it = waiting_.begin(); it != waiting_.end();) {
+    if (courtesy_.Paused(it->url, now)) {
+      it = waiting_.erase(it);
+    } else if (runningClients->size() < kMaxClients && courtesy_.Ready(it->url, now)) {
+      const Waiting next = std::move(*it);
+      it = waiting_.erase(it);
+      StartClient(next.url, next.tag);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void TMain::FetchRememberedSites(const StringList& queue, StringList& follow) {
+  sitesDue_ = false;
+  const int marker = ResultStore::IndexOfLine(queue, kPassMarker);
+  follow.assign(queue.begin() + (marker + 1), queue.end());
+}
+
 void TMain::RefillPass(StringList& queue) {
   while (ResultStore::IndexOfLine(queue, kPassMarker) >= 0) queue.erase(queue.begin());
-  *store_.FollowUp() = queue;
   queue.insert(queue.begin(), Bytes(kPassMarker));
   const StringList news = NewsFrontSet(hosts_, gjc.Text());
   queue.insert(queue.begin(), news.begin(), news.end());
   queueCursor = 0;
+  passStartedAt_ = services_.timers->NowMs();
+  sitesDue_ = true;
+  courtesy_.Prune(passStartedAt_);
 }
 
 void TMain::StartClient(const Bytes& url, int tag) {
   HttpClient& client = clients_.Make(url, tag);
   runningClients->push_back(&client);
+  courtesy_.Started(url, services_.timers->NowMs());
+  courtesyHeld_.insert(&client);
   // A request that cannot start stays in the list until the stall timer
   // cancels it.
   Quietly([&] { client.StartGet(); });
@@ -179,6 +224,13 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
     }
     if (charsetMemo) ForgetCharset(*charsetMemo, sender.URL);
   });
+  Quietly([&] {
+    if (const Bytes* address = clients_.StartAddress(sender)) {
+      if (courtesyHeld_.erase(&sender) != 0) courtesy_.Ended(*address);
+      NoteRefusal(*address, sender.StatusCode(), sender.ReceivedHeaderLines(),
+                  services_.timers->NowMs());
+    }
+  });
   noted &= Quietly([&] {
     status = sender.StatusCode();
     // The client's own event is on the stack; it touches nothing of the
@@ -197,6 +249,22 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
       if (!Tsys.Enabled()) Tsys.SetEnabled(true);
     }
   });
+}
+
+// A host that refuses (403, 429, 503) is left alone for a while, longer at
+// each refusal in a row, and at least as long as its Retry-After asks; the
+// status line says so once per pause.
+void TMain::NoteRefusal(const Bytes& address, int status, const StringList& headers,
+                        long long now) {
+  const std::time_t wall = std::time(nullptr);
+  if (!courtesy_.Refused(address, status, RetryAfterMs(headers, wall), now)) return;
+  if (trackingRun != 1) return;
+  const std::time_t until = wall + (courtesy_.PausedUntil(address) - now + 999) / 1000;
+  char clock[16] = {};
+  std::tm local{};
+  if (::localtime_r(&until, &local) != nullptr) std::strftime(clock, sizeof clock, "%H:%M", &local);
+  sbar.SetCaption(Texts().sbar_host_paused_before + HostCourtesy::HostOf(address) +
+                  Texts().sbar_host_paused_between + clock + Texts().sbar_host_paused_after);
 }
 
 void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {

@@ -3,6 +3,8 @@
 // with the configuration write and the history compaction.
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
@@ -24,6 +26,8 @@ constexpr Colour kPaleBlue = 0xDFF0FF;
 // window from hiding or popping up.
 constexpr std::uint8_t kModal = 120;
 constexpr std::uint8_t kModalThreshold = 100;
+constexpr long long kPassSeconds = 60;
+constexpr long long kMinPassSeconds = 10;
 
 }  // namespace
 
@@ -82,6 +86,12 @@ void TMain::ReadConfiguration() {
     Ru.SetCaption(Texts().toggle_on);
   }
   hosts_ = ReadEngineHosts(ini);
+  // A pass that ends at once (every source failing) must not start the next
+  // at once: passes are at least this far apart, and never closer than 10 s.
+  passMs_ =
+      std::max<long long>(ini.ReadInt(kSection, "pass_seconds", kPassSeconds), kMinPassSeconds) *
+      1000;
+  courtesy_.SetSpacing(ini.ReadInt(kSection, "host_spacing_ms", HostCourtesy::kDefaultSpacingMs));
   if (const auto map = ini.Get(kSection, "connect_to")) SetConnectToMap(*map);
   if (const auto caFile = ini.Get(kSection, "ca_file")) SetTlsCaFile(*caFile);
   gjc2.SetCaption(gjc.Text());

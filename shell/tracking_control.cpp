@@ -26,6 +26,11 @@ void TMain::Spt1Click() {
     // Cancelled clients are destroyed by their own request-done handler.
     CancelAllClients();
     if (runningClients) runningClients->clear();
+    waiting_.clear();
+    for (const HttpClient* client : courtesyHeld_) {
+      if (const Bytes* address = clients_.StartAddress(*client)) courtesy_.Ended(*address);
+    }
+    courtesyHeld_.clear();
     Tsys.SetInterval(15000);
     animationCounter = 0;
     stallTicks = 0;
@@ -90,6 +95,8 @@ void TMain::StartRun() {
   statusCursor =
       static_cast<std::uint16_t>(ResultStore::IndexOfLine(*store_.SiteQueue(), kPassMarker) + 1);
   store_.EditOpenBlock()->push_back(IntToText(store_.NextBlockNumber()));
+  passStartedAt_ = services_.timers->NowMs();
+  sitesDue_ = true;
 
   if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
 }

@@ -101,6 +101,9 @@ ShellTexts BuildShell() {
   t.sbar_tracking = Gb(" Vexo正在进行跟踪……");
   t.sbar_stopped = Gb(" Vexo已经停止跟踪");
   t.sbar_save_failed = Gb(" 无法保存结果，请检查磁盘空间和Temp文件夹");
+  t.sbar_host_paused_before = Gb(" ★ ");
+  t.sbar_host_paused_between = Gb(" 拒绝了访问，V鹊暂停访问它到 ");
+  t.sbar_host_paused_after = Gb("");
   t.publisher_line = Gb(" 维克索软件工作室出品  ") + kPublisherHomePage;
 
   t.square = Gb("  ■");

@@ -33,7 +33,10 @@ struct ShellTexts {
   // Status line.
   Bytes sbar_tracking;
   Bytes sbar_stopped;
-  Bytes sbar_save_failed;  // a block file could not be written
+  Bytes sbar_save_failed;
+  // A host refused: before + host + between + time + after.
+  Bytes sbar_host_paused_before, sbar_host_paused_between,
+      sbar_host_paused_after;  // a block file could not be written
   Bytes publisher_line;
 
   // The scheduler's activity squares and its status lines for a request

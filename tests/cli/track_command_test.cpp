@@ -29,6 +29,9 @@ class TrackCommandTest : public ::testing::Test {
     conf_ = dir_.path().toStdString() + "/conf";
     CreateDir(home_);
     CreateDir(conf_);
+    // These runs take real seconds: a host's requests a few milliseconds
+    // apart instead of a second.
+    WriteFileAtomic(home_ + "/vexo.ini", "[vexo]\r\nhost_spacing_ms=5\r\n");
     ::setenv("VEXO_HOME", home_.c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", conf_.c_str(), 1);
     ::unsetenv("VEXO_CONNECT_TO");

@@ -2,6 +2,7 @@
 // every host leads to a closed local port, and no test here runs the event
 // loop until it asks for the clients' answers.
 #include <algorithm>
+#include <map>
 
 #include "fetch/http_client.h"
 #include "platform/connect_to.h"
@@ -18,7 +19,12 @@ const Bytes kPass(kPassMarker);
 
 class SchedulerTest : public ShellTest {
  protected:
-  SchedulerTest() { SetConnectToMap("*=127.0.0.1:" + std::to_string(closed_.Port())); }
+  // The rules of slots and tags without the courtesy's spacing; the tests of
+  // the courtesy set their own.
+  SchedulerTest() {
+    SetConnectToMap("*=127.0.0.1:" + std::to_string(closed_.Port()));
+    PutBytes(Ini(), "[vexo]\r\nhost_spacing_ms=0\r\n");
+  }
   ~SchedulerTest() override {
     main_.reset();
     ::vexo::testing::GoOffline();
@@ -36,42 +42,51 @@ class SchedulerTest : public ShellTest {
   }
   // One scheduler tick.
   void Tick() { time_.AdvanceBy(20); }
+  // A queue of engine URLs on hosts of their own, then the pass marker.
+  static StringList DistinctHosts(int count) {
+    StringList queue;
+    for (int i = 1; i <= count; ++i) queue.push_back("http://e" + std::to_string(i) + ".cn/q");
+    queue.push_back(kPass);
+    return queue;
+  }
 
   testing::ClosedPort closed_;
 };
 
-TEST_F(SchedulerTest, TheFirstTickStartsTheFirstEightEngineUrlsWithTagsOneToEight) {
+TEST_F(SchedulerTest, TheFirstTickTakesEightEngineUrlsAndStartsThoseWhoseHostHasRoom) {
   TMain& m = StartWith("手机");
   const StringList all = FullQuerySet(m.Hosts(), m.gjc.Text());
   Tick();
-  EXPECT_EQ(Urls(), std::vector<Bytes>(all.begin(), all.begin() + 8));
-  EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-  EXPECT_TRUE(Contains(Urls().front(), "/news?") && Contains(Urls().front(), "start=0"));
+  // Google, Zhongsou, Baidu news pages 1 to 3: the third of one host waits.
   EXPECT_EQ(m.queueCursor, 8);
+  EXPECT_EQ(Urls(), std::vector<Bytes>(all.begin(), all.begin() + 6));
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
+  EXPECT_TRUE(Contains(Urls().front(), "/news?") && Contains(Urls().front(), "start=0"));
   for (HttpClient* c : *m.runningClients) {
     EXPECT_TRUE(c->NoCache);
     EXPECT_TRUE(c->MultiThreaded);
   }
-  Tick();
-  Tick();
-  EXPECT_EQ(m.runningClients->size(), 8u) << "never more than eight";
-  EXPECT_EQ(m.queueCursor, 8);
+  for (int i = 0; i < 5; ++i) Tick();
+  EXPECT_EQ(m.runningClients->size(), 8u) << "other hosts fill the pool, never more than eight";
+  EXPECT_EQ(m.Courtesy().MostAtOnce(), 2);
   EXPECT_TRUE(m.Tsys.Enabled());
 }
 
 TEST_F(SchedulerTest, AFreedSlotIsFilledWithTheNextEngineUrlAsSlotOne) {
   TMain& m = StartWith("手机");
-  const StringList all = FullQuerySet(m.Hosts(), m.gjc.Text());
+  *m.Store().SiteQueue() = DistinctHosts(10);
   Tick();
+  ASSERT_EQ(m.runningClients->size(), 8u);
   m.runningClients->erase(m.runningClients->begin() + 2);
   Tick();
   ASSERT_EQ(m.runningClients->size(), 8u);
-  EXPECT_EQ(m.runningClients->back()->URL, all[8]);
+  EXPECT_EQ(m.runningClients->back()->URL, "http://e9.cn/q");
   EXPECT_EQ(m.runningClients->back()->Tag, 1);
 }
 
 TEST_F(SchedulerTest, NothingStartsWhileAParserIsPending) {
   TMain& m = StartWith("手机");
+  *m.Store().SiteQueue() = DistinctHosts(10);
   m.runningParsers = 1;
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_TRUE(m.runningClients->empty());
@@ -79,6 +94,41 @@ TEST_F(SchedulerTest, NothingStartsWhileAParserIsPending) {
   m.runningParsers = 0;
   Tick();
   EXPECT_EQ(m.runningClients->size(), 8u);
+}
+
+TEST_F(SchedulerTest, StartsToOneHostAreSpacedByASecondWithJitterAndNeverMoreThanTwoAtOnce) {
+  PutBytes(Ini(), "[vexo]\r\nhost_spacing_ms=1000\r\n");
+  TMain& m = StartWith("手机");
+  std::map<Bytes, std::vector<long long>> starts;  // host: start times
+  for (int i = 0; i < 250; ++i) {
+    Tick();
+    for (const HttpClient* c : *m.runningClients)
+      starts[HostCourtesy::HostOf(c->URL)].push_back(time_.NowMs());
+    m.runningClients->clear();  // out of the pool's count, still the host's connections
+  }
+  ASSERT_GE(starts.size(), 4u);
+  for (const auto& [host, times] : starts) {
+    EXPECT_EQ(times.size(), 2u) << host << ": the first two never end";
+    EXPECT_GE(times[1] - times[0], 1000) << host;
+    EXPECT_LE(times[1] - times[0], 1520) << host;
+  }
+}
+
+TEST_F(SchedulerTest, APassThatFailsAtOnceWaitsItsTimeAndSettlesAtAFewRequestsAMinute) {
+  TMain& m = StartWith("k");
+  EXPECT_EQ(m.PassMs(), 60000);
+  *m.Store().SiteQueue() = {"http://www.google.com/x", kPass, "http://s1.cn"};
+  // Every request is refused at once; ten minutes of it.
+  for (int second = 0; second < 600; ++second) {
+    time_.AdvanceBy(1000);
+    testing::RunUntil([&] { return m.runningClients->empty(); }, 1000);
+  }
+  EXPECT_LE(m.Courtesy().Starts(), 1 + 10 * 4) << "three news pages and one site a minute";
+  EXPECT_GE(m.Courtesy().Starts(), 9 * 4);
+
+  PutBytes(Ini(), "[vexo]\r\npass_seconds=1\r\n");
+  main_.reset();
+  EXPECT_EQ(Open().PassMs(), 10000) << "never closer than ten seconds";
 }
 
 TEST_F(SchedulerTest, TheFollowUpListGoesFirstFromItsEndWithTagsFromFiftyOne) {
@@ -151,7 +201,7 @@ TEST_F(SchedulerTest, QueueLinesWithAWebSchemeAreFetchedAndOthersSkipped) {
   EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 5}));
 }
 
-TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerAndTheRefillFetchesTheSitesAsFollowUps) {
+TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerTheSitesFollowAndTheNextPassWaitsItsTime) {
   TMain& m = StartWith("k");
   *m.Store().SiteQueue() = {"http://www.google.com/x", kPass, "http://s1.cn", "http://s2.cn",
                             "[:--:]"};
@@ -159,22 +209,26 @@ TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerAndTheRefillFetchesTheSitesAsFol
   EXPECT_EQ(Urls(), (std::vector<Bytes>{"http://www.google.com/x"}));
   EXPECT_GT(m.queueCursor, 5) << "past the end after the marker";
 
-  Tick();  // the refill: news front, then the remembered sites
+  Tick();  // the remembered sites become the follow-up list
+  EXPECT_EQ(*m.Store().FollowUp(), (StringList{"http://s1.cn", "http://s2.cn", "[:--:]"}));
+  Tick();  // from its end; the age marker is dropped
+  EXPECT_EQ(Urls(),
+            (std::vector<Bytes>{"http://www.google.com/x", "http://s2.cn", "http://s1.cn"}));
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 51, 52}));
+  EXPECT_TRUE(m.Store().FollowUp()->empty());
+
+  time_.AdvanceBy(m.PassMs() - 80);
+  EXPECT_EQ(m.Store().SiteQueue()->size(), 5u) << "the next pass waits its time";
+  EXPECT_EQ(m.runningClients->size(), 3u);
+  Tick();  // the next pass: the news front above the remembered sites
   const StringList news = NewsFrontSet(m.Hosts(), m.gjc.Text());
   StringList expected_queue = news;
   for (const Bytes& line : {kPass, Bytes("http://s1.cn"), Bytes("http://s2.cn"), Bytes("[:--:]")})
     expected_queue.push_back(line);
   EXPECT_EQ(*m.Store().SiteQueue(), expected_queue);
-  EXPECT_EQ(*m.Store().FollowUp(), (StringList{"http://s1.cn", "http://s2.cn", "[:--:]"}));
-  ASSERT_EQ(m.runningClients->size(), 4u);
-  EXPECT_EQ(Urls()[1], news[0]);
-  EXPECT_EQ(Tags(), (std::vector<int>{1, 1, 2, 3}));
-
-  Tick();  // the follow-up list from its end; the age marker is dropped
-  EXPECT_EQ(Urls().back(), "http://s1.cn");
-  EXPECT_EQ(Urls()[4], "http://s2.cn");
-  EXPECT_EQ(Tags().back(), 52);
-  EXPECT_TRUE(m.Store().FollowUp()->empty());
+  ASSERT_EQ(m.runningClients->size(), 6u);
+  EXPECT_EQ(Urls()[3], news[0]);
+  EXPECT_EQ(Tags(), (std::vector<int>{1, 51, 52, 1, 2, 3}));
 }
 
 TEST_F(SchedulerTest, TheTooltipCarriesTheTargetCount) {
@@ -222,6 +276,7 @@ TEST_F(SchedulerTest, AHiddenWindowShowsNoActivity) {
 
 TEST_F(SchedulerTest, ARequestRunningAtTwoStallTicksIsCancelledAtTheSecond) {
   TMain& m = StartWith("k");
+  *m.Store().SiteQueue() = DistinctHosts(10);
   Tick();
   ASSERT_EQ(m.runningClients->size(), 8u);
   time_.AdvanceBy(15000);
@@ -275,7 +330,7 @@ TEST_F(SchedulerTest, TheStallTimerSwitchesItselfOffOutsideARunAndRestartsTheSch
 TEST_F(SchedulerTest, RefusedConnectionsAtTheStartShowTheNetworkMessage) {
   TMain& m = StartWith("k");
   Tick();
-  ASSERT_EQ(m.runningClients->size(), 8u);
+  ASSERT_FALSE(m.runningClients->empty());
   ASSERT_TRUE(testing::RunUntil([&] { return m.runningClients->empty(); }));
   EXPECT_EQ(m.sbar.Caption(), Gb(" ★ 还没有拨号连接上网络 or 此时网络线路出现故障"));
   EXPECT_TRUE(m.Timer2.Enabled());
@@ -298,7 +353,7 @@ TEST_F(SchedulerTest, ClientsCancelledByStopStillDestroyThemselvesQuietly) {
   main_->FormCreate();
   TMain& m = StartWith("k");
   Tick();
-  ASSERT_EQ(m.runningClients->size(), 8u);
+  ASSERT_FALSE(m.runningClients->empty());
   m.Spt1Click();  // stop: cancelled, out of the list
   EXPECT_TRUE(m.runningClients->empty());
   testing::RunFor(50);
