@@ -2,9 +2,7 @@
 // in pieces of the usual bounds; a stream that does not inflate ends the
 // request with kErrorContentEncoding; a bomb stops at the body bound without
 // inflating more than it delivers.
-#define ZLIB_CONST
 #include <malloc.h>
-#include <zlib.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +10,7 @@
 
 #include "fetch/http_client.h"
 #include "tests/fetch/client_fixture.h"
+#include "tests/support/zlib_streams.h"
 
 namespace vexo::testing {
 namespace {
@@ -20,32 +19,8 @@ constexpr int kGzip = 16 + MAX_WBITS;
 constexpr int kZlib = MAX_WBITS;
 constexpr int kRaw = -MAX_WBITS;
 
-// Deflates the input in one go; flush Z_FULL_FLUSH leaves the stream open,
-// at a point from which it inflates on its own.
-std::string Deflate(z_stream& z, std::string_view in, int flush) {
-  std::string out;
-  z.next_in = reinterpret_cast<const Bytef*>(in.data());
-  z.avail_in = static_cast<uInt>(in.size());
-  char buf[16384];
-  do {
-    z.next_out = reinterpret_cast<Bytef*>(buf);
-    z.avail_out = sizeof buf;
-    deflate(&z, flush);
-    out.append(buf, sizeof buf - z.avail_out);
-  } while (z.avail_out == 0);
-  return out;
-}
-
-std::string Compress(std::string_view in, int window_bits) {
-  z_stream z{};
-  deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, window_bits, 8, Z_DEFAULT_STRATEGY);
-  std::string out = Deflate(z, in, Z_FINISH);
-  deflateEnd(&z);
-  return out;
-}
-
 // gzip of `megabytes` MB of zero bytes, about a thousandth of that in size,
-// without ever holding the zeros: after a full flush at an empty lookahead,
+// deflating one megabyte only: after a full flush at an empty lookahead,
 // deflate starts afresh, so the bytes of one megabyte stand for every other.
 std::string ZeroBomb(unsigned megabytes) {
   const std::string zeros(1u << 20, '\0');
