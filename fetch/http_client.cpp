@@ -125,6 +125,8 @@ void HttpClient::StartGet() {
   rcv_start_ = rcv_end_ = 0;
   skipping_long_line_ = false;
   header_total_ = 0;
+  coding_ = ContentCoding::Identity;
+  inflater_.End();
 
   const AddressParts parts = SplitAddress(URL);
   target_.location = URL;
@@ -190,6 +192,7 @@ void HttpClient::EndWithError(int error) {
   request_error_ = error;
   status_code_ = kStatusConnectFailed;
   relocating_ = false;
+  inflater_.End();
   rcv_start_ = rcv_end_ = 0;
   socket_.Close();
 }
@@ -231,6 +234,7 @@ void HttpClient::SendRequest() {
   if (!add("GET " + target_.path + " HTTP/1.0")) return;
   if (!Sender.empty() && !add("From: " + Sender)) return;
   if (!Accept.empty() && !add("Accept: " + Accept)) return;
+  if (AcceptCompressed && !add("Accept-Encoding: gzip, deflate")) return;
   if (!Reference.empty() && !add("Referer: " + Reference)) return;
   if (!Agent.empty() && !add("User-Agent: " + Agent)) return;
   if (!add("Host: " + target_.target_host)) return;
@@ -336,8 +340,10 @@ void HttpClient::HandleHeaderLine(const char* line, int len) {
 
   const HeadLine head = ParseHeadLine(text);
   if (head.kind == HeadLineKind::PageStart) {
-    // No header at all: the page starts right here.
+    // No header at all: the page starts right here, in plain text whatever
+    // a Content-Encoding line before it said.
     if (content_type_.empty()) content_type_ = "text/html";
+    coding_ = ContentCoding::Identity;
     skipping_long_line_ = false;  // the rest of an over-long first line is page text too
     if (!EnterState(HttpClientState::ReadingBody)) return;
     next_line_ = &HttpClient::HandleDocumentLine;
@@ -399,6 +405,9 @@ void HttpClient::HandleField(const HeadLine& head) {
       if (OnCookie) OnCookie(*this, value, accept);
       break;
     }
+    case HeadField::ContentEncoding:
+      coding_ = AddContentCoding(coding_, value);
+      break;
     case HeadField::Other:
       break;
   }
@@ -413,6 +422,11 @@ void HttpClient::EndOfHeader() {
     StartRelocation();
     return;
   }
+  // A coding the client does not undo (Other) is handed on as it came: a
+  // page mislabelled that way is still read, and one truly in another coding
+  // finds no keyword, as before.
+  inflater_.Start(coding_);
+  encoded_count_ = 0;
   if (!EnterState(HttpClientState::ReadingBody)) return;
   next_line_ = &HttpClient::HandleDocumentLine;
   if (!Raise(OnHeaderEnd)) return;
@@ -427,7 +441,50 @@ void HttpClient::DeliverPending() {
   const int len = Pending();
   char* const from = rcv_buf_ + rcv_start_;
   rcv_start_ = rcv_end_ = 0;  // emptied before the handler runs
-  DeliverPiece(from, len);
+  if (inflater_.Active()) {
+    DeliverInflated(from, len);
+  } else {
+    DeliverPiece(from, len);
+  }
+}
+
+void HttpClient::DeliverInflated(const char* data, int len) {
+  const auto alive = alive_;
+  const std::uint64_t id = request_id_;
+  encoded_count_ += len;
+  // The bytes stay in the receive buffer while they inflate: it is filled
+  // again only by the next read, after this returns.
+  inflater_.Feed(data, static_cast<std::size_t>(len));
+  while (true) {
+    std::string_view piece;
+    const BodyInflater::Step step = inflater_.Next(piece);
+    if (!piece.empty()) {
+      DeliverPiece(piece.data(), static_cast<int>(piece.size()));
+      // Gone, cancelled, started again, or at the bound: nothing more of
+      // this body.
+      if (!*alive || id != request_id_ || !Busy() || !inflater_.Active()) return;
+    }
+    switch (step) {
+      case BodyInflater::Step::kMore:
+        continue;
+      case BodyInflater::Step::kNeedInput:
+        if (encoded_count_ >= kMaxBodyBytes) EndBody();
+        return;
+      case BodyInflater::Step::kEnd:
+        // Bytes after the stream's end are no part of the page.
+        EndBody();
+        return;
+      case BodyInflater::Step::kError:
+        EndWithError(kErrorContentEncoding);
+        return;
+    }
+  }
+}
+
+void HttpClient::EndBody() {
+  inflater_.End();
+  rcv_start_ = rcv_end_ = 0;
+  socket_.Close();
 }
 
 void HttpClient::DeliverPiece(const char* data, int len) {
@@ -445,10 +502,7 @@ void HttpClient::DeliverPiece(const char* data, int len) {
   const auto alive = alive_;
   if (OnDocData) OnDocData(*this, data, len);
   // Enough of one page: the rest is not read, and the request ends normally.
-  if (last && *alive && Busy()) {
-    rcv_start_ = rcv_end_ = 0;
-    socket_.Close();
-  }
+  if (last && *alive && Busy()) EndBody();
 }
 
 // ---- Relocation -----------------------------------------------------------
@@ -458,6 +512,7 @@ void HttpClient::StartRelocation() {
   rcv_start_ = rcv_end_ = 0;  // the body of a relocating response is never read
   skipping_long_line_ = false;
   header_line_count_ = 0;
+  coding_ = ContentCoding::Identity;
   piece_count_ = 0;
   relocation_close_ = true;
   socket_.Close();
@@ -488,6 +543,13 @@ void HttpClient::HandleSessionClosed(int) {
     return;
   }
   if (state_ == HttpClientState::Idle) return;
+  if (state_ == HttpClientState::ReadingBody && inflater_.Unfinished()) {
+    // The connection ended inside the compressed stream: what came is
+    // delivered, but the page is not whole.
+    request_error_ = kErrorContentEncoding;
+    status_code_ = kStatusConnectFailed;
+  }
+  inflater_.End();
   Complete();
 }
 
@@ -514,6 +576,7 @@ void HttpClient::Cancel() {
   status_code_ = kStatusCancelled;
   request_error_ = kErrorCancelled;
   relocation_close_ = false;
+  inflater_.End();
   if (old == HttpClientState::Resolving) {
     Complete();
   } else {

@@ -4,6 +4,9 @@
 // and return to the event loop; everything else happens in notifications on
 // the creating thread. The document is handed on piece by piece as it arrives
 // (at most 8,192 bytes, each followed by a zero byte) and is never gathered.
+// A body the server compressed (Content-Encoding gzip, x-gzip or deflate) is
+// handed on inflated, asked for or not: nothing above the client sees the
+// compressed bytes.
 //
 // Settable properties are plain fields; the values a request produces are
 // read through the accessors of the same names.
@@ -15,6 +18,7 @@
 #include <ostream>
 
 #include "fetch/async_socket.h"
+#include "fetch/body_inflater.h"
 #include "fetch/http_address.h"
 #include "fetch/response_head.h"
 #include "platform/bytes.h"
@@ -45,9 +49,12 @@ inline constexpr int kStatusCancelled = 908;
 inline constexpr int kErrorCancelled = 3;
 // RequestError values of requests the client ends itself, with StatusCode
 // 907: more than kMaxRelocations hops, or a Location that names the address
-// just fetched; a response header above kMaxHeaderBytes.
+// just fetched; a response header above kMaxHeaderBytes; a compressed body
+// that does not inflate (corrupt, or cut short by the connection's end), after
+// the pieces that did.
 inline constexpr int kErrorRelocationLoop = 20001;
 inline constexpr int kErrorHeaderTooLarge = 20002;
+inline constexpr int kErrorContentEncoding = 20003;
 
 class HttpClient {
  public:
@@ -61,7 +68,9 @@ class HttpClient {
   // Limits that keep one server from holding a client, or the main thread,
   // for ever: hops of one request, header bytes of one response (every piece
   // is classified by its header lines), and the body bytes delivered, after
-  // which the request ends normally with what it has.
+  // which the request ends normally with what it has. A compressed body
+  // counts its inflated bytes, and its compressed bytes are held to the same
+  // bound, so that a stream that inflates to nothing cannot run for ever.
   static constexpr int kMaxRelocations = 20;
   static constexpr std::size_t kMaxHeaderBytes = 256u << 10;
   static constexpr long long kMaxBodyBytes = 8LL << 20;
@@ -79,6 +88,8 @@ class HttpClient {
   bool MultiThreaded = false;
   Bytes Agent = "Mozilla/3.0 (compatible)";
   Bytes Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+  // Sends "Accept-Encoding: gzip, deflate" after the Accept line.
+  bool AcceptCompressed = false;
   Bytes Sender;
   Bytes Reference;
   Bytes Username;
@@ -147,6 +158,11 @@ class HttpClient {
   void HandleDocumentLine(const char* line, int len);
   void DeliverPiece(const char* data, int len);
   void DeliverPending();
+  // Inflates the bytes of a compressed body and delivers what they make.
+  void DeliverInflated(const char* data, int len);
+  // The body is complete or long enough: the rest is not read, and the
+  // request ends normally.
+  void EndBody();
   void StartRelocation();
   void HandleRelocationClosed();
   void HandleSessionClosed(int error);
@@ -189,6 +205,9 @@ class HttpClient {
   bool relocation_loop_ = false;
   int piece_count_ = 0;
   long long received_count_ = 0;
+  long long encoded_count_ = 0;  // compressed bytes of the body read
+  ContentCoding coding_ = ContentCoding::Identity;
+  BodyInflater inflater_{kReceiveBufferSize};
   bool relocating_ = false;
   bool relocation_close_ = false;  // the socket's close goes to the relocation step
   bool connected_ = false;

@@ -12,7 +12,7 @@ constexpr NamedField kFields[] = {
     {"location", HeadField::Location},          {"content-length", HeadField::ContentLength},
     {"content-range", HeadField::ContentRange}, {"accept-ranges", HeadField::AcceptRanges},
     {"content-type", HeadField::ContentType},   {"www-authenticate", HeadField::WwwAuthenticate},
-    {"set-cookie", HeadField::SetCookie},
+    {"set-cookie", HeadField::SetCookie},       {"content-encoding", HeadField::ContentEncoding},
 };
 
 HeadField FieldOf(std::string_view lowered_name) {
@@ -61,6 +61,20 @@ ContentRangeText ParseContentRange(std::string_view value) {
   out.begin = CopyRange(value, 7, dash - 1);
   if (dash) out.end = CopyRange(value, dash + 1, (slash ? slash : Len(value) + 1) - 1);
   return out;
+}
+
+ContentCoding AddContentCoding(ContentCoding so_far, std::string_view value) {
+  while (!value.empty()) {
+    const std::size_t comma = value.find(',');
+    const Bytes name = Lower(TrimView(value.substr(0, comma)));
+    value.remove_prefix(comma == std::string_view::npos ? value.size() : comma + 1);
+    if (name.empty() || name == "identity") continue;
+    ContentCoding one = ContentCoding::Other;
+    if (name == "gzip" || name == "x-gzip") one = ContentCoding::Gzip;
+    if (name == "deflate") one = ContentCoding::Deflate;
+    so_far = so_far == ContentCoding::Identity ? one : ContentCoding::Other;
+  }
+  return so_far;
 }
 
 }  // namespace vexo

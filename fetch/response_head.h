@@ -28,6 +28,7 @@ enum class HeadField {
   ContentType,
   WwwAuthenticate,
   SetCookie,
+  ContentEncoding,
 };
 
 struct HeadLine {
@@ -59,5 +60,17 @@ struct ContentRangeText {
   Bytes end;
 };
 ContentRangeText ParseContentRange(std::string_view value);
+
+// What the Content-Encoding fields of a response say of its body. Other is a
+// coding the client does not undo, or more than one stacked: such a body is
+// handed on as it came, like one mislabelled with a charset ("UTF-8") as
+// some servers do.
+enum class ContentCoding { Identity, Gzip, Deflate, Other };
+
+// Adds one Content-Encoding value (a comma-separated list; several fields
+// read as one list) to the coding of the fields before it. Names count in
+// any case with blanks around them; "x-gzip" is gzip; "identity" and empty
+// entries add nothing.
+ContentCoding AddContentCoding(ContentCoding so_far, std::string_view value);
 
 }  // namespace vexo

@@ -1,6 +1,9 @@
 // The whole HTTP client against a server on 127.0.0.1 that sends fuzzed
 // bytes: one reply per connection (relocations connect again), written in
-// chunks of a chosen size, after which the server closes its side. The
+// chunks of a chosen size, after which the server closes its side; the last
+// reply may go out with its body gzip-compressed, so that whole streams reach
+// the client's inflating path (fuzzed bytes reach it too, but seldom as a
+// valid stream: a reply holds no zero byte). The
 // client may be cancelled or destroyed in its k-th event. Whatever comes,
 // a request ends with exactly one OnRequestDone (none once destroyed),
 // nothing is delivered after it, pieces keep their bounds, and the request
@@ -23,6 +26,7 @@
 #include "fetch/http_client.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/connect_to.h"
+#include "tests/support/zlib_streams.h"
 
 namespace {
 
@@ -147,6 +151,16 @@ class Server {
   std::vector<Conn> conns_;
 };
 
+// Everything after the reply's empty line, gzip-compressed; the header
+// stays as fuzzed.
+void GzipBody(std::string& reply) {
+  const std::size_t end = reply.find("\r\n\r\n");
+  if (end == std::string::npos) return;
+  const std::string body = reply.substr(end + 4);
+  reply.resize(end + 4);
+  reply += testing::Compress(body, 16 + MAX_WBITS, Z_BEST_SPEED);
+}
+
 enum class Act { None, Cancel, Destroy };
 
 // What the client reports, checked as it comes.
@@ -221,7 +235,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in(data, size);
   std::size_t chunk = kChunks[in.Byte() % std::size(kChunks)];
   const std::uint8_t action = in.Byte();
-  const bool grow = in.Byte() == 0xFF;
+  // 0xFF: the last reply grows past the body's bound; 0xFE: its body goes
+  // out compressed; 0xFD: both.
+  const std::uint8_t shape = in.Byte();
+  const bool grow = shape == 0xFF || shape == 0xFD;
+  const bool compress = shape == 0xFE || shape == 0xFD;
   std::vector<std::string> replies;
   while (!in.Empty() && replies.size() < kMaxReplies) replies.emplace_back(in.Text());
   if (grow && !replies.empty()) {
@@ -231,6 +249,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (last.size() <= static_cast<std::size_t>(HttpClient::kMaxBodyBytes) + 20000) last += last;
     chunk = std::max<std::size_t>(chunk, 65536);
   }
+  if (compress && !replies.empty()) GzipBody(replies.back());
 
   Server server(std::move(replies), chunk);
   // Every host a Location names goes to this server too.

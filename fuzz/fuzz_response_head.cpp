@@ -46,6 +46,11 @@ void CheckLine(std::string_view line) {
   VEXO_FUZZ_CHECK(head.value.empty() || (head.value[0] != ' ' && head.value[0] != '\t'));
   VEXO_FUZZ_CHECK((head.field == HeadField::Location) == (head.name == "location"));
   VEXO_FUZZ_CHECK((head.field == HeadField::ContentLength) == (head.name == "content-length"));
+  VEXO_FUZZ_CHECK((head.field == HeadField::ContentEncoding) == (head.name == "content-encoding"));
+  // Several fields read as one list: the value twice is never one coding.
+  const ContentCoding once = AddContentCoding(ContentCoding::Identity, head.value);
+  const ContentCoding twice = AddContentCoding(once, head.value);
+  VEXO_FUZZ_CHECK(twice == (once == ContentCoding::Identity ? once : ContentCoding::Other));
 
   long long n = -7;
   if (ParseContentLength(head.value, n)) {

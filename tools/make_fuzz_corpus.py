@@ -37,6 +37,10 @@ PORTAL = gb('<li><a href="/gundong/1.shtml">国内要闻今日发布</a></li>'
             '<li><a href="https://news.example.cn/2.htm" target="_blank">'
             '体育新闻  快讯</a></li>')
 
+# Raw deflate without a zero byte: one final stored block of 257 bytes
+# (LEN 0x0101, NLEN 0xFEFE).
+RAW_DEFLATE = b"\x01\x01\x01\xfe\xfe" + (b"<p>raw deflate</p>" * 15)[:257]
+
 HEAD = (b"HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=gb2312\r\n"
         b"Content-Length: 120\r\nAccept-Ranges: bytes\r\nSet-Cookie: a=b\r\n\r\n")
 
@@ -107,6 +111,13 @@ SEEDS = {
         bytes([7, 0, 0]) + b"HTTP/1.0 200 OK\r\nX-Long: " + b"a" * 9000 + b"\r\n\r\nbody",
         bytes([0, 0, 0]) + b"HTTP/1.0 302 Found\r\nLocation: /\r\n\r\n",
         bytes([0, 0, 0]) + b"HTTP/1.0 302 Found\r\nLocation: /a\rHost: x\r\n\r\n",
+        # compressed bodies: gzipped by the target (0xFE), also past the bound
+        # (0xFD), and a raw deflate stream as sent, which holds no zero byte
+        bytes([0, 0, 0xFE]) + b"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + CONTENT,
+        bytes([4, 4 * 20 + 1, 0xFE]) + b"HTTP/1.0 200 OK\r\nContent-Encoding: x-gzip\r\n\r\n"
+        + LISTING * 20,
+        bytes([0, 0, 0xFD]) + b"HTTP/1.0 200 OK\r\nContent-Encoding: gzip\r\n\r\n" + b"0" * 64,
+        bytes([1, 0, 0]) + b"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n\r\n" + RAW_DEFLATE,
     ],
     # kind and output name, keywords, expression, then link and title lines
     "fuzz_export": [

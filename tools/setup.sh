@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libssl-dev ca-certificates
+  libssl-dev ca-certificates zlib1g-dev
   unicode-data
   fonts-arphic-uming
   xvfb xauth

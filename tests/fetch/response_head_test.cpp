@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace vexo {
 namespace {
@@ -64,6 +65,8 @@ TEST(ParseHeadLine, ReadsEachLineAsTheClientActsOnIt) {
       {"WWW-Authenticate: Basic realm=\"x\"", kField, -1, HeadField::WwwAuthenticate,
        "www-authenticate", "Basic realm=\"x\""},
       {"Set-Cookie: a=b", kField, -1, HeadField::SetCookie, "set-cookie", "a=b"},
+      {"Content-Encoding: gzip", kField, -1, HeadField::ContentEncoding, "content-encoding",
+       "gzip"},
       {"X-Other: 1", kField, -1, kNone, "x-other", "1"},
       {"Content-Type :text/plain", kField, -1, kNone, "content-type ", "text/plain"},
       {" location: /folded", kField, -1, kNone, " location", "/folded"},
@@ -141,6 +144,33 @@ TEST(ParseContentRange, CutsTheBoundsAtTheFirstDashAndSlash) {
     const ContentRangeText got = ParseContentRange(c.value);
     EXPECT_EQ(got.begin, c.begin);
     EXPECT_EQ(got.end, c.end);
+  }
+}
+
+TEST(AddContentCoding, ReadsTheFieldsAsOneList) {
+  using C = ContentCoding;
+  const struct {
+    std::vector<const char*> values;
+    C coding;
+  } cases[] = {
+      {{}, C::Identity},
+      {{"gzip"}, C::Gzip},
+      {{" X-GZIP\t"}, C::Gzip},
+      {{"Deflate"}, C::Deflate},
+      {{"identity"}, C::Identity},
+      {{"identity, gzip, "}, C::Gzip},
+      {{"", ","}, C::Identity},
+      {{"identity", "deflate"}, C::Deflate},
+      {{"br"}, C::Other},
+      {{"utf-8"}, C::Other},
+      {{"gzip, gzip"}, C::Other},  // stacked: not undone
+      {{"gzip", "deflate"}, C::Other},
+      {{"br", "identity"}, C::Other},
+  };
+  for (const auto& c : cases) {
+    C got = C::Identity;
+    for (const char* v : c.values) got = AddContentCoding(got, v);
+    EXPECT_EQ(got, c.coding) << (c.values.empty() ? "" : c.values.front());
   }
 }
 
