@@ -166,6 +166,9 @@ void TMain::RefillPass(StringList& queue) {
 
 void TMain::StartClient(const Bytes& url, int tag) {
   HttpClient& client = clients_.Make(url, tag);
+  // Revisits of sites may come compressed; the engine requests keep their
+  // exact headers.
+  client.AcceptCompressed = tag > kFollowUpTagBase;
   runningClients->push_back(&client);
   courtesy_.Started(url, services_.timers->NowMs());
   courtesyHeld_.insert(&client);

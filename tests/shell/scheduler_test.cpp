@@ -138,11 +138,14 @@ TEST_F(SchedulerTest, TheFollowUpListGoesFirstFromItsEndWithTagsFromFiftyOne) {
   EXPECT_EQ(Urls(),
             (std::vector<Bytes>{"http://c.cn/3.htm", "http://b.cn/2.htm", "http://a.cn/1.htm"}));
   EXPECT_EQ(Tags(), (std::vector<int>{51, 52, 53}));
+  for (const HttpClient* c : *m.runningClients)
+    EXPECT_TRUE(c->AcceptCompressed) << "a revisit may come compressed";
   EXPECT_EQ(m.queueCursor, 0) << "the engine URLs wait";
   EXPECT_TRUE(m.Store().FollowUp()->empty());
   Tick();
   EXPECT_EQ(m.runningClients->size(), 8u) << "then the engine URLs fill the free slots";
   EXPECT_EQ(m.runningClients->back()->Tag, 5);
+  EXPECT_FALSE(m.runningClients->back()->AcceptCompressed) << "engine requests stay as they were";
 }
 
 TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
