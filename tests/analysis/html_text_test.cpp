@@ -155,12 +155,14 @@ std::uint16_t Code(std::uint32_t c) {
 
 const Bytes kMark(kLackingMark);
 
+struct DecodeCase {
+  const char* name;
+  Bytes in;
+  Bytes out;
+};
+
 TEST(Utf8ToAnsi, MarksEachCharacterWithoutAGb2312Form) {
-  const struct {
-    const char* name;
-    Bytes in;
-    Bytes out;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"GBK-only 昇 after 赵", "赵昇", Gb("赵") + kMark},
       {"GBK-only 镕 inside 朱镕基", "朱镕基", Gb("朱") + kMark + Gb("基")},
       {"王喆, 犇, 堃", "王喆犇堃", Gb("王") + kMark + kMark + kMark},
@@ -172,11 +174,7 @@ TEST(Utf8ToAnsi, MarksEachCharacterWithoutAGb2312Form) {
 }
 
 TEST(Utf8ToAnsi, DecodesSequencesTheLenientWay) {
-  const struct {
-    const char* name;
-    Bytes in;
-    Bytes out;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"three bytes", "\xE4\xB8\xAD", "\xD6\xD0"},
       {"ascii", "ab", "ab"},
       {"last byte decoded", "\xE4\xB8\xADx", Gb("中x")},
