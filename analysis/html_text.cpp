@@ -316,12 +316,20 @@ Bytes Utf8ToAnsi(std::string_view s) {
       length = 2;
       if (i + 1 >= s.size()) break;
       code = (b & 0x1F) * 64 + (at(i + 1) & 0x3F);
-    } else {
+    } else if (b < 0xF0) {
       length = 3;
       if (i + 2 >= s.size()) break;
       code = (b & 0x0F) * 4096 + (at(i + 1) & 0x3F) * 64 + (at(i + 2) & 0x3F);
+    } else {
+      // Beyond the basic plane, where GB2312 has nothing: one mark for the
+      // whole sequence, so that no byte of it is read as a character.
+      length = 4;
+      if (i + 3 >= s.size()) break;
+      out += kLackingMark;
+      i += length;
+      continue;
     }
-    out += WideCharToGb(static_cast<std::uint16_t>(code & 0xFFFF));
+    out += WideCharToGb2312(static_cast<std::uint16_t>(code));
     i += length;
   }
   return out;

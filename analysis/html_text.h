@@ -28,9 +28,11 @@ Bytes CleanText(std::string_view s);
 // then CleanText, then a leading and a trailing "..." dropped.
 Bytes StripTags(std::string_view s);
 
-// A UTF-8 page in GB2312. Lenient: bytes below C0 stand for themselves, a
-// four-byte lead is read as a three-byte lead, a cut final character is
-// dropped; characters without a GB form become "?".
+// A UTF-8 page in GB2312. Lenient: bytes below C0 stand for the character of
+// their own value, continuation bytes are not checked, a cut final character
+// is dropped. Every character without a GB2312 form (GBK-only ones, those
+// beyond the basic plane: any lead from F0 on starts four bytes) becomes the
+// mark 〓 (kLackingMark), so the result is always whole GB2312 text.
 Bytes Utf8ToAnsi(std::string_view s);
 
 // The page-relative form of `link` made absolute against the page address:

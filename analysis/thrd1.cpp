@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "analysis/cvcode.h"
+#include "analysis/gb18030_text.h"
 #include "analysis/html_text.h"
 #include "analysis/thrd1_stages.h"
 #include "platform/quietly.h"
@@ -103,11 +104,19 @@ void RunStages(int charset, int tag, std::string_view text, std::string_view add
                std::string_view expression, ParserHost& host, const Pthrd* sender) {
   Bytes decoded;
   if (charset == 8) {
-    decoded = Utf8ToAnsi(text);
+    decoded = Utf8ToAnsi(text);  // GB2312 through and through
     text = decoded;
-  } else if (charset == 5) {
-    decoded = Big5ToGb(text);
-    text = decoded;
+  } else {
+    // Big5 bytes that form no convertible pair are copied as they are.
+    if (charset == 5) {
+      decoded = Big5ToGb(text);
+      text = decoded;
+    }
+    // A page that is GB2312 already, the common case, is analysed where it is.
+    if (Gb2312PrefixLength(text) < text.size()) {
+      decoded = Gb18030ToGb2312(text);
+      text = decoded;
+    }
   }
   AnalysisRun run(host, sender, address, expression, text);
   if (host.Tracking() && tag > 50 && !ContainsEngineLabel(Lower(address))) {

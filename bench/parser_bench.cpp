@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/gb18030_text.h"
 #include "analysis/parser_host.h"
 #include "analysis/result_store.h"
 #include "analysis/thrd1.h"
@@ -274,6 +275,20 @@ void BM_ParserAnalysePage(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(targets), benchmark::Counter::kAvgIterations);
 }
 
+// The look at every GB-declared piece that tells whether it is GB2312 already
+// (all of this corpus is), a part of the analysis above.
+void BM_ParserGb2312Scan(benchmark::State& state) {
+  const auto& corpus = Corpus();
+  std::size_t whole = 0;
+  for (auto _ : state) {
+    whole = 0;
+    for (const Piece& p : corpus) whole += vexo::Gb2312PrefixLength(p.text);
+    benchmark::DoNotOptimize(whole);
+  }
+  state.SetBytesProcessed(state.iterations() * CorpusBytes());
+  if (static_cast<std::int64_t>(whole) != CorpusBytes()) state.SkipWithError("not GB2312");
+}
+
 // grep -F -c of the first keyword: occurrences counted with memmem.
 void BM_ParserGrepReference(benchmark::State& state) {
   const auto& corpus = Corpus();
@@ -359,6 +374,7 @@ void BM_ParserGrepCommand(benchmark::State& state) {
 
 BENCHMARK(BM_ParserAnalysePage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ParserGrepReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ParserGb2312Scan)->Unit(benchmark::kMicrosecond);
 // Real time: the work happens in the child process.
 BENCHMARK(BM_ParserGrepCommand)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

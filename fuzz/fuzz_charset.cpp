@@ -1,6 +1,7 @@
-// Charset conversion of page pieces: Big5 and UTF-8 to GB2312, and the
-// code-page helpers.
+// Charset conversion of page pieces: Big5, UTF-8 and GB18030 to GB2312, and
+// the code-page helpers.
 #include "analysis/cvcode.h"
+#include "analysis/gb18030_text.h"
 #include "analysis/html_text.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/codepage.h"
@@ -17,6 +18,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // may take two GB bytes; a character never takes more.
   const Bytes fromUtf8 = Utf8ToAnsi(text);
   VEXO_FUZZ_CHECK(fromUtf8.size() <= 2 * text.size());
+  VEXO_FUZZ_CHECK(Gb2312PrefixLength(fromUtf8) == fromUtf8.size());
+
+  // Read as GB18030 a piece is whole GB2312 text, and one that was stays as
+  // it was. Each byte gives at most one mark.
+  const std::size_t whole = Gb2312PrefixLength(text);
+  VEXO_FUZZ_CHECK(whole <= text.size());
+  const Bytes fromGb = Gb18030ToGb2312(text);
+  VEXO_FUZZ_CHECK(Gb2312PrefixLength(fromGb) == fromGb.size());
+  VEXO_FUZZ_CHECK(fromGb.size() <= 2 * text.size());
+  VEXO_FUZZ_CHECK(fromGb.compare(0, whole, text.substr(0, whole)) == 0);
+  if (whole == text.size()) VEXO_FUZZ_CHECK(fromGb == text);
+  const Bytes fromBig5Read = Gb18030ToGb2312(fromBig5);
+  VEXO_FUZZ_CHECK(Gb2312PrefixLength(fromBig5Read) == fromBig5Read.size());
 
   const std::vector<ByteRole> roles = ByteRoles(text);
   VEXO_FUZZ_CHECK(roles.size() == text.size());

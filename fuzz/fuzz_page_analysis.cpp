@@ -3,6 +3,7 @@
 // (Chinese words among them); the targets it appends must be well formed.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -101,6 +102,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t i = 1; i + 1 < block.size(); i += 2) {
     VEXO_FUZZ_CHECK(block[i].find("://") != Bytes::npos);
     VEXO_FUZZ_CHECK(block[i + 1].rfind(kMark, 0) == 0);
+    // Titles are cut from the page read as GB2312, whatever its charset: no
+    // byte of a GBK-only code or of a four-byte sequence is left in them.
+    // (They are not always whole characters: a keyword found across two
+    // characters pulls the title's edges onto its own bytes.)
+    VEXO_FUZZ_CHECK(std::none_of(block[i + 1].begin(), block[i + 1].end(), [](char c) {
+      const auto b = static_cast<unsigned char>(c);
+      return b >= 0x80 && (b < 0xA1 || b == 0xFF);
+    }));
     VEXO_FUZZ_CHECK(block[i].find_first_of("\r\n") == Bytes::npos);
     VEXO_FUZZ_CHECK(block[i + 1].find_first_of("\r\n") == Bytes::npos);
   }

@@ -125,6 +125,15 @@ Bytes WideCharToGb(std::uint16_t code) {
   return table->Get(code);
 }
 
+Bytes WideCharToGb2312(std::uint16_t code) {
+  const Bytes gb = WideCharToGb(code);
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(gb[i]); };
+  // "?" is also what a character without a GB form gets.
+  const bool ascii = gb.size() == 1 && byte(0) < 0x80 && (gb != "?" || code == '?');
+  const bool pair = gb.size() == 2 && IsGb2312Pair(byte(0), byte(1));
+  return ascii || pair ? gb : Bytes(kLackingMark);
+}
+
 Bytes Utf8ToGb(std::string_view utf8) {
   // Strict UTF-8 decoding; an invalid sequence or a character outside the
   // 16-bit range gives one "?" and decoding goes on at the next byte.

@@ -34,6 +34,21 @@ bool IsWholeGbText(std::string_view s);
 // character has no GB form. U+0000 gives a single zero byte.
 Bytes WideCharToGb(std::uint16_t code);
 
+// The customary mark for a character the font lacks (U+3013, A1 FE): page text
+// shows it in place of every character outside GB2312.
+inline constexpr std::string_view kLackingMark = "\xA1\xFE";
+
+// A double-byte code of the GB2312 plane: lead A1-F7, trail A1-FE. Both bytes
+// lie above 80, which the analysis relies on when it counts them to keep
+// characters whole; GBK's other codes (trail 40-A0, lead 81-A0 or F8-FE) do not.
+inline bool IsGb2312Pair(unsigned char lead, unsigned char trail) {
+  return lead >= 0xA1 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE;
+}
+
+// WideCharToGb narrowed to GB2312 for page text: ASCII and GB2312 pairs as
+// they are, kLackingMark for every other character (GBK-only, none at all).
+Bytes WideCharToGb2312(std::uint16_t code);
+
 // Whole texts at the edges of the program (terminal, view): UTF-8 to GB2312
 // with "?" for characters without a GB form, and back with U+FFFD for byte
 // sequences that are not GB text.

@@ -58,6 +58,9 @@ SEEDS = {
         bytes([0, 3, 0]) + "<p><a href=/x.htm>中文新闻今日发布消息</a></p>".encode("utf-8"),
         bytes([1, 4, 0]) + big5("<a href=\"/a.htm\">中文新聞今日發布消息</a>"),
         bytes([130, 1, 2]) + gb('<a href="http://www.a.cn/1.htm">宝来汽车今日发布新车型消息</a>'),
+        # GBK-only characters and a four-byte sequence in a GB-declared page
+        bytes([131, 3, 0]) + '<p><a href=/x.htm>赵昇中文新闻朱镕基</a></p>'.encode("gb18030")
+        + "😀中文".encode("gb18030"),
     ],
     "fuzz_keywords": [
         join(gb("中文 新闻"), gb("新闻"), gb("今日中文新闻")),
@@ -71,6 +74,7 @@ SEEDS = {
         "中文新闻 ぁァЯ①".encode("utf-8"),
         gb("中文新闻") + b"\xd6",
         b"\xc6\xa5\xf9\xfe\x81\x40abc\x80\xff",
+        "赵昇王喆犇堃😀中文".encode("gb18030") + b"\x81\x30",
     ],
     "fuzz_html_text": [
         join(b"http://www.gbsite.cn/index.htm", b"news/2.htm", LISTING),

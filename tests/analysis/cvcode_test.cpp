@@ -168,6 +168,20 @@ TEST(Big5ToGb, CopiesWhatIsNotAConvertiblePair) {
   for (const auto& c : cases) EXPECT_EQ(Big5ToGb(c.in), c.out) << c.name;
 }
 
+TEST(Big5ToGb, EveryCellBecomesAGb2312PairOrTwoSpaces) {
+  // Never a GBK-only code, whose trail byte the analysis would cut off.
+  for (int lead = 0xA1; lead <= 0xFE; ++lead) {
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const Bytes cell{static_cast<char>(lead), static_cast<char>(trail)};
+      if (Big5Index(cell) < 0) continue;
+      const Bytes gb = Big5ToGb(cell);
+      ASSERT_EQ(gb.size(), 2u);
+      ASSERT_TRUE(gb == "  " || IsGb2312Pair(ByteAt(gb, 1), ByteAt(gb, 2)))
+          << std::hex << lead << " " << trail;
+    }
+  }
+}
+
 // Random byte strings biased towards the bytes that matter here.
 Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
   static const unsigned char kPicks[] = {0x00, 0x0A, 0x20, 0x40, 0x41, 0x7E, 0x7F,

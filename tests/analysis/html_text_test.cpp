@@ -1,4 +1,5 @@
 #include "analysis/html_text.h"
+#include "analysis/gb18030_text.h"
 #include "analysis/link_resolver.h"
 
 #include <gtest/gtest.h>
@@ -152,29 +153,46 @@ std::uint16_t Code(std::uint32_t c) {
   return static_cast<std::uint16_t>(c);
 }
 
+const Bytes kMark(kLackingMark);
+
+struct DecodeCase {
+  const char* name;
+  Bytes in;
+  Bytes out;
+};
+
+TEST(Utf8ToAnsi, MarksEachCharacterWithoutAGb2312Form) {
+  const DecodeCase cases[] = {
+      {"GBK-only 昇 after 赵", "赵昇", Gb("赵") + kMark},
+      {"GBK-only 镕 inside 朱镕基", "朱镕基", Gb("朱") + kMark + Gb("基")},
+      {"王喆, 犇, 堃", "王喆犇堃", Gb("王") + kMark + kMark + kMark},
+      {"beyond the basic plane", "a😀b", "a" + kMark + "b"},
+      {"no GB form at all", "ça", kMark + "a"},
+      {"pinyin é is GB2312", "é", "\xA8\xA6"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Utf8ToAnsi(c.in), c.out) << c.name;
+}
+
 TEST(Utf8ToAnsi, DecodesSequencesTheLenientWay) {
-  const struct {
-    const char* name;
-    Bytes in;
-    Bytes out;
-  } cases[] = {
+  const DecodeCase cases[] = {
       {"three bytes", "\xE4\xB8\xAD", "\xD6\xD0"},
       {"ascii", "ab", "ab"},
       {"last byte decoded", "\xE4\xB8\xADx", Gb("中x")},
       {"blank", " \r\n\t", ""},
       {"empty", "", ""},
       {"blanks kept inside", " a ", " a "},
-      {"two bytes", "\xC2\xB7", WideCharToGb(0xB7)},
+      {"two bytes", "\xC2\xB7", "\xA1\xA4"},
       {"cut two-byte lead", "a\xC3", "a"},
       {"cut three-byte sequence", "a\xE4\xB8", "a"},
       {"cut after one byte", "a\xE4", "a"},
-      {"stray continuation", "\x80x", WideCharToGb(0x80) + "x"},
-      {"four-byte lead read as three", "\xF0\x9F\x98\x80",
-       WideCharToGb(Code(0x7D8)) + WideCharToGb(0x80)},
-      {"continuation not checked", "\xE4\x41\x42", WideCharToGb(Code(0x4042))},
-      {"sixteen bits", "\xEF\xBF\xBF", "?"},
+      {"stray continuation", "\x8Ax\xB7", kMark + "x\xA1\xA4"},
+      {"four bytes are one character", "\xF0\x9F\x98\x80x", kMark + "x"},
+      {"cut four-byte sequence", "a\xF0\x9F\x98", "a"},
+      {"continuation not checked", "\xE4\x41\x42", WideCharToGb2312(Code(0x4042))},
+      {"sixteen bits", "\xEF\xBF\xBF", kMark},
       {"nul kept", Bytes("a\0b", 3), Bytes("a\0b", 3)},
-      {"surrogate code", "\xED\xA0\x80", "?"},
+      {"surrogate code", "\xED\xA0\x80", kMark},
+      {"question mark", "?", "?"},
   };
   for (const auto& c : cases) EXPECT_EQ(Utf8ToAnsi(c.in), c.out) << c.name;
 }
@@ -197,10 +215,12 @@ TEST(Utf8ToAnsi, DecodesEveryWellFormedCharacterOfTheBasicPlane) {
         utf8 += static_cast<char>(0x80 | (c >> 6 & 0x3F));
         utf8 += static_cast<char>(0x80 | (c & 0x3F));
       }
-      expected += WideCharToGb(Code(c));
+      expected += WideCharToGb2312(Code(c));
     }
     if (Trim(utf8).empty()) continue;
-    ASSERT_EQ(Utf8ToAnsi(utf8), expected) << testing::PrintToString(utf8);
+    const Bytes ansi = Utf8ToAnsi(utf8);
+    ASSERT_EQ(ansi, expected) << testing::PrintToString(utf8);
+    ASSERT_EQ(Gb2312PrefixLength(ansi), ansi.size()) << testing::PrintToString(utf8);
   }
 }
 
@@ -381,6 +401,7 @@ TEST(HtmlTextRandom, InvariantsHoldForHostileInput) {
 
     const Bytes ansi = Utf8ToAnsi(s);
     ASSERT_LE(ansi.size(), 2 * n);
+    ASSERT_EQ(Gb2312PrefixLength(ansi), ansi.size());
 
     const Bytes abs = MakeAbsolute(page, s);
     ASSERT_TRUE(abs.ends_with(s));

@@ -181,5 +181,31 @@ TEST_F(ContentPageTest, BigFiveAndUtf8PagesAreMatchedInGb2312) {
   EXPECT_EQ(targets[1].title, Gb("新款手机评测文章"));
 }
 
+TEST_F(ContentPageTest, CharactersOutsideGb2312BecomeOneMarkBesideWholeNeighbours) {
+  const Bytes mark(kLackingMark);
+  const struct {
+    const char* name;
+    int charset;
+    Bytes run;  // the text of the link
+    Bytes title;
+  } cases[] = {
+      {"GBK 昇 before the match", 0, Gb("新款赵") + "\x95\x4E" + kKeyword + Gb("评测"),
+       Gb("新款赵") + mark + kKeyword + Gb("评测")},
+      {"GBK 昇 after the match", 0, Gb("新款") + kKeyword + "\x95\x4E" + Gb("评测"),
+       Gb("新款") + kKeyword + mark + Gb("评测")},
+      {"GB18030 four bytes", 0, Gb("新款") + "\x94\x39\xFC\x36" + kKeyword + Gb("评测"),
+       Gb("新款") + mark + kKeyword + Gb("评测")},
+      {"UTF-8 昇", 8, "新款赵昇手机评测", Gb("新款赵") + mark + kKeyword + Gb("评测")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    StartRun();
+    Analyse(51, "<p><a href=\"/1.htm\">" + c.run + "</a></p>", kPage, kKeyword, c.charset);
+    const auto targets = Targets();
+    ASSERT_EQ(targets.size(), 1u);
+    EXPECT_EQ(targets[0].title, c.title) << GbToUtf8(targets[0].title);
+  }
+}
+
 }  // namespace
 }  // namespace vexo::parser_test

@@ -9,10 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "analysis/gb18030_text.h"
 #include "analysis/html_text.h"
 #include "analysis/link_resolver.h"
 #include "platform/bytes.h"
 #include "platform/codepage.h"
+#include "tests/reference/gb18030_plain.h"
 #include "tests/reference/text_literal.h"
 
 namespace vexo {
@@ -305,6 +307,37 @@ TEST(FastTextEquivalence, EightBytesLowerAsEightSingleBytes) {
       expected |= static_cast<std::uint64_t>(c) << (8 * b);
     }
     ASSERT_EQ(LowerEight(x), expected) << std::hex << x;
+  }
+}
+
+TEST(FastTextEquivalence, Gb18030ReadingMatchesItsPlainForm) {
+  // Whole runs long enough for the block-wise scan, and every kind of byte
+  // that ends one: GBK pairs, four-byte sequences, stray and cut bytes.
+  const Bytes parts[] = {"<p class=x>abcde",
+                         Gb("今天天气很好我们一起去公园"),
+                         "a",
+                         Bytes(1, '\0'),
+                         "0",
+                         "\x7F",
+                         Gb("〓"),
+                         "\xA1",
+                         "\xB0",
+                         "\xF7\xFE",
+                         "\xF8\xA1",
+                         "\x95\x4E",
+                         "\x88\xD2",
+                         "\xA1\x40",
+                         "\x81\x30",
+                         "\x81\x30\x81",
+                         "\x94\x39\xFC\x36",
+                         "\x80",
+                         "\xFF"};
+  std::mt19937 rng(18030);
+  for (int round = 0; round < 5000; ++round) {
+    Bytes s;
+    for (auto n = rng() % 24; n > 0; --n) s += parts[rng() % std::size(parts)];
+    ASSERT_EQ(Gb2312PrefixLength(s), PlainGb2312PrefixLength(s)) << testing::PrintToString(s);
+    ASSERT_EQ(Gb18030ToGb2312(s), PlainGb18030ToGb2312(s)) << testing::PrintToString(s);
   }
 }
 

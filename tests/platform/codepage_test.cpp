@@ -48,6 +48,22 @@ TEST(Codepage, WideCharactersBecomeGbOrQuestionMark) {
   EXPECT_EQ(WideCharToGb(0), Bytes(1, '\0'));
 }
 
+TEST(Codepage, PageCharactersOutsideGb2312BecomeTheLackingMark) {
+  const struct {
+    std::uint16_t code;
+    Bytes gb;
+  } cases[] = {
+      {0x4E2D, "\xD6\xD0"},                                                         // 中
+      {'a', "a"},           {'?', "?"}, {0, Bytes(1, '\0')}, {0x3013, "\xA1\xFE"},  // 〓 itself
+      {0x6607, "\xA1\xFE"},  // 昇: GBK 95 4E, trail below 80
+      {0x5803, "\xA1\xFE"},  // 堃: GBK 88 D2, lead below A1
+      {0x0E01, "\xA1\xFE"},  // Thai: no GB form at all
+      {0x20AC, "\xA1\xFE"},  // euro sign: CP936's single byte 80
+      {0xD800, "\xA1\xFE"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WideCharToGb2312(c.code), c.gb) << c.code;
+}
+
 TEST(Codepage, Utf8AndGbRoundTripAtTheEdges) {
   EXPECT_EQ(Gb("跟踪"), "\xB8\xFA\xD7\xD9");
   EXPECT_EQ(GbToUtf8("\xB8\xFA\xD7\xD9"), "跟踪");
