@@ -95,6 +95,8 @@ bool RevisitValidators::Save(const std::string& file, const StringList& siteQueu
     lines.push_back(it->first + "\t" + it->second.etag + "\t" + it->second.lastModified);
     ++it;
   }
+  // A program folder whose servers never sent a validator gets no file.
+  if (lines.empty() && !FileExists(file)) return true;
   return SaveLines(file, lines);
 }
 

@@ -34,7 +34,8 @@ class RevisitValidators {
   // what is in memory; lines of another shape are skipped.
   void Load(const std::string& file);
   // Keeps only the sites that are lines of the site queue, then writes the
-  // file atomically; true when written.
+  // file atomically; true when written (or when there is nothing to keep
+  // and no file to empty).
   bool Save(const std::string& file, const StringList& siteQueue);
 
  private:

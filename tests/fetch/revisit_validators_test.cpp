@@ -125,6 +125,18 @@ TEST_F(RevisitFileTest, SavingKeepsOnlyTheSitesOfTheQueueAndLoadsBack) {
   EXPECT_EQ(back.Size(), 2u);
 }
 
+TEST_F(RevisitFileTest, NothingToKeepWritesNoFileButEmptiesAnOldOne) {
+  RevisitValidators v;
+  v.Remember("http://gone.cn", {"ETag: \"2\""});
+  ASSERT_TRUE(v.Save(File(), {"http://s1.cn"}));
+  EXPECT_FALSE(PathTaken(File()));
+  ASSERT_TRUE(WriteFileAtomic(File(), "http://gone.cn\t\"2\"\t\r\n"));
+  ASSERT_TRUE(v.Save(File(), {"http://s1.cn"}));
+  Bytes text = "x";
+  ASSERT_TRUE(ReadFileBytes(File(), text));
+  EXPECT_EQ(text, "");
+}
+
 TEST_F(RevisitFileTest, AKillDuringASaveLeavesTheOldFileOrTheNew) {
   RevisitValidators old;
   old.Remember(kSite, {"ETag: \"old\""});
