@@ -1,5 +1,6 @@
 #include "fetch/http_client.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "fetch/response_head.h"
@@ -247,6 +248,13 @@ void HttpClient::SendRequest() {
     if (!add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd)) return;
     ContentRangeBegin.clear();
     ContentRangeEnd.clear();
+  }
+  // By index: OnCommand may change the list.
+  for (std::size_t i = 0; i < ExtraHeaders.size(); ++i) {
+    const Bytes extra = ExtraHeaders[i];
+    const bool clean = std::none_of(extra.begin(), extra.end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    if (clean && !add(extra)) return;
   }
   if (!ok) return;
   if (!Raise(OnRequestHeaderEnd) || state_ != HttpClientState::ReadingHeader) return;

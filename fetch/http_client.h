@@ -99,6 +99,9 @@ class HttpClient {
   Bytes ContentRangeBegin;        // both cleared after one request
   Bytes ContentRangeEnd;
   Bytes ContentTypePost = "application/x-www-form-urlencoded";
+  // Whole request lines sent after all the others, as given (a revisit's
+  // "If-None-Match: ..."); a line holding a control byte is left out.
+  StringList ExtraHeaders;
   // A connection not made after this long fails with 907 / 10060.
   int ConnectTimeoutMs = 30000;
   std::ostream* DocumentStream = nullptr;  // receives a copy of every piece

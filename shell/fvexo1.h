@@ -20,6 +20,7 @@
 #include "analysis/store_host.h"
 #include "fetch/client_pool.h"
 #include "fetch/host_courtesy.h"
+#include "fetch/revisit_validators.h"
 #include "platform/autorun.h"
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -145,6 +146,9 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   const MainServices& Services() const { return services_; }
   const EngineHosts& Hosts() const { return hosts_; }
   const HostCourtesy& Courtesy() const { return courtesy_; }
+  const RevisitValidators& Revisits() const { return revisits_; }
+  // Beside the site queue: folder + "kix.etag".
+  std::string RevisitFile() const { return store_.SiteQueueFile() + ".etag"; }
   // The shortest time from the start of one pass to the start of the next.
   long long PassMs() const { return passMs_; }
   Application& App() { return *services_.app; }
@@ -200,10 +204,17 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   void NoteRefusal(const Bytes& address, int status, const StringList& headers, long long now);
   void StartClient(const Bytes& url, int tag);
   void CancelClient(HttpClient* client);
+  // A revisit's answer: a 200 leaves its validators, a 304 keeps the site's
+  // place as a read page would.
+  void NoteRevisit(const Bytes& address, const HttpClient& client);
+  // Saved with the site queue, and only its sites.
+  void SaveRevisits();
 
   EngineHosts hosts_;
   ResultStore store_;
   HostCourtesy courtesy_;
+  // What the remembered sites answered last, to ask them "changed since?".
+  RevisitValidators revisits_;
   // Requests taken from the lists whose host was not ready yet, oldest first.
   struct Waiting {
     Bytes url;

@@ -169,6 +169,7 @@ void TMain::StartClient(const Bytes& url, int tag) {
   // Revisits of sites may come compressed; the engine requests keep their
   // exact headers.
   client.AcceptCompressed = tag > kFollowUpTagBase;
+  if (tag > kFollowUpTagBase) client.ExtraHeaders = revisits_.HeadersFor(url);
   runningClients->push_back(&client);
   courtesy_.Started(url, services_.timers->NowMs());
   courtesyHeld_.insert(&client);
@@ -232,6 +233,7 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
       if (courtesyHeld_.erase(&sender) != 0) courtesy_.Ended(*address);
       NoteRefusal(*address, sender.StatusCode(), sender.ReceivedHeaderLines(),
                   services_.timers->NowMs());
+      if (sender.Tag > kFollowUpTagBase) NoteRevisit(*address, sender);
     }
   });
   noted &= Quietly([&] {
@@ -252,6 +254,21 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
       if (!Tsys.Enabled()) Tsys.SetEnabled(true);
     }
   });
+}
+
+void TMain::NoteRevisit(const Bytes& address, const HttpClient& client) {
+  if (client.StatusCode() == 200) {
+    revisits_.Remember(address, client.ReceivedHeaderLines());
+  } else if (client.StatusCode() == 304 && revisits_.Knows(address) && trackingRun == 1) {
+    // Unchanged since it was last read: nothing to analyse, but it was
+    // visited all the same.
+    store_.PromotePageSite(address);
+  }
+}
+
+void TMain::SaveRevisits() {
+  if (const StringList* queue = store_.SiteQueue())
+    if (!revisits_.Save(RevisitFile(), *queue)) SaveFailed(RevisitFile());
 }
 
 // A host that refuses (403, 429, 503) is left alone for a while, longer at

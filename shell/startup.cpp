@@ -133,6 +133,7 @@ bool TMain::FormCloseQuery() {
         store_.SaveOpenBlock();
       if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1) {
         if (!store_.AgeSiteQueue()) SaveFailed(store_.SiteQueueFile());
+        SaveRevisits();
       }
     });
     can_close = true;
@@ -169,7 +170,10 @@ void TMain::SweepStaleFiles() {
   };
   SweepStaleTempFiles(store_.TempFolder(), any);
   const std::string folder = kl2.Caption();
-  if (!folder.empty()) SweepStaleTempFiles(folder.substr(0, folder.size() - 1), named("kix"));
+  if (!folder.empty()) {
+    SweepStaleTempFiles(folder.substr(0, folder.size() - 1), named("kix"));
+    SweepStaleTempFiles(folder.substr(0, folder.size() - 1), named("kix.etag"));
+  }
   const std::string& config = services_.config_file;
   const auto slash = config.rfind('/');
   if (slash != std::string::npos && slash > 0)

@@ -80,7 +80,11 @@ void TMain::StartRun() {
   // history stays: it is not ours to throw away on a guess.
   if (gjc2.Caption() != keywords) {
     gjc3.SetCaption("");
-    if (!gjc2.Caption().empty()) store_.DeleteHistory();
+    if (!gjc2.Caption().empty()) {
+      store_.DeleteHistory();
+      // An unchanged page was never read for these keywords.
+      if (FileExists(RevisitFile())) DeleteFile(RevisitFile());
+    }
   }
 
   PrepareSiteQueue(*store_.SiteQueue());
@@ -103,6 +107,7 @@ void TMain::StartRun() {
 
 void TMain::PrepareSiteQueue(StringList& queue) {
   if (FileExists(store_.SiteQueueFile())) LoadLines(store_.SiteQueueFile(), queue);
+  revisits_.Load(RevisitFile());
   queue.insert(queue.begin(), Bytes(kPassMarker));
 
   const bool worn = ResultStore::IndexOfLine(queue, kAgeMarker3) >= 0;
@@ -127,6 +132,7 @@ void TMain::StopRun() {
   store_.SaveOpenBlock();
   if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1) {
     if (!store_.SaveSiteQueueAtStop()) SaveFailed(store_.SiteQueueFile());
+    SaveRevisits();
   }
 }
 

@@ -234,6 +234,78 @@ TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerTheSitesFollowAndTheNextPassWait
   EXPECT_EQ(Tags(), (std::vector<int>{1, 51, 52, 1, 2, 3}));
 }
 
+// Revisits ask "changed since?": a server that answers 304 is not read again
+// and its site keeps its place; one that ignores the question is read again.
+TEST_F(SchedulerTest, ARevisitAsksChangedSinceAndAnUnchangedSiteIsNotReadAgain) {
+  std::map<std::string, std::vector<std::string>> asked;  // host: its requests
+  testing::TestHttpServer server([&](const std::string& request) {
+    const auto at = request.find("Host: ");
+    const std::string host =
+        at == std::string::npos ? "" : request.substr(at + 6, request.find('\r', at) - at - 6);
+    asked[host].push_back(request);
+    const std::string visit = std::to_string(asked[host].size());
+    if (host == "same.cn" && Contains(request, "If-None-Match: \"s1\"\r\n"))
+      return testing::Reply("HTTP/1.0 304 Not Modified", "ETag: \"s1\"\r\n", "");
+    // The page of the deaf site names a new story at every visit; the titles
+    // of the two sites differ, for a title is taken once.
+    const std::string page = host == "same.cn" ? "1" : visit;
+    if (host == "same.cn" || host == "deaf.cn")
+      return testing::Reply("HTTP/1.0 200 OK",
+                            "Content-Type: text/html; charset=gb2312\r\n"
+                            "ETag: \"" +
+                                host.substr(0, 1) + "1\"\r\n",
+                            "<html><body><p><a href=\"/p" + page + ".htm\">" +
+                                Gb("中文新闻第" + page + "篇 ") + host +
+                                "</a></p></body></html>\r\n");
+    return testing::Reply("HTTP/1.0 404 Not Found", "", "");
+  });
+  SetConnectToMap("*=127.0.0.1:" + std::to_string(server.Port()));
+  MainServices services = Services();
+  services.cancel_client = nullptr;
+  main_ = std::make_unique<TMain>(services);
+  main_->FormCreate();
+  TMain& m = StartWith("中文");
+  *m.Store().SiteQueue() = {kPass, "http://deaf.cn", "[:--:]", "http://same.cn"};
+  const auto quietAfter = [&](std::size_t visits) {
+    for (int i = 0; i < 5000; ++i) {
+      if (asked["same.cn"].size() >= visits && asked["deaf.cn"].size() >= visits &&
+          m.runningClients->empty() && m.runningParsers == 0)
+        return true;
+      time_.AdvanceBy(m.runningClients->empty() && m.runningParsers == 0 ? 200 : 20);
+      testing::RunFor(2);
+    }
+    return false;
+  };
+  const auto targetsOf = [&](const char* host) {
+    const StringList& block = *m.Store().OpenBlock();
+    return std::count_if(block.begin(), block.end(), [&](const Bytes& line) {
+      return line.starts_with("http://" + std::string(host));
+    });
+  };
+
+  ASSERT_TRUE(quietAfter(1));
+  EXPECT_FALSE(Contains(asked["same.cn"][0], "If-None-Match"));
+  EXPECT_EQ(targetsOf("same.cn"), 1);
+  EXPECT_EQ(targetsOf("deaf.cn"), 1);
+  // Back among the candidates, to see the unchanged answer keep it proven.
+  StringList& queue = *m.Store().SiteQueue();
+  queue.erase(std::find(queue.begin(), queue.end(), "http://same.cn"));
+  queue.push_back("http://same.cn");
+
+  ASSERT_TRUE(quietAfter(2));
+  EXPECT_TRUE(Contains(asked["same.cn"][1], "\r\nIf-None-Match: \"s1\"\r\n\r\n"));
+  EXPECT_TRUE(Contains(asked["deaf.cn"][1], "\r\nIf-None-Match: \"d1\"\r\n\r\n"));
+  EXPECT_EQ(targetsOf("same.cn"), 1) << "a 304 is not analysed";
+  EXPECT_EQ(targetsOf("deaf.cn"), 2) << "a server that ignores the question is read again";
+  const int same = ResultStore::IndexOfLine(queue, "http://same.cn");
+  EXPECT_LT(same, ResultStore::IndexOfLine(queue, "[:--:]")) << "the visit counts";
+  EXPECT_GT(same, ResultStore::IndexOfLine(queue, kPass));
+
+  m.Spt1Click();  // stop: saved beside the site queue
+  EXPECT_EQ(Lines(m.RevisitFile()),
+            (StringList{"http://deaf.cn\t\"d1\"\t", "http://same.cn\t\"s1\"\t"}));
+}
+
 TEST_F(SchedulerTest, TheTooltipCarriesTheTargetCount) {
   TMain& m = StartWith("k");
   m.sum1.SetCaption("17");
