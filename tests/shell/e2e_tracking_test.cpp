@@ -56,7 +56,11 @@ TEST_F(E2eTrackingTest, AFirstRunFindsExactlyTheExpectedTargetsLive) {
 TEST_F(E2eTrackingTest, TheCycleCounterMovesAndTheSilentSiteIsCancelledAtTheSecondStallTick) {
   TMain& m = OpenReal();
   StartWith(testing::kMockKeyword);
-  ASSERT_TRUE(DriveUntil([&] { return SitesFetched() && SilentInFlight(); }));
+  // In flight and not yet seen by a stall tick, so that the tick that sees it
+  // falls within the steps below.
+  ASSERT_TRUE(DriveUntil([&] {
+    return SitesFetched() && SilentInFlight() && !Contains(m.sys.Caption(), "www.silent.cn");
+  }));
   const long long start = time_.Now();
   // Up to the next stall tick: the request is seen in flight.
   while (!Contains(m.sys.Caption(), "www.silent.cn") && time_.Now() - start < 16000) Step();
