@@ -225,7 +225,8 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   // track button ends them all at once, whenever their own ends arrive.
   std::set<const HttpClient*> courtesyHeld_;
   long long passStartedAt_ = 0;
-  bool sitesDue_ = true;  // the remembered sites are fetched once a pass
+  bool sitesDue_ = true;              // the remembered sites are fetched once a pass
+  std::set<Bytes> followedThisPass_;  // follow-up URLs asked in this pass
   long long passMs_ = 60000;
   // Every client the scheduler created and its request-done event has not
   // destroyed yet; whatever is left goes with the window.

@@ -117,6 +117,9 @@ void TMain::Schedule() {
       if (follow->empty()) break;
       const Bytes line = follow->back();
       follow->pop_back();
+      // A page that refreshes to itself, or two that refresh to each other,
+      // would otherwise be asked again and again within one pass.
+      if (!followedThisPass_.insert(line).second) continue;
       Offer(line, kFollowUpTagBase + slot, now);
     }
   }
@@ -161,6 +164,7 @@ void TMain::RefillPass(StringList& queue) {
   queueCursor = 0;
   passStartedAt_ = services_.timers->NowMs();
   sitesDue_ = true;
+  followedThisPass_.clear();
   courtesy_.Prune(passStartedAt_);
 }
 

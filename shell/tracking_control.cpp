@@ -101,6 +101,7 @@ void TMain::StartRun() {
   store_.EditOpenBlock()->push_back(IntToText(store_.NextBlockNumber()));
   passStartedAt_ = services_.timers->NowMs();
   sitesDue_ = true;
+  followedThisPass_.clear();
 
   if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
 }

@@ -306,6 +306,22 @@ TEST_F(SchedulerTest, ARevisitAsksChangedSinceAndAnUnchangedSiteIsNotReadAgain) 
             (StringList{"http://deaf.cn\t\"d1\"\t", "http://same.cn\t\"s1\"\t"}));
 }
 
+TEST_F(SchedulerTest, AFollowUpAskedInThisPassIsNotAskedAgainUntilTheNext) {
+  TMain& m = StartWith("k");
+  *m.Store().SiteQueue() = {"http://www.google.com/x", kPass};
+  *m.Store().FollowUp() = {"http://loop.cn/self.htm"};
+  Tick();
+  EXPECT_EQ(Urls(), (std::vector<Bytes>{"http://loop.cn/self.htm"}));
+  *m.Store().FollowUp() = {"http://loop.cn/self.htm"};  // it refreshed to itself
+  Tick();
+  EXPECT_TRUE(m.Store().FollowUp()->empty());
+  EXPECT_EQ(m.Courtesy().Starts(), 1) << "the loop asked once";
+  time_.AdvanceBy(m.PassMs());
+  *m.Store().FollowUp() = {"http://loop.cn/self.htm"};
+  Tick();
+  EXPECT_EQ(Urls().back(), "http://loop.cn/self.htm") << "asked again in the next pass";
+}
+
 TEST_F(SchedulerTest, TheTooltipCarriesTheTargetCount) {
   TMain& m = StartWith("k");
   m.sum1.SetCaption("17");
