@@ -27,13 +27,19 @@ constexpr std::array<std::string_view, 5> kHighlightTags = {
 constexpr std::string_view kHighlightHead = "<font color=";
 
 // Only result pages of the engines that highlight, and only during the very
-// first pass for these keywords (no age marker in the site queue yet).
+// first pass for these keywords.
 bool LearningApplies(const AnalysisRun& run) {
   const std::string_view a = run.address;
   if (!Contains(a, ".zhongsou.") && !Contains(a, ".baidu.") && !Contains(a, ".google.")) {
     return false;
   }
-  const StringList* queue = run.host.Store().SiteQueue();
+  return FirstPassOfKeywords(run.host);
+}
+
+}  // namespace
+
+bool FirstPassOfKeywords(ParserHost& host) {
+  const StringList* queue = host.Store().SiteQueue();
   if (queue == nullptr) return true;
   // The markers hold no letters, so a line equal to one but for case is
   // simply equal to it; one pass looks for all three.
@@ -41,8 +47,6 @@ bool LearningApplies(const AnalysisRun& run) {
     return line == kAgeMarker1 || line == kAgeMarker2 || line == kAgeMarker3;
   });
 }
-
-}  // namespace
 
 HighlightTags::HighlightTags(std::string_view lower) {
   static_assert(kCount == kHighlightTags.size());

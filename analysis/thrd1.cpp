@@ -100,25 +100,29 @@ void AnalysePageNow(int charset, int tag, std::string_view text, std::string_vie
 
 namespace {
 
+// The page in GB2312, the form every stage reads.
+std::string_view DecodeToGb(int charset, std::string_view text, Bytes& decoded) {
+  if (charset == 8) {
+    decoded = Utf8ToAnsi(text);  // GB2312 through and through
+    return decoded;
+  }
+  // Big5 bytes that form no convertible pair are copied as they are.
+  if (charset == 5) {
+    decoded = Big5ToGb(text);
+    text = decoded;
+  }
+  // A page that is GB2312 already, the common case, is analysed where it is.
+  if (Gb2312PrefixLength(text) < text.size()) {
+    decoded = Gb18030ToGb2312(text);
+    text = decoded;
+  }
+  return text;
+}
+
 void RunStages(int charset, int tag, std::string_view text, std::string_view address,
                std::string_view expression, ParserHost& host, const Pthrd* sender) {
   Bytes decoded;
-  if (charset == 8) {
-    decoded = Utf8ToAnsi(text);  // GB2312 through and through
-    text = decoded;
-  } else {
-    // Big5 bytes that form no convertible pair are copied as they are.
-    if (charset == 5) {
-      decoded = Big5ToGb(text);
-      text = decoded;
-    }
-    // A page that is GB2312 already, the common case, is analysed where it is.
-    if (Gb2312PrefixLength(text) < text.size()) {
-      decoded = Gb18030ToGb2312(text);
-      text = decoded;
-    }
-  }
-  AnalysisRun run(host, sender, address, expression, text);
+  AnalysisRun run(host, sender, address, expression, DecodeToGb(charset, text, decoded));
   if (host.Tracking() && tag > 50 && !ContainsEngineLabel(Lower(address))) {
     ContentStage(run);
   }
@@ -138,6 +142,26 @@ void AnalyseBytes(int charset, int tag, std::string_view text, std::string_view 
     const int count = host.RunningParsers();
     if (count > 0) host.SetRunningParsers(count - 1);
   });
+}
+
+int AnalyseWholePage(const WholePage& page, ParserHost& host) {
+  int results = 0;
+  host.SetRunningParsers(host.RunningParsers() + 1);
+  Quietly([&] {
+    Bytes decoded;
+    AnalysisRun run(host, nullptr, page.address, page.expression,
+                    DecodeToGb(page.charset, page.text, decoded));
+    if (host.Tracking() && host.Store().FollowUp() != nullptr) {
+      results = ResultsStage(run, page.source, page.engineLabels);
+    }
+    // A result page may still send the reader on with a meta refresh.
+    if (host.Tracking()) RefreshStage(run);
+  });
+  Quietly([&] {
+    const int count = host.RunningParsers();
+    if (count > 0) host.SetRunningParsers(count - 1);
+  });
+  return results;
 }
 
 void AnalysePage(ParserPage& page, ParserHost& host, const Pthrd* sender) {

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "analysis/parser_host.h"
+#include "analysis/source_set.h"
 #include "platform/bytes.h"
 
 namespace vexo {
@@ -69,6 +70,19 @@ void StartParser(int charset, int tag, std::string_view text, std::string_view a
 // and takes itself out again at the end.
 void AnalysePageNow(int charset, int tag, std::string_view text, std::string_view address,
                     std::string_view expression, ParserHost& host);
+
+// A page of a source that is read whole (today's result pages and feeds).
+struct WholePage {
+  int charset = 0;
+  std::string_view text;     // the whole body, up to the download cap
+  std::string_view address;  // where the page was found (after redirects)
+  std::string_view expression;
+  const Source& source;
+  const StringList& engineLabels;  // the labels of every source in effect
+};
+// Reads it result by result at once on the calling (main) thread, counted in
+// the running-parser count while it runs; answers how many results it held.
+int AnalyseWholePage(const WholePage& page, ParserHost& host);
 
 // The analysis itself: decode, content stage, refresh stage, listing stage,
 // then one off the running-parser count. `sender` is what the pop-up reports.

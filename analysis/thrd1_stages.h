@@ -15,6 +15,7 @@
 
 #include "analysis/keyword_expression.h"
 #include "analysis/parser_host.h"
+#include "analysis/source_set.h"
 #include "platform/byte_search.h"
 #include "platform/bytes.h"
 #include "platform/codepage.h"
@@ -178,6 +179,15 @@ class AnalysisRun {
 void ContentStage(AnalysisRun& run);
 void RefreshStage(AnalysisRun& run);
 void ListingStage(AnalysisRun& run);
+// Results of a whole page: a matching one becomes a target with its own
+// title and real address, every result's site a candidate, and a result
+// that still points at the engine is fetched to learn where it leads.
+// Answers the number of results read.
+int ResultsStage(AnalysisRun& run, const Source& source, const StringList& engineLabels);
+
+// During the very first pass for the keywords (no age marker in the site
+// queue yet) engine pages teach how the engine splits the keywords.
+bool FirstPassOfKeywords(ParserHost& host);
 
 // The listing stage's title for a snippet: at most 156 bytes around the first
 // keyword, starting after an ellipsis that precedes it.

@@ -10,6 +10,7 @@
 #include "analysis/keyword_expression.h"
 #include "analysis/keyword_query.h"
 #include "cli/analyse_command.h"
+#include "cli/sources_command.h"
 #include "cli/track_command.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -24,7 +25,8 @@ constexpr std::size_t kMaxInputBytes = std::size_t{64} << 20;
 
 constexpr std::string_view kUsage =
     "usage: vexo-cli [--gb] normalize EXPR | split-mixed TEXT | encode-query TEXT | "
-    "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE] | analyse ... | track ...  "
+    "match EXPR [FILE] | big5-to-gb [FILE] | utf8-to-gb [FILE] | analyse ... | track ... | "
+    "sources [--urls KEYWORDS]  "
     "(--help for more, --version)\n";
 
 constexpr std::string_view kHelp =
@@ -45,6 +47,10 @@ constexpr std::string_view kHelp =
     "                      a tracking run without a window, stopped after N seconds\n"
     "                      or at Ctrl-C; prints each new target; refuses a program\n"
     "                      folder that a running Vexo holds\n"
+    "  sources [--urls KEYWORDS]\n"
+    "                      the sources in effect (set by $VEXO_SOURCES, else the\n"
+    "                      key sources of vexo.ini: current or classic), or the\n"
+    "                      addresses a whole pass asks for the keywords\n"
     "\n"
     "  --help              this help\n"
     "  --version           the version of Vexo\n"
@@ -83,7 +89,7 @@ std::size_t ParseGlobalOptions(const std::vector<std::string>& args, Command& cm
 // The commands with options of their own, which take everything after their
 // name.
 bool HasOwnOptions(std::string_view verb) {
-  return verb == "analyse" || verb == "track";
+  return verb == "analyse" || verb == "track" || verb == "sources";
 }
 
 bool ParseArgs(const std::vector<std::string>& args, Command& cmd) {
@@ -142,8 +148,9 @@ int RunCli(const std::vector<std::string>& args, std::istream& in, std::ostream&
     std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(verb_at) + 1,
                                   args.end());
     if (global.gb) rest.insert(rest.begin(), "--gb");
-    return args[verb_at] == "track" ? RunTrackCommand(rest, out, err)
-                                    : RunAnalyseCommand(rest, in, out, err);
+    if (args[verb_at] == "track") return RunTrackCommand(rest, out, err);
+    if (args[verb_at] == "sources") return RunSourcesCommand(rest, out, err);
+    return RunAnalyseCommand(rest, in, out, err);
   }
   Command cmd;
   if (!ParseArgs(args, cmd)) {

@@ -33,6 +33,17 @@ add_custom_command(OUTPUT ${share}/vexo/help.htm
 list(APPEND made_files ${share}/vexo/help.htm)
 install(FILES ${share}/vexo/help.htm DESTINATION ${CMAKE_INSTALL_DATADIR}/vexo)
 
+# The two shipped source sets, which an installation reads.
+foreach(set classic current)
+  add_custom_command(OUTPUT ${share}/vexo/sources-${set}.conf
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${share}/vexo
+    COMMAND ${tool_env} $<TARGET_FILE:vexo-assets> sources ${set} ${share}/vexo/sources-${set}.conf
+    DEPENDS vexo-assets
+    COMMENT "Source set ${set}")
+  list(APPEND made_files ${share}/vexo/sources-${set}.conf)
+  install(FILES ${share}/vexo/sources-${set}.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/vexo)
+endforeach()
+
 # Manual pages from the programs' own --help and --version.
 find_program(HELP2MAN help2man REQUIRED)
 set(man_dir ${PROJECT_BINARY_DIR}/man)

@@ -8,7 +8,7 @@ ClientPool::ClientPool(DoneHandler onDone, DataHandler onData)
     : onDone_(std::move(onDone)), onData_(std::move(onData)) {}
 
 HttpClient& ClientPool::Make(const Bytes& url, int tag) {
-  owned_.push_back(Owned{std::make_unique<HttpClient>(), url});
+  owned_.push_back(Owned{std::make_unique<HttpClient>(), Request{url, false, {}}});
   HttpClient& client = *owned_.back().client;
   client.NoCache = true;
   client.MultiThreaded = true;
@@ -25,7 +25,13 @@ HttpClient& ClientPool::Make(const Bytes& url, int tag) {
 
 const Bytes* ClientPool::StartAddress(const HttpClient& client) const {
   for (const Owned& o : owned_)
-    if (o.client.get() == &client) return &o.address;
+    if (o.client.get() == &client) return &o.request.address;
+  return nullptr;
+}
+
+ClientPool::Request* ClientPool::RequestOf(const HttpClient& client) {
+  for (Owned& o : owned_)
+    if (o.client.get() == &client) return &o.request;
   return nullptr;
 }
 

@@ -18,6 +18,14 @@ class ClientPool {
   using DoneHandler = std::function<void(HttpClient&, RequestType, int)>;
   using DataHandler = std::function<void(HttpClient&, const char*, int)>;
 
+  // What the pool keeps of one request besides its client.
+  struct Request {
+    Bytes address;  // the address the client was made for
+    // A page read whole is gathered here instead of going on piece by piece.
+    bool gathersWhole = false;
+    Bytes body;
+  };
+
   ClientPool(DoneHandler onDone, DataHandler onData);
 
   // A new client for `url` with `tag`, set up as every request of the program
@@ -26,6 +34,8 @@ class ClientPool {
   HttpClient& Make(const Bytes& url, int tag);
   // The address the client was made for; a relocation changes its URL.
   const Bytes* StartAddress(const HttpClient& client) const;
+  // The client's request record; nullptr for a client of no pool's.
+  Request* RequestOf(const HttpClient& client);
   // Destroys a client of the pool; others are left alone.
   void Release(const HttpClient& client);
   void ReleaseAll();
@@ -34,7 +44,7 @@ class ClientPool {
  private:
   struct Owned {
     std::unique_ptr<HttpClient> client;
-    Bytes address;
+    Request request;
   };
   DoneHandler onDone_;
   DataHandler onData_;

@@ -101,15 +101,24 @@ long long HostCourtesy::PausedUntil(std::string_view address) const {
 bool HostCourtesy::Refused(std::string_view address, int status, long long retryAfterMs,
                            long long nowMs) {
   const bool refusal = status == 403 || status == 429 || status == 503;
-  const auto it = hosts_.find(HostOf(address));
   if (!refusal) {
     // A failed connection tells nothing of the host's will.
+    const auto it = hosts_.find(HostOf(address));
     if (it != hosts_.end() && status >= 200 && status < 900) it->second.refusals = 0;
     return false;
   }
-  Host& h = it != hosts_.end() ? it->second : hosts_[HostOf(address)];
+  return PauseAfterRefusal(address, retryAfterMs, status != 403, nowMs);
+}
+
+bool HostCourtesy::Blocked(std::string_view address, long long nowMs) {
+  return PauseAfterRefusal(address, 0, false, nowMs);
+}
+
+bool HostCourtesy::PauseAfterRefusal(std::string_view address, long long retryAfterMs,
+                                     bool honourRetryAfter, long long nowMs) {
+  Host& h = hosts_[HostOf(address)];
   if (nowMs < h.pausedUntil) return false;  // one refusal of a pause already begun
-  long long pause = retryAfterMs > 0 && status != 403 ? retryAfterMs : 0;
+  long long pause = retryAfterMs > 0 && honourRetryAfter ? retryAfterMs : 0;
   if (pause == 0) {
     pause = kFirstPauseMs;
     for (int i = 0; i < h.refusals && pause < kLongestPauseMs; ++i) pause *= 2;

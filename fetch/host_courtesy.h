@@ -44,6 +44,9 @@ class HostCourtesy {
   // a row up to 2 hours, and never less than a Retry-After. Any other answer
   // from the host ends the row. True when a pause began.
   bool Refused(std::string_view address, int status, long long retryAfterMs, long long nowMs);
+  // A block the answer showed otherwise (a captcha page, a page without
+  // results): paused as a refusal without Retry-After is.
+  bool Blocked(std::string_view address, long long nowMs);
   static constexpr long long kFirstPauseMs = 10LL * 60 * 1000;
   static constexpr long long kLongestPauseMs = 2LL * 60 * 60 * 1000;
   // Forgets the hosts that have no connection and no pause left.
@@ -63,6 +66,8 @@ class HostCourtesy {
     int refusals = 0;  // in a row
   };
   const Host* Find(std::string_view address) const;
+  bool PauseAfterRefusal(std::string_view address, long long retryAfterMs, bool honourRetryAfter,
+                         long long nowMs);
 
   long long spacing_;
   std::function<double()> random_;

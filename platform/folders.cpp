@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "platform/files.h"
+#include "vexo_version.h"
 
 namespace vexo {
 
@@ -84,6 +85,12 @@ std::string ConfigFilePath(const FolderEnvironment& env) {
 
 std::string AutostartEntryPath(const FolderEnvironment& env) {
   return ConfigHome(env) + "autostart/vexo.desktop";
+}
+
+std::string SharedDataFolder(const std::string& executable) {
+  const auto slash = executable.rfind('/');
+  if (slash == std::string::npos) return {};
+  return executable.substr(0, slash + 1) + kDataDirFromBinDir;
 }
 
 }  // namespace vexo

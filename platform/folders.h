@@ -26,6 +26,9 @@ std::string ExecutablePath();
 // Ends with "/"; creates the folder when the rule picks one that is missing.
 std::string ProgramFolder(const FolderEnvironment& env);
 std::string ConfigFilePath(const FolderEnvironment& env);
+// The installed data of the program (share/vexo, also the build folder's
+// layout) seen from an executable's path; empty for a path without a folder.
+std::string SharedDataFolder(const std::string& executable);
 // The per-user autostart entry: $XDG_CONFIG_HOME/autostart/vexo.desktop.
 std::string AutostartEntryPath(const FolderEnvironment& env);
 

@@ -17,6 +17,7 @@
 
 #include "analysis/parser_host.h"
 #include "analysis/result_store.h"
+#include "analysis/source_set.h"
 #include "analysis/store_host.h"
 #include "fetch/client_pool.h"
 #include "fetch/host_courtesy.h"
@@ -29,11 +30,12 @@
 #include "platform/status_icon.h"
 #include "platform/timer.h"
 #include "shell/application.h"
-#include "shell/engine_queries.h"
 #include "viewer/chrome_services.h"
 #include "viewer/viewer_part.h"
 
 namespace vexo {
+
+class IniProfile;
 
 class HttpClient;
 enum class RequestType : unsigned char;
@@ -144,7 +146,7 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
 
   const ResultStore& Store() const { return store_; }
   const MainServices& Services() const { return services_; }
-  const EngineHosts& Hosts() const { return hosts_; }
+  const SourceSet& Sources() const { return sources_; }
   const HostCourtesy& Courtesy() const { return courtesy_; }
   const RevisitValidators& Revisits() const { return revisits_; }
   // Beside the site queue: folder + "kix.etag".
@@ -184,6 +186,7 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   void CancelAllClients();
   MsgAnswer AskModal(const Bytes& text, MsgButtons buttons);
   void ReadConfiguration();
+  void ReadSources(const IniProfile& ini);
   // The whole configuration, or only the run's keywords and expression.
   bool WriteConfiguration(bool keywordsOnly = false);
   // Deletes the temporary files of saves that a killed process left.
@@ -202,6 +205,14 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   void Offer(const Bytes& url, int tag, long long now);
   void StartWaiting(long long now);
   void NoteRefusal(const Bytes& address, int status, const StringList& headers, long long now);
+  // Says once on the status line which host is left alone and until when.
+  void ShowPause(const Bytes& address, long long now);
+  // A page of a source read whole: its results, and whether it showed that
+  // the engine blocks us.
+  void ReadWholePage(HttpClient& sender, const Bytes& address, std::string_view body);
+  bool ShowsBlock(const Source& source, const HttpClient& sender, int results) const;
+  // The headers every request of the current sources carries.
+  void DressRequest(HttpClient& client) const;
   void StartClient(const Bytes& url, int tag);
   void CancelClient(HttpClient* client);
   // A revisit's answer: a 200 leaves its validators, a 304 keeps the site's
@@ -210,7 +221,10 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   // Saved with the site queue, and only its sites.
   void SaveRevisits();
 
-  EngineHosts hosts_;
+  SourceSet sources_;
+  StringList engineLabels_;          // the host labels of every source in effect
+  std::set<Bytes> answeredSources_;  // sources whose pages held results in this run
+  Bytes userAgent_;
   ResultStore store_;
   HostCourtesy courtesy_;
   // What the remembered sites answered last, to ask them "changed since?".

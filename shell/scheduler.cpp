@@ -5,6 +5,7 @@
 #include <ctime>
 #include <limits>
 
+#include "analysis/source_urls.h"
 #include "analysis/thrd1.h"
 #include "fetch/charset_memo.h"
 #include "fetch/http_client.h"
@@ -159,7 +160,7 @@ void TMain::FetchRememberedSites(const StringList& queue, StringList& follow) {
 void TMain::RefillPass(StringList& queue) {
   while (ResultStore::IndexOfLine(queue, kPassMarker) >= 0) queue.erase(queue.begin());
   queue.insert(queue.begin(), Bytes(kPassMarker));
-  const StringList news = NewsFrontSet(hosts_, gjc.Text());
+  const StringList news = FrontUrls(sources_, gjc.Text());
   queue.insert(queue.begin(), news.begin(), news.end());
   queueCursor = 0;
   passStartedAt_ = services_.timers->NowMs();
@@ -174,12 +175,25 @@ void TMain::StartClient(const Bytes& url, int tag) {
   // exact headers.
   client.AcceptCompressed = tag > kFollowUpTagBase;
   if (tag > kFollowUpTagBase) client.ExtraHeaders = revisits_.HeadersFor(url);
+  if (sources_.name != "classic") DressRequest(client);
+  // Today's result pages and feeds are read whole: a result is often cut by
+  // the boundary of two pieces.
+  const Source* source = tag < kFollowUpTagBase ? SourceOfUrl(sources_, url) : nullptr;
+  if (source && source->reading == SourceReading::kResults)
+    if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
   runningClients->push_back(&client);
   courtesy_.Started(url, services_.timers->NowMs());
   courtesyHeld_.insert(&client);
   // A request that cannot start stays in the list until the stall timer
   // cancels it.
   Quietly([&] { client.StartGet(); });
+}
+
+void TMain::DressRequest(HttpClient& client) const {
+  client.Agent = userAgent_;
+  client.Accept = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+  client.AcceptCompressed = true;
+  client.ExtraHeaders.push_back("Accept-Language: zh-CN,zh;q=0.9");
 }
 
 void TMain::CancelClient(HttpClient* client) {
@@ -225,6 +239,10 @@ void TMain::TsysTimer() {
 void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
   int status = 0;
   bool noted = true;
+  Quietly([&] {
+    ClientPool::Request* r = clients_.RequestOf(sender);
+    if (r && r->gathersWhole) ReadWholePage(sender, r->address, r->body);
+  });
   noted &= Quietly([&] {
     if (runningClients) {
       auto it = std::find(runningClients->begin(), runningClients->end(), &sender);
@@ -281,8 +299,12 @@ void TMain::SaveRevisits() {
 void TMain::NoteRefusal(const Bytes& address, int status, const StringList& headers,
                         long long now) {
   const std::time_t wall = std::time(nullptr);
-  if (!courtesy_.Refused(address, status, RetryAfterMs(headers, wall), now)) return;
+  if (courtesy_.Refused(address, status, RetryAfterMs(headers, wall), now)) ShowPause(address, now);
+}
+
+void TMain::ShowPause(const Bytes& address, long long now) {
   if (trackingRun != 1) return;
+  const std::time_t wall = std::time(nullptr);
   const std::time_t until = wall + (courtesy_.PausedUntil(address) - now + 999) / 1000;
   char clock[16] = {};
   std::tm local{};
@@ -291,12 +313,48 @@ void TMain::NoteRefusal(const Bytes& address, int status, const StringList& head
                   Texts().sbar_host_paused_between + clock + Texts().sbar_host_paused_after);
 }
 
+void TMain::ReadWholePage(HttpClient& sender, const Bytes& address, std::string_view body) {
+  const Source* source = SourceOfUrl(sources_, address);
+  if (!source || !charsetMemo) return;
+  int results = 0;
+  if (sender.StatusCode() == 200 && !body.empty() && trackingRun == 1) {
+    const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), body);
+    const Bytes expression = Trim(gjc3.Caption());
+    results = AnalyseWholePage(
+        WholePage{code, body, sender.URL, expression, *source, engineLabels_}, *this);
+  }
+  if (results > 0) answeredSources_.insert(source->name);
+  const long long now = services_.timers->NowMs();
+  if (ShowsBlock(*source, sender, results) && courtesy_.Blocked(address, now))
+    ShowPause(address, now);
+}
+
+// How the source shows that it no longer answers us: a status it names, a
+// redirect to its captcha page, or a page without results where its pages
+// had results before in this run.
+bool TMain::ShowsBlock(const Source& source, const HttpClient& sender, int results) const {
+  const int status = sender.StatusCode();
+  if (std::find(source.block_statuses.begin(), source.block_statuses.end(), status) !=
+      source.block_statuses.end())
+    return true;
+  const Bytes landed = Lower(sender.URL) + " " + Lower(sender.Location());
+  for (const Bytes& mark : source.block_locations)
+    if (Contains(landed, mark)) return true;
+  return status == 200 && results == 0 && source.block_when_empty &&
+         answeredSources_.count(source.name) != 0;
+}
+
 void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
   Quietly([&] {
     const std::string_view piece = buffer && len > 0
                                        ? std::string_view(buffer, static_cast<std::size_t>(len))
                                        : std::string_view();
     if (!charsetMemo) return;
+    if (ClientPool::Request* r = clients_.RequestOf(sender); r && r->gathersWhole) {
+      // The client caps the body, so the gathered page stays bounded.
+      if (sender.StatusCode() == 200) r->body.append(piece);
+      return;
+    }
     const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), piece);
     if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
       StartParser(code, sender.Tag, UpToZero(piece), sender.URL, Trim(gjc3.Caption()), *this);

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
+#include "platform/folders.h"
 #include "platform/ini_profile.h"
 #include "platform/quietly.h"
 #include "platform/tls_session.h"
@@ -28,6 +30,10 @@ constexpr std::uint8_t kModal = 120;
 constexpr std::uint8_t kModalThreshold = 100;
 constexpr long long kPassSeconds = 60;
 constexpr long long kMinPassSeconds = 10;
+// Engines answer a client that names no browser with a block page.
+constexpr std::string_view kBrowserAgent =
+    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/131.0.0.0 Safari/537.36";
 
 }  // namespace
 
@@ -85,7 +91,7 @@ void TMain::ReadConfiguration() {
     ARun.SetActive(true);
     Ru.SetCaption(Texts().toggle_on);
   }
-  hosts_ = ReadEngineHosts(ini);
+  ReadSources(ini);
   // A pass that ends at once (every source failing) must not start the next
   // at once: passes are at least this far apart, and never closer than 10 s.
   passMs_ =
@@ -96,6 +102,19 @@ void TMain::ReadConfiguration() {
   if (const auto caFile = ini.Get(kSection, "ca_file")) SetTlsCaFile(*caFile);
   gjc2.SetCaption(gjc.Text());
   if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
+}
+
+void TMain::ReadSources(const IniProfile& ini) {
+  StringList problems;
+  sources_ = LoadSourceSet(ini, services_.program_folder, SharedDataFolder(services_.executable),
+                           &problems);
+  // Said where a user who edited the file looks; the run goes on with what
+  // could be read.
+  for (const Bytes& p : problems) std::fprintf(stderr, "vexo: %s\n", p.c_str());
+  engineLabels_.clear();
+  for (const Source& s : sources_.sources)
+    engineLabels_.insert(engineLabels_.end(), s.labels.begin(), s.labels.end());
+  userAgent_ = ini.ReadString(kSection, "user_agent", kBrowserAgent);
 }
 
 void TMain::FormShow() {

@@ -2,6 +2,7 @@
 // engine query URLs on top of the remembered sites) and stopping it (saving
 // the open block and the site queue).
 #include "analysis/keyword_query.h"
+#include "analysis/source_urls.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
 #include "shell/fvexo1.h"
@@ -102,6 +103,7 @@ void TMain::StartRun() {
   passStartedAt_ = services_.timers->NowMs();
   sitesDue_ = true;
   followedThisPass_.clear();
+  answeredSources_.clear();
 
   if (trackingRun == 1 && !Timer2.Enabled()) Timer2.SetEnabled(true);
 }
@@ -113,8 +115,8 @@ void TMain::PrepareSiteQueue(StringList& queue) {
 
   const bool worn = ResultStore::IndexOfLine(queue, kAgeMarker3) >= 0;
   const StringList urls = (!worn && queue.size() < kFullPassLimit)
-                              ? FullQuerySet(hosts_, gjc.Text())
-                              : NewsFrontSet(hosts_, gjc.Text());
+                              ? FullPassUrls(sources_, gjc.Text())
+                              : FrontUrls(sources_, gjc.Text());
   queue.insert(queue.begin(), urls.begin(), urls.end());
 
   // Forget the candidate sites: nothing stays below the oldest age marker.

@@ -29,6 +29,8 @@ trap 'rm -rf "$tmp"' EXIT
   echo /usr/share/man/man1/vexo.1.gz
   echo "/usr/share/metainfo/$app.metainfo.xml"
   echo /usr/share/vexo/help.htm
+  echo /usr/share/vexo/sources-classic.conf
+  echo /usr/share/vexo/sources-current.conf
 } | LC_ALL=C sort >"$tmp/expected"
 
 DESTDIR="$tmp/root" cmake --install "$build" --prefix /usr >/dev/null

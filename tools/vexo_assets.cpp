@@ -1,12 +1,13 @@
 // Build-time maker of the files that an installation carries besides the
 // programs: the icon in each size of the icon theme, scaled from the
-// program's own picture, and the help page.
+// program's own picture, the help page and the shipped source sets.
 #include <QImage>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "analysis/source_set.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
 #include "viewer/help_page.h"
@@ -14,7 +15,8 @@
 namespace {
 
 int Usage() {
-  std::fputs("usage: vexo-assets icon PICTURE SIZE OUT.png | help OUT.htm\n", stderr);
+  std::fputs("usage: vexo-assets icon PICTURE SIZE OUT.png | help OUT.htm | sources SET OUT.conf\n",
+             stderr);
   return 2;
 }
 
@@ -34,6 +36,10 @@ int main(int argc, char** argv) {
     // Line ends as the program's other text files have them.
     const vexo::Bytes html = vexo::ReplaceAll(vexo::HelpPageHtml(), "\n", "\r\n");
     return vexo::WriteFileAtomic(argv[2], html) ? 0 : 1;
+  }
+  if (verb == "sources" && argc == 4) {
+    const std::string_view text = vexo::ShippedSourcesText(argv[2]);
+    return !text.empty() && vexo::WriteFileAtomic(argv[3], text) ? 0 : 1;
   }
   return Usage();
 }

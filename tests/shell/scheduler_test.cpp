@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <map>
 
+#include "analysis/source_urls.h"
 #include "fetch/http_client.h"
 #include "platform/connect_to.h"
-#include "shell/engine_queries.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/offline.h"
 #include "tests/support/run_until.h"
@@ -55,7 +55,7 @@ class SchedulerTest : public ShellTest {
 
 TEST_F(SchedulerTest, TheFirstTickTakesEightEngineUrlsAndStartsThoseWhoseHostHasRoom) {
   TMain& m = StartWith("手机");
-  const StringList all = FullQuerySet(m.Hosts(), m.gjc.Text());
+  const StringList all = FullPassUrls(m.Sources(), m.gjc.Text());
   Tick();
   // Google, Zhongsou, Baidu news pages 1 to 3: the third of one host waits.
   EXPECT_EQ(m.queueCursor, 8);
@@ -224,7 +224,7 @@ TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerTheSitesFollowAndTheNextPassWait
   EXPECT_EQ(m.Store().SiteQueue()->size(), 5u) << "the next pass waits its time";
   EXPECT_EQ(m.runningClients->size(), 3u);
   Tick();  // the next pass: the news front above the remembered sites
-  const StringList news = NewsFrontSet(m.Hosts(), m.gjc.Text());
+  const StringList news = FrontUrls(m.Sources(), m.gjc.Text());
   StringList expected_queue = news;
   for (const Bytes& line : {kPass, Bytes("http://s1.cn"), Bytes("http://s2.cn"), Bytes("[:--:]")})
     expected_queue.push_back(line);

@@ -4,7 +4,6 @@
 
 #include "analysis/keyword_query.h"
 #include "platform/ini_profile.h"
-#include "shell/engine_queries.h"
 #include "tests/shell/shell_fixture.h"
 #include "texts/texts.h"
 
@@ -90,106 +89,6 @@ TEST_F(TrackingTest, ANewRunQueuesTheFullSetAboveThePassMarker) {
   EXPECT_EQ(q[1], "http://news.zhongsou.com/zsnews.cgi?mt=0&sort=1&bg=1&word=" + kw);
   EXPECT_EQ(q[2], "http://news.baidu.com/ns?tn=news&ie=gb2312&ct=0&cl=2&pn=0&word=" + kw);
   EXPECT_EQ(q[71], "http://www.baidu.com/s?pn=190&ie=gb2312&word=" + kw);
-}
-
-// Index in the full set -> the URL for the keywords "k".
-struct UrlCase {
-  int index;
-  const char* url;
-};
-
-TEST(EngineQueriesTest, FullSetHoldsEveryPageInTheGivenOrder) {
-  const UrlCase cases[] = {
-      {0, "http://www.google.com/news?hl=zh-CN&ie=GB2312&scoring=d&start=0&q=k"},
-      {3, "http://www.google.com/news?hl=zh-CN&ie=GB2312&scoring=d&start=10&q=k"},
-      {4, "http://news.zhongsou.com/zsnews.cgi?mt=0&sort=1&bg=2&word=k"},
-      {5, "http://news.baidu.com/ns?tn=news&ie=gb2312&ct=0&cl=2&pn=10&word=k"},
-      {11, "http://news.baidu.com/ns?tn=news&ie=gb2312&ct=0&cl=2&pn=30&word=k"},
-      {12, "http://www.google.com/search?start=0&ie=GB2312&lr=lang_zh-CN&q=k"},
-      {13, "http://p.zhongsou.com/zssite.cgi?bg=1&word=k"},
-      {14, "http://www.baidu.com/s?pn=0&ie=gb2312&word=k"},
-      {69, "http://www.google.com/search?start=190&ie=GB2312&lr=lang_zh-CN&q=k"},
-      {70, "http://p.zhongsou.com/zssite.cgi?bg=20&word=k"},
-      {71, "http://www.baidu.com/s?pn=190&ie=gb2312&word=k"},
-  };
-  const EngineHosts hosts;
-  const StringList full = FullQuerySet(hosts, "k");
-  ASSERT_EQ(full.size(), 72u);
-  for (const auto& c : cases) EXPECT_EQ(full[static_cast<std::size_t>(c.index)], c.url);
-  const StringList front = NewsFrontSet(hosts, "k");
-  EXPECT_EQ(front, StringList(full.begin(), full.begin() + 3));
-  for (std::size_t i = 0; i < full.size(); ++i) {
-    EXPECT_EQ(std::count(full.begin(), full.end(), full[i]), 1) << "no URL twice: " << full[i];
-  }
-}
-
-TEST(EngineQueriesTest, EveryDefaultHostHoldsItsEnginesLabel) {
-  const EngineHosts hosts;
-  for (Engine e : {Engine::BaiduWeb, Engine::ZhongsouSite, Engine::GoogleWeb, Engine::BaiduNews,
-                   Engine::ZhongsouNews, Engine::GoogleNews}) {
-    EXPECT_TRUE(IsUsableEngineHost(e, hosts.HostOf(e))) << hosts.HostOf(e);
-    EXPECT_TRUE(Contains(EngineQueryUrl(hosts, e, 1, "q"), EngineLabel(e)));
-  }
-  EXPECT_EQ(&hosts.HostOf(Engine::GoogleWeb), &hosts.HostOf(Engine::GoogleNews));
-}
-
-TEST(EngineQueriesTest, ConfiguredHostsAreTakenOnlyWhenUsable) {
-  struct Case {
-    const char* key;
-    const char* value;
-    bool taken;
-  };
-  const Case cases[] = {
-      {"host_baidu_web", "www.baidu.test", true},
-      {"host_baidu_news", "news.baidu.test:8080", true},
-      {"host_google", "www.GOOGLE.test", true},
-      {"host_zhongsou_site", "www.sogou.test", false},      // no label
-      {"host_zhongsou_news", "x.zhongsou.cn/evil", false},  // would change the path
-      {"host_google", "a.google.b c", false},
-      {"host_baidu_web", "https://www.baidu.test", true},
-      {"host_google", "HTTPS://www.google.test:8443", true},
-      {"host_baidu_news", "http://news.baidu.test", true},
-      {"host_baidu_news", "https://news.baidu.test/x", false},  // would change the path
-      {"host_zhongsou_site", "https://www.sogou.test", false},  // no label
-      {"host_google", "ftp://www.google.test", false},
-      {"host_google", "https://", false},
-  };
-  for (const auto& c : cases) {
-    IniProfile ini("/nonexistent/vexo.ini");
-    ini.WriteString("vexo", c.key, c.value);
-    const EngineHosts read = ReadEngineHosts(ini);
-    const EngineHosts defaults;
-    const bool changed =
-        read.baidu_web != defaults.baidu_web || read.baidu_news != defaults.baidu_news ||
-        read.zhongsou_site != defaults.zhongsou_site ||
-        read.zhongsou_news != defaults.zhongsou_news || read.google != defaults.google;
-    EXPECT_EQ(changed, c.taken) << c.key << "=" << c.value;
-  }
-}
-
-TEST(EngineQueriesTest, ConfiguredHostsAreKeptLowerCased) {
-  IniProfile ini("/nonexistent/vexo.ini");
-  ini.WriteString("vexo", "host_baidu_web", "WWW.Baidu.com");
-  ini.WriteString("vexo", "host_google", "G.GOOGLE.test:81");
-  const EngineHosts read = ReadEngineHosts(ini);
-  EXPECT_EQ(read.baidu_web, "www.baidu.com");
-  EXPECT_EQ(read.google, "g.google.test:81");
-  EXPECT_TRUE(Contains(EngineQueryUrl(read, Engine::BaiduWeb, 1, "q"), ".baidu."));
-}
-
-TEST(EngineQueriesTest, AConfiguredSchemeIsTheSchemeOfItsEnginesUrls) {
-  IniProfile ini("/nonexistent/vexo.ini");
-  ini.WriteString("vexo", "host_baidu_web", "HTTPS://WWW.Baidu.com");
-  ini.WriteString("vexo", "host_google", "https://g.google.test:8443");
-  ini.WriteString("vexo", "host_zhongsou_news", "http://n.zhongsou.test");
-  const EngineHosts read = ReadEngineHosts(ini);
-  EXPECT_EQ(read.baidu_web, "https://www.baidu.com");
-  const StringList full = FullQuerySet(read, "k");
-  EXPECT_EQ(full[0], "https://g.google.test:8443/news?hl=zh-CN&ie=GB2312&scoring=d&start=0&q=k");
-  EXPECT_EQ(full[1], "http://n.zhongsou.test/zsnews.cgi?mt=0&sort=1&bg=1&word=k");
-  EXPECT_EQ(full[2], "http://news.baidu.com/ns?tn=news&ie=gb2312&ct=0&cl=2&pn=0&word=k");
-  EXPECT_EQ(full[12], "https://g.google.test:8443/search?start=0&ie=GB2312&lr=lang_zh-CN&q=k");
-  EXPECT_EQ(full[14], "https://www.baidu.com/s?pn=0&ie=gb2312&word=k");
 }
 
 TEST_F(TrackingTest, ConfiguredHostsGoIntoTheQueue) {

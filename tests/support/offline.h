@@ -12,4 +12,8 @@ inline constexpr const char* kOfflineConnectTo =
 // Installs the offline map (also what a test restores when it is done).
 void GoOffline();
 
+// The tests' mock web is the web of the program's first design, so runs ask
+// its engines (the classic sources) unless a test chooses others.
+void ChooseClassicSources();
+
 }  // namespace vexo::testing

@@ -8,6 +8,7 @@
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   vexo::testing::GoOffline();
+  vexo::testing::ChooseClassicSources();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

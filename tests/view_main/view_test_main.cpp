@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
   vexo::testing::GoOffline();
+  vexo::testing::ChooseClassicSources();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
