@@ -33,63 +33,94 @@ Results Html(const Bytes& page, std::string_view address = "https://www.engine.e
   return ReadHtmlResults(page, address, Reading());
 }
 
-TEST(ReadHtmlResults, Baidu) {
-  const Bytes page =
-      "<html><head><style>.c-container{margin:0}</style></head><body><div id=content_left>"
-      "<div class=\"result c-container new-pmd\" srcid=\"1599\" mu=\"https://site.example/a\">"
-      "<div class=\"c-container-x\">x</div><h3 class=\"t\"><a "
-      "href=\"https://www.baidu.com/link?url=XYZ\" target=\"_blank\">Vexo <em>" +
-      Gb("新闻") +
-      "</em> title</a></h3>\n<div class=\"c-abstract\">Snippet &amp; more&nbsp;text "
-      "<em>kw</em><script>var a='<h3>no</h3>';</script></div></div>\n"
-      "<div class=\"result c-container\"><h3><a href=\"/link?url=ABC\">Second</a></h3>"
-      "<span>two</span></div></div><div id=foot><a href=\"/x\">Footer</a></div>";
-  EXPECT_EQ(Html(page, "https://www.baidu.com/s?wd=x"),
-            (Results{{"Vexo " + Gb("新闻") + " title", "x Snippet & more text kw",
-                      "https://site.example/a"},
-                     {"Second", "two", "https://www.baidu.com/link?url=ABC"}}));
-}
-
-TEST(ReadHtmlResults, Bing) {
-  const Bytes page =
-      "<ol id=\"b_results\"><li class=\"b_algo\" data-bm=\"6\"><div class=\"b_tpcn\"><a "
-      "class=\"tilk\" href=\"https://example.com/\"><div class=\"tpic\"></div></a></div>"
-      "<h2><a href=\"https://www.bing.com/ck/a?!&amp;&amp;p=abc&amp;"
-      "u=a1aHR0cHM6Ly9leGFtcGxlLmNvbS8&amp;ntb=1\" h=\"ID=SERP,5000.1\">Example "
-      "<strong>Domain</strong></a></h2><div class=\"b_caption\"><p class=\"b_lineclamp2 "
-      "b_algoSlug\">For use in examples.</p></div></li>\n"
-      "<li class=\"b_algo\"><h2><a href=\"https://www.bing.com/ck/a?!&&p=x&u=a1bad*base64\">"
-      "Bad</a></h2><p>garbage</p></ol><div>after the list</div>";
-  EXPECT_EQ(Html(page),
-            (Results{{"Example Domain", "For use in examples.", "https://example.com/"},
-                     {"Bad", "garbage", "https://www.bing.com/ck/a?!&&p=x&u=a1bad*base64"}}));
-}
-
-TEST(ReadHtmlResults, SogouAnd360) {
-  const Bytes page =
-      "<div class=results><div class=\"vrwrap\"><h3 class=\"vr-title\"><a id=\"sogou_vr_1\" "
-      "href=\"/link?url=hedJ\">Sogou title</a></h3><div class=\"r-sech\" "
-      "data-url=\"https://sogou.example/page?a=1&amp;b=2\"></div><p>Sogou snippet</p></div></div>"
-      "<ul class=\"result\"><li class=\"res-list\"><h3 class=\"res-title \"><a "
-      "href=\"https://www.so.com/link?m=abc\" data-mdurl=\"https://360.example/x\" "
-      "data-res=\"{&quot;pos&quot;:1}\">360 &#26631;&#x9898;</a></h3><p>desc</p></li></ul>";
-  EXPECT_EQ(Html(page),
-            (Results{{"Sogou title", "Sogou snippet", "https://sogou.example/page?a=1&b=2"},
-                     {Gb("360 标题"), "desc", "https://360.example/x"}}));
-}
-
-TEST(ReadHtmlResults, AddressAttributesInTheirOrder) {
-  // data-url comes first in the page, but mu first in the list; a mu that is
-  // not an http(s) address does not count.
-  const Bytes page =
-      "<div class=c-container><span data-url=\"https://late.example/\"></span>"
-      "<h3><a href=\"/r\" mu=\"javascript:;\">One</a></h3><i mu=\"https://mu.example/\"></i></div>"
-      "<div class=c-container><span data-url=\"https://late.example/\"></span>"
-      "<h3><a href=\"/r\" mu=\"javascript:;\">Two</a></h3></div>"
-      "<div class=c-container><a href=\"//cdn.example/p\">No heading</a> text</div>";
-  EXPECT_EQ(Html(page), (Results{{"One", "", "https://mu.example/"},
-                                 {"Two", "", "https://late.example/"},
-                                 {"No heading", "text", "https://cdn.example/p"}}));
+// Pages in the shape of today's engines and feeds, each read whole.
+TEST(ResultReading, EnginePagesAndFeeds) {
+  using Reader = Results (*)(std::string_view, std::string_view, const ResultReading&);
+  struct Case {
+    const char* name;
+    Reader read;
+    const char* address;
+    Bytes page;
+    Results expected;
+  };
+  const std::vector<Case> cases = {
+      {"Baidu",
+       ReadHtmlResults,
+       "https://www.baidu.com/s?wd=x",
+       "<html><head><style>.c-container{margin:0}</style></head><body><div id=content_left>"
+       "<div class=\"result c-container new-pmd\" srcid=\"1599\" mu=\"https://site.example/a\">"
+       "<div class=\"c-container-x\">x</div><h3 class=\"t\"><a "
+       "href=\"https://www.baidu.com/link?url=XYZ\" target=\"_blank\">Vexo <em>" +
+           Gb("新闻") +
+           "</em> title</a></h3>\n<div class=\"c-abstract\">Snippet &amp; more&nbsp;text "
+           "<em>kw</em><script>var a='<h3>no</h3>';</script></div></div>\n"
+           "<div class=\"result c-container\"><h3><a href=\"/link?url=ABC\">Second</a></h3>"
+           "<span>two</span></div></div><div id=foot><a href=\"/x\">Footer</a></div>",
+       {{"Vexo " + Gb("新闻") + " title", "x Snippet & more text kw", "https://site.example/a"},
+        {"Second", "two", "https://www.baidu.com/link?url=ABC"}}},
+      {"Bing",
+       ReadHtmlResults,
+       "https://www.engine.example/s?q=x",
+       "<ol id=\"b_results\"><li class=\"b_algo\" data-bm=\"6\"><div class=\"b_tpcn\"><a "
+       "class=\"tilk\" href=\"https://example.com/\"><div class=\"tpic\"></div></a></div>"
+       "<h2><a href=\"https://www.bing.com/ck/a?!&amp;&amp;p=abc&amp;"
+       "u=a1aHR0cHM6Ly9leGFtcGxlLmNvbS8&amp;ntb=1\" h=\"ID=SERP,5000.1\">Example "
+       "<strong>Domain</strong></a></h2><div class=\"b_caption\"><p class=\"b_lineclamp2 "
+       "b_algoSlug\">For use in examples.</p></div></li>\n"
+       "<li class=\"b_algo\"><h2><a href=\"https://www.bing.com/ck/a?!&&p=x&u=a1bad*base64\">"
+       "Bad</a></h2><p>garbage</p></ol><div>after the list</div>",
+       {{"Example Domain", "For use in examples.", "https://example.com/"},
+        {"Bad", "garbage", "https://www.bing.com/ck/a?!&&p=x&u=a1bad*base64"}}},
+      {"SogouAnd360",
+       ReadHtmlResults,
+       "https://www.engine.example/s?q=x",
+       "<div class=results><div class=\"vrwrap\"><h3 class=\"vr-title\"><a id=\"sogou_vr_1\" "
+       "href=\"/link?url=hedJ\">Sogou title</a></h3><div class=\"r-sech\" "
+       "data-url=\"https://sogou.example/page?a=1&amp;b=2\"></div><p>Sogou snippet</p></div></div>"
+       "<ul class=\"result\"><li class=\"res-list\"><h3 class=\"res-title \"><a "
+       "href=\"https://www.so.com/link?m=abc\" data-mdurl=\"https://360.example/x\" "
+       "data-res=\"{&quot;pos&quot;:1}\">360 &#26631;&#x9898;</a></h3><p>desc</p></li></ul>",
+       {{"Sogou title", "Sogou snippet", "https://sogou.example/page?a=1&b=2"},
+        {Gb("360 标题"), "desc", "https://360.example/x"}}},
+      // data-url comes first in the page, but mu first in the list; a mu that is
+      // not an http(s) address does not count.
+      {"AddressAttributesInTheirOrder",
+       ReadHtmlResults,
+       "https://www.engine.example/s?q=x",
+       "<div class=c-container><span data-url=\"https://late.example/\"></span>"
+       "<h3><a href=\"/r\" mu=\"javascript:;\">One</a></h3><i mu=\"https://mu.example/\"></i></div>"
+       "<div class=c-container><span data-url=\"https://late.example/\"></span>"
+       "<h3><a href=\"/r\" mu=\"javascript:;\">Two</a></h3></div>"
+       "<div class=c-container><a href=\"//cdn.example/p\">No heading</a> text</div>",
+       {{"One", "", "https://mu.example/"},
+        {"Two", "", "https://late.example/"},
+        {"No heading", "text", "https://cdn.example/p"}}},
+      {"RssWithCdataAndEntities",
+       ReadFeedItems,
+       "https://feed.example/rss.xml",
+       "<?xml version=\"1.0\" encoding=\"gb2312\"?><rss "
+       "version=\"2.0\"><channel><title>Feed</title>"
+       "<link>https://feed.example/</link><item><title><![CDATA[Cdata <b>title</b> & "
+       "more]]></title><link>https://feed.example/1?a=1&amp;b=2</link><description>&lt;p&gt;"
+       "Escaped &amp;amp; html&lt;/p&gt;</description></item>\n<item><title>Second "
+       "&#8220;quoted&#8221;</title><link> /2.htm </link><description><![CDATA[<div>cdata <a "
+       "href=\"x\">html</a> </title></div>]]></description></item><item><title>No link</title>"
+       "</item></channel></rss>",
+       {{"Cdata title & more", "Escaped & html", "https://feed.example/1?a=1&b=2"},
+        {Gb("Second “quoted”"), "cdata html", "https://feed.example/2.htm"}}},
+      {"Atom",
+       ReadFeedItems,
+       "https://atom.example/feed",
+       "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom</title><link "
+       "href=\"https://atom.example/\"/><entry><title type=\"html\">Atom &lt;em&gt;one&lt;/em&gt;"
+       "</title><link rel=\"self\" href=\"https://atom.example/self/1\"/><link rel=\"alternate\" "
+       "href=\"https://atom.example/1\"/><summary>Summary one</summary></entry><entry><title>Two"
+       "</title><link rel=\"enclosure\" href=\"https://atom.example/2.mp3\"/><content "
+       "type=\"html\">Content two</content></entry></feed>",
+       {{"Atom one", "Summary one", "https://atom.example/1"},
+        {"Two", "Content two", "https://atom.example/2.mp3"}}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.read(c.page, c.address, Reading()), c.expected) << c.name;
 }
 
 TEST(ReadHtmlResults, DropsResultsWithoutTitleOrLink) {
@@ -135,33 +166,6 @@ TEST(ReadHtmlResults, HugePagesStayBounded) {
   }
   EXPECT_TRUE(Html(open).empty());
   EXPECT_TRUE(Html(text).empty());
-}
-
-TEST(ReadFeedItems, RssWithCdataAndEntities) {
-  const Bytes page =
-      "<?xml version=\"1.0\" encoding=\"gb2312\"?><rss version=\"2.0\"><channel><title>Feed</title>"
-      "<link>https://feed.example/</link><item><title><![CDATA[Cdata <b>title</b> & "
-      "more]]></title><link>https://feed.example/1?a=1&amp;b=2</link><description>&lt;p&gt;"
-      "Escaped &amp;amp; html&lt;/p&gt;</description></item>\n<item><title>Second "
-      "&#8220;quoted&#8221;</title><link> /2.htm </link><description><![CDATA[<div>cdata <a "
-      "href=\"x\">html</a> </title></div>]]></description></item><item><title>No link</title>"
-      "</item></channel></rss>";
-  EXPECT_EQ(ReadFeedItems(page, "https://feed.example/rss.xml", Reading()),
-            (Results{{"Cdata title & more", "Escaped & html", "https://feed.example/1?a=1&b=2"},
-                     {Gb("Second “quoted”"), "cdata html", "https://feed.example/2.htm"}}));
-}
-
-TEST(ReadFeedItems, Atom) {
-  const Bytes page =
-      "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom</title><link "
-      "href=\"https://atom.example/\"/><entry><title type=\"html\">Atom &lt;em&gt;one&lt;/em&gt;"
-      "</title><link rel=\"self\" href=\"https://atom.example/self/1\"/><link rel=\"alternate\" "
-      "href=\"https://atom.example/1\"/><summary>Summary one</summary></entry><entry><title>Two"
-      "</title><link rel=\"enclosure\" href=\"https://atom.example/2.mp3\"/><content "
-      "type=\"html\">Content two</content></entry></feed>";
-  EXPECT_EQ(ReadFeedItems(page, "https://atom.example/feed", Reading()),
-            (Results{{"Atom one", "Summary one", "https://atom.example/1"},
-                     {"Two", "Content two", "https://atom.example/2.mp3"}}));
 }
 
 TEST(ReadFeedItems, NewsEngineLinks) {
