@@ -23,6 +23,7 @@
 #include "analysis/result_store.h"
 #include "analysis/thrd1.h"
 #include "platform/codepage.h"
+#include "tests/support/sample_result_reading.h"
 
 namespace {
 
@@ -392,10 +393,7 @@ const Bytes& TodaysResultPage() {
 }
 
 void BM_ReadHtmlResults(benchmark::State& state) {
-  static const vexo::ResultReading reading{{"c-container", "b_algo", "vrwrap", "res-list"},
-                                           {"mu", "data-mdurl", "data-url"},
-                                           {"url", "u"},
-                                           {}};
+  const vexo::ResultReading& reading = vexo::testing::TodaysResultReading();
   const Bytes& page = TodaysResultPage();
   std::size_t results = 0;
   for (auto _ : state) {

@@ -8,16 +8,13 @@
 #include "analysis/markup_text.h"
 #include "analysis/result_reading.h"
 #include "fuzz/fuzz_input.h"
+#include "tests/support/sample_result_reading.h"
 
 namespace vexo {
 namespace {
 
 const ResultReading& Reading() {
-  static const ResultReading reading{{"c-container", "b_algo", "vrwrap", "res-list"},
-                                     {"mu", "data-mdurl", "data-url"},
-                                     {"url", "u"},
-                                     {"/link?url=", "/link?m=", "/rss/articles/"}};
-  return reading;
+  return testing::TodaysResultReading();
 }
 
 bool IsPlainLink(const Bytes& link) {

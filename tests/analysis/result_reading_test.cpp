@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "tests/support/sample_result_reading.h"
 
 namespace vexo {
 
@@ -20,11 +21,7 @@ bool operator==(const FoundResult& a, const FoundResult& b) {
 namespace {
 
 const ResultReading& Reading() {
-  static const ResultReading reading{{"c-container", "b_algo", "vrwrap", "res-list"},
-                                     {"mu", "data-mdurl", "data-url"},
-                                     {"url", "u"},
-                                     {"/link?url=", "/link?m=", "/rss/articles/"}};
-  return reading;
+  return testing::TodaysResultReading();
 }
 
 using Results = std::vector<FoundResult>;
