@@ -19,9 +19,11 @@
 
 #include "analysis/gb18030_text.h"
 #include "analysis/parser_host.h"
+#include "analysis/result_reading.h"
 #include "analysis/result_store.h"
 #include "analysis/thrd1.h"
 #include "platform/codepage.h"
+#include "tests/support/sample_result_reading.h"
 
 namespace {
 
@@ -372,9 +374,40 @@ void BM_ParserGrepCommand(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 
+// A result page of today's shape, about 1 MB: Baidu-style containers with a
+// redirect title link, the real address in "mu", a highlighted snippet.
+const Bytes& TodaysResultPage() {
+  static const Bytes page = [] {
+    Writer w(2024);
+    Bytes p = "<html><head><style>.c-container{margin:0}</style></head><body><div id=content_left>";
+    while (p.size() < (1u << 20)) {
+      p += "<div class=\"result c-container new-pmd\" tpl=\"se_com_default\" mu=\"" + w.Site() +
+           w.Path() + "\"><h3 class=\"t\"><a href=\"https://www.baidu.com/link?url=" +
+           std::to_string(w.Number(1 << 30)) + "\">" + w.Prose(16, 1000) + "<em>" + Keyword() +
+           "</em></a></h3><div class=\"c-abstract\">" + w.Prose(150, 40) + "&nbsp;<em>" +
+           Keyword() + "</em>" + w.Prose(60, 40) + "</div></div>\n";
+    }
+    return p + "</div></body></html>";
+  }();
+  return page;
+}
+
+void BM_ReadHtmlResults(benchmark::State& state) {
+  const vexo::ResultReading& reading = vexo::testing::TodaysResultReading();
+  const Bytes& page = TodaysResultPage();
+  std::size_t results = 0;
+  for (auto _ : state) {
+    results = vexo::ReadHtmlResults(page, "https://www.baidu.com/s?wd=x", reading).size();
+    benchmark::DoNotOptimize(results);
+  }
+  state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(page.size()));
+  state.counters["results"] = static_cast<double>(results);
+}
+
 BENCHMARK(BM_ParserAnalysePage)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ParserGrepReference)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ParserGb2312Scan)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadHtmlResults)->Unit(benchmark::kMicrosecond);
 // Real time: the work happens in the child process.
 BENCHMARK(BM_ParserGrepCommand)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
