@@ -144,7 +144,10 @@ Bytes CookieJar::HeaderFor(std::string_view url, std::int64_t nowSeconds) const 
     return a->order < b->order;
   });
   Bytes header;
-  for (const Cookie* c : hits) header += (header.empty() ? "" : "; ") + c->name + "=" + c->value;
+  for (const Cookie* c : hits) {
+    const Bytes pair = (header.empty() ? "" : "; ") + c->name + "=" + c->value;
+    if (header.size() + pair.size() <= kMaxHeaderBytes) header += pair;
+  }
   return header;
 }
 

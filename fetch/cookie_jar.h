@@ -32,6 +32,9 @@ class CookieJar {
   static constexpr std::size_t kMaxPerDomain = 50;
   static constexpr std::size_t kMaxCookies = 3000;
   static constexpr std::size_t kMaxDomainBytes = 255;
+  // A Cookie line no server reads whole is not sent whole: the cookies
+  // that would take it beyond this are left out.
+  static constexpr std::size_t kMaxHeaderBytes = 16384;
   // A far expiry is cut to this, as browsers do.
   static constexpr std::int64_t kMaxLifetimeSeconds = 400LL * 24 * 3600;
   // A file above this holds more than a jar ever writes: it is not read.
@@ -46,7 +49,7 @@ class CookieJar {
   void TakeValue(std::string_view requestUrl, std::string_view setCookie, std::int64_t nowSeconds);
 
   // The value of the Cookie line for a request for url ("a=b; c=d", longer
-  // paths first), or empty when no cookie belongs to it. Only http and
+  // paths first, at most kMaxHeaderBytes), or empty when no cookie belongs to it. Only http and
   // https addresses get cookies; Secure ones only https.
   Bytes HeaderFor(std::string_view url, std::int64_t nowSeconds) const;
 

@@ -98,7 +98,8 @@ class HttpClient {
   Bytes Password;
   Bytes Cookie;
   // When set, each request (each redirect hop too) also sends the jar's
-  // cookies for its address, and the jar takes every Set-Cookie received.
+  // cookies for its address, and the jar takes every Set-Cookie received
+  // that OnCookie accepts.
   CookieJar* Cookies = nullptr;
   std::time_t ModifiedSince = 0;  // UTC seconds; 0 = none
   Bytes ContentRangeBegin;        // both cleared after one request

@@ -292,6 +292,18 @@ TEST(CookieJarTest, KeepsItsBoundsByDroppingTheOldest) {
   EXPECT_NE(jar.HeaderFor("http://d1.cn/", kNow), "");
 }
 
+TEST(CookieJarTest, TheCookieLineKeepsItsBound) {
+  CookieJar jar;
+  const std::string big(3000, 'x');
+  for (std::size_t i = 0; i < 8; ++i)
+    jar.TakeValue("http://a.cn/", "c" + std::to_string(i) + "=" + big, kNow);
+  jar.TakeValue("http://a.cn/", "small=1; Path=/x", kNow);
+  const Bytes header = jar.HeaderFor("http://a.cn/x", kNow);
+  EXPECT_LE(header.size(), CookieJar::kMaxHeaderBytes);
+  EXPECT_EQ(header.rfind("small=1; c0=" + big + "; c1=", 0), 0u);
+  EXPECT_EQ(header.find("c7="), Bytes::npos);
+}
+
 TEST(CookieJarTest, ExpiredCookiesMakeRoomBeforeTheOldest) {
   CookieJar jar;
   jar.TakeValue("http://a.cn/", "old=1", kNow);
