@@ -129,7 +129,7 @@ TEST(CookieJarTest, RefusesHostileValues) {
       "k=a\nb",
       std::string("k\0x=v", 5),
       std::string("k=a\0b", 5),
-      "k=" + std::string(CookieJar::kMaxPerDomain * 100, 'x'),
+      "k=" + std::string(kMaxCookieBytes, 'x'),
   };
   for (const std::string& value : values) {
     CookieJar jar;
