@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fetch/cookie_jar.h"
 #include "fetch/response_head.h"
 #include "platform/connect_to.h"
 #include "platform/tcp_socket.h"
@@ -52,6 +53,18 @@ Bytes HttpDate(std::time_t t) {
 // An address with one of these bytes would split the request line.
 bool BreaksRequestLine(std::string_view address) {
   return address.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
+
+// The address the server of a hop sees: its Host line and request path (a
+// whole address after a Location of a bare page name).
+Bytes CookieAddress(const RequestTarget& t) {
+  if (!t.path.empty() && t.path[0] != '/') return t.path;
+  return (t.tls ? "https://" : "http://") + t.target_host + t.path;
+}
+
+Bytes JoinCookies(const Bytes& given, const Bytes& jar) {
+  if (given.empty() || jar.empty()) return given + jar;
+  return given + "; " + jar;
 }
 
 }  // namespace
@@ -243,7 +256,10 @@ void HttpClient::SendRequest() {
   if (ModifiedSince != 0 && !add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT")) return;
   if (!Username.empty() && !add("Authorization: Basic " + Base64(Username + ":" + Password)))
     return;
-  if (!Cookie.empty() && !add("Cookie: " + Cookie)) return;
+  cookie_url_ = CookieAddress(target_);
+  const Bytes cookie =
+      JoinCookies(Cookie, Cookies ? Cookies->HeaderFor(cookie_url_, std::time(nullptr)) : Bytes());
+  if (!cookie.empty() && !add("Cookie: " + cookie)) return;
   if (!ContentRangeBegin.empty() || !ContentRangeEnd.empty()) {
     if (!add("Range: bytes=" + ContentRangeBegin + "-" + ContentRangeEnd)) return;
     ContentRangeBegin.clear();
@@ -410,7 +426,9 @@ void HttpClient::HandleField(const HeadLine& head) {
       break;
     case HeadField::SetCookie: {
       bool accept = true;
+      const auto alive = alive_;
       if (OnCookie) OnCookie(*this, value, accept);
+      if (accept && *alive && Cookies) Cookies->TakeValue(cookie_url_, value, std::time(nullptr));
       break;
     }
     case HeadField::ContentEncoding:

@@ -27,6 +27,8 @@
 
 namespace vexo {
 
+class CookieJar;
+
 enum class HttpClientState {
   Idle,
   Starting,
@@ -95,6 +97,10 @@ class HttpClient {
   Bytes Username;
   Bytes Password;
   Bytes Cookie;
+  // When set, each request (each redirect hop too) also sends the jar's
+  // cookies for its address, and the jar takes every Set-Cookie received
+  // that OnCookie accepts.
+  CookieJar* Cookies = nullptr;
   std::time_t ModifiedSince = 0;  // UTC seconds; 0 = none
   Bytes ContentRangeBegin;        // both cleared after one request
   Bytes ContentRangeEnd;
@@ -188,6 +194,7 @@ class HttpClient {
   RequestType request_type_ = RequestType::None;
   std::uint64_t request_id_ = 0;
   RequestTarget target_;
+  Bytes cookie_url_;  // the address of the hop under way, as cookies see it
   int connect_port_ = 0;
 
   int status_code_ = 0;
