@@ -7,7 +7,10 @@
 #include <map>
 #include <memory>
 
+#include "fetch/client_pool.h"
 #include "fetch/http_client.h"
+#include "fetch/program_proxy.h"
+#include "fetch/proxy_notice.h"
 #include "platform/tls_session.h"
 #include "tests/fetch/tls_client_fixture.h"
 #include "tests/support/test_proxy.h"
@@ -252,6 +255,28 @@ TEST_F(ProxyTest, AStallingProxyIsEndedByCancel) {
     EXPECT_EQ(c.StatusCode(), kStatusCancelled);
     EXPECT_TRUE(RunUntil([&] { return silent.ClosedByClient() == 1; }));
   }
+}
+
+TEST_F(ProxyTest, PoolClientsUseTheProgramProxyAndItsFailureIsToldOnce) {
+  ClosedPort closed;
+  PointClient(closed.Port());
+  SetProgramProxy(std::string("http://user:hidden@") + kProxyName);
+  std::vector<Bytes> told;
+  SetProxyFailureHook([&](const Bytes& text) { told.push_back(text); });
+  int done = 0;
+  ClientPool pool(
+      [&](HttpClient& c, RequestType, int) {
+        ++done;
+        pool.Release(c);
+      },
+      nullptr);
+  for (int i = 0; i < 2; ++i) pool.Make(std::string("http://") + kHost + "/", i).StartGet();
+  EXPECT_TRUE(RunUntil([&] { return done == 2; }));
+  SetProxyFailureHook(nullptr);
+  SetProgramProxy(std::nullopt);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_EQ(told[0], ProxyFailureText(kErrorProxyUnreachable, 0));
+  EXPECT_EQ(told[0].find("hidden"), std::string::npos);
 }
 
 }  // namespace
