@@ -117,6 +117,18 @@ void AsyncSocket::Connect() {
   if (ConnectTimeoutMs > 0) connect_timer_.start(ConnectTimeoutMs);
 }
 
+void AsyncSocket::StartTls(int port) {
+  const int rc = state_ == SocketState::sockConnected
+                     ? tcp_.StartTls(TlsHost, TlsHost + ":" + IntToText(port))
+                     : kWsaNotConnected;
+  if (rc != 0) {
+    LastError = rc;
+    throw SocketError(LastError, SocketErrorMessage(LastError, "StartTls"));
+  }
+  state_ = SocketState::sockConnecting;
+  if (ConnectTimeoutMs > 0) connect_timer_.start(ConnectTimeoutMs);
+}
+
 void AsyncSocket::HandleConnectDone(int error) {
   connect_timer_.stop();
   if (error) {

@@ -89,6 +89,11 @@ class AsyncSocket {
   // Starts connecting to Addr:Port; OnSessionConnected follows. Raises
   // SocketError (LastError set) when the connection cannot even start.
   void Connect();
+  // Speaks TLS from here on over the connection made plainly (a proxy's
+  // tunnel to TlsHost, port `port`), checking the certificate against TlsHost;
+  // OnSessionConnected follows as after a Connect with Tls. Raises SocketError
+  // when the socket is not connected.
+  void StartTls(int port);
   // Queues data and sends what the connection takes now; the rest follows
   // as the connection drains. On a failure the socket is closed, then raises.
   void Send(std::string_view data);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "fetch/program_proxy.h"
+#include "fetch/proxy_notice.h"
+
 namespace vexo {
 
 ClientPool::ClientPool(DoneHandler onDone, DataHandler onData)
@@ -14,8 +17,13 @@ HttpClient& ClientPool::Make(const Bytes& url, int tag) {
   client.MultiThreaded = true;
   client.Tag = tag;
   client.URL = url;
+  client.Proxy = ProgramProxy();
   client.OnRequestDone = [this](HttpClient& sender, RequestType type, int error) {
+    // Kept before the owner releases the client, and told after its own
+    // status line, which a proxy's failure then replaces.
+    const ProxyOutcome outcome = ProxyOutcomeOf(sender);
     if (onDone_) onDone_(sender, type, error);
+    ReportProxyOutcome(outcome);
   };
   client.OnDocData = [this](HttpClient& sender, const char* piece, int length) {
     if (onData_) onData_(sender, piece, length);

@@ -29,8 +29,9 @@ class ClientPool {
   ClientPool(DoneHandler onDone, DataHandler onData);
 
   // A new client for `url` with `tag`, set up as every request of the program
-  // is (no cache, name lookup off the main thread) and wired to the pool's
-  // handlers; the caller lists it as running and starts it.
+  // is (no cache, name lookup off the main thread, the program's proxy) and
+  // wired to the pool's handlers; the caller lists it as running and starts
+  // it. A proxy's failure is reported (proxy_notice.h) after the handler.
   HttpClient& Make(const Bytes& url, int tag);
   // The address the client was made for; a relocation changes its URL.
   const Bytes* StartAddress(const HttpClient& client) const;

@@ -3,39 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "fetch/basic_auth.h"
 #include "fetch/cookie_jar.h"
 #include "fetch/response_head.h"
-#include "platform/connect_to.h"
 #include "platform/tcp_socket.h"
 
 namespace vexo {
 namespace {
 
 constexpr char kCrLf[] = "\r\n";
-
-Bytes Base64(std::string_view in) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  Bytes out;
-  std::size_t i = 0;
-  for (; i + 2 < in.size(); i += 3) {
-    const unsigned v = (static_cast<unsigned char>(in[i]) << 16) |
-                       (static_cast<unsigned char>(in[i + 1]) << 8) |
-                       static_cast<unsigned char>(in[i + 2]);
-    out += kDigits[(v >> 18) & 63];
-    out += kDigits[(v >> 12) & 63];
-    out += kDigits[(v >> 6) & 63];
-    out += kDigits[v & 63];
-  }
-  if (i < in.size()) {
-    unsigned v = static_cast<unsigned char>(in[i]) << 16;
-    if (i + 1 < in.size()) v |= static_cast<unsigned char>(in[i + 1]) << 8;
-    out += kDigits[(v >> 18) & 63];
-    out += kDigits[(v >> 12) & 63];
-    out += i + 1 < in.size() ? kDigits[(v >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
-}
 
 // "Mon, 07 Dec 2026 08:16:59" of a UTC time, without a zone conversion.
 Bytes HttpDate(std::time_t t) {
@@ -165,18 +141,33 @@ void HttpClient::StartGet() {
 void HttpClient::BeginConnection() {
   socket_.DnsResult.clear();
   if (!EnterState(HttpClientState::Resolving)) return;
-  long long port = 0;
-  if (!TryTextToInt(target_.port, port) || port < 1 || port > 65535) port = 0;
-  // Only the address connected to moves; host, Host header and Location stay.
-  const ConnectTarget to = Resolve(target_.host, static_cast<int>(port));
-  connect_port_ = to.port;
-  socket_.DnsLookup(target_.host.empty() ? target_.host : to.host);
+  tunnel_.Plan(Proxy.get(), target_);
+  if (tunnel_.Broken()) {
+    Fail(kErrorProxyUnreachable);
+    return;
+  }
+  connect_port_ = tunnel_.Endpoint().port;
+  socket_.DnsLookup(target_.host.empty() ? target_.host : Bytes(tunnel_.FirstLookup()));
 }
 
 void HttpClient::HandleDnsLookupDone(int error) {
   if (state_ != HttpClientState::Resolving) return;  // Cancelling, or stale
+  if (tunnel_.NeedsAddress()) {
+    // The destination's address, for the proxy; the proxy's own comes next.
+    if (error) {
+      Fail(error);
+      return;
+    }
+    tunnel_.SetAddress(socket_.DnsResult);
+    try {
+      socket_.DnsLookup(tunnel_.Endpoint().host);
+    } catch (const SocketError&) {
+      Fail(kErrorProxyUnreachable);
+    }
+    return;
+  }
   if (error) {
-    Fail(error);
+    Fail(tunnel_.ConnectError(error));
     return;
   }
   if (!EnterState(HttpClientState::Resolved)) return;
@@ -185,14 +176,14 @@ void HttpClient::HandleDnsLookupDone(int error) {
   socket_.Proto = "tcp";
   socket_.MultiThreaded = MultiThreaded;
   socket_.ConnectTimeoutMs = ConnectTimeoutMs;
-  socket_.Tls = target_.tls;
-  socket_.TlsHost = target_.host;  // the name asked for, also when mapped elsewhere
+  socket_.Tls = target_.tls && !tunnel_.Used();  // through a proxy, TLS starts in the tunnel
+  socket_.TlsHost = target_.host;                // the name asked for, also when mapped elsewhere
   try {
     socket_.Connect();
   } catch (const SocketError&) {
     const int code = socket_.LastError;
     socket_.Close();
-    Fail(code);
+    Fail(tunnel_.ConnectError(code));
   }
 }
 
@@ -214,7 +205,11 @@ void HttpClient::EndWithError(int error) {
 void HttpClient::HandleSessionConnected(int error) {
   if (state_ != HttpClientState::Resolved) return;
   if (error) {
-    Fail(error);
+    Fail(tunnel_.ConnectError(error));
+    return;
+  }
+  if (tunnel_.Due()) {
+    BeginTunnel();
     return;
   }
   connected_ = true;
@@ -223,6 +218,38 @@ void HttpClient::HandleSessionConnected(int error) {
   next_line_ = &HttpClient::HandleHeaderLine;
   if (!EnterState(HttpClientState::ReadingHeader)) return;
   SendRequest();
+}
+
+void HttpClient::BeginTunnel() {
+  try {
+    tunnel_.Begin(socket_);
+  } catch (const SocketError&) {
+    // The socket has closed itself; that close ends the request.
+  }
+}
+
+void HttpClient::ContinueTunnel() {
+  try {
+    switch (tunnel_.Read(socket_)) {
+      case ProxyTunnel::Step::kWaiting:
+        return;
+      case ProxyTunnel::Step::kFailed:
+        EndWithError(tunnel_.Error());
+        return;
+      case ProxyTunnel::Step::kOpen:
+        break;
+    }
+    if (!target_.tls) {
+      HandleSessionConnected(0);
+      return;
+    }
+    // SNI and the certificate check are the destination's, never the proxy's.
+    socket_.TlsHost = target_.host;
+    socket_.StartTls(static_cast<int>(TextToInt(target_.port)));
+  } catch (const SocketError&) {
+    // A send failed and the socket has closed itself: that close ended the
+    // request.
+  }
 }
 
 // ---- The request ----------------------------------------------------------
@@ -245,7 +272,7 @@ void HttpClient::SendRequest() {
   };
 
   if (!Raise(OnRequestHeaderBegin) || state_ != HttpClientState::ReadingHeader) return;
-  if (!add("GET " + target_.path + " HTTP/1.0")) return;
+  if (!add("GET " + tunnel_.RequestPath(target_) + " HTTP/1.0")) return;
   if (!Sender.empty() && !add("From: " + Sender)) return;
   if (!Accept.empty() && !add("Accept: " + Accept)) return;
   if (AcceptCompressed && !add("Accept-Encoding: gzip, deflate")) return;
@@ -254,8 +281,8 @@ void HttpClient::SendRequest() {
   if (!add("Host: " + target_.target_host)) return;
   if (NoCache && !add("Pragma: no-cache")) return;
   if (ModifiedSince != 0 && !add("If-Modified-Since: " + HttpDate(ModifiedSince) + " GMT")) return;
-  if (!Username.empty() && !add("Authorization: Basic " + Base64(Username + ":" + Password)))
-    return;
+  if (!Username.empty() && !add("Authorization: " + BasicCredentials(Username, Password))) return;
+  if (const Bytes line = tunnel_.AuthorizationLine(); !line.empty() && !add(line)) return;
   cookie_url_ = CookieAddress(target_);
   const Bytes cookie =
       JoinCookies(Cookie, Cookies ? Cookies->HeaderFor(cookie_url_, std::time(nullptr)) : Bytes());
@@ -286,6 +313,10 @@ void HttpClient::SendRequest() {
 // ---- Receiving ------------------------------------------------------------
 
 void HttpClient::HandleDataAvailable(int) {
+  if (tunnel_.InHandshake()) {
+    if (state_ == HttpClientState::Resolved) ContinueTunnel();
+    return;
+  }
   if (rcv_start_ > 0) {
     std::memmove(rcv_buf_, rcv_buf_ + rcv_start_, static_cast<std::size_t>(Pending()));
     rcv_end_ -= rcv_start_;
@@ -384,6 +415,10 @@ void HttpClient::HandleHeaderLine(const char* line, int len) {
   header_lines_.emplace_back(text);
   if (head.kind == HeadLineKind::Status) {
     if (head.status_code >= 0) status_code_ = head.status_code;
+    if (const int error = tunnel_.ForwardedStatusError(status_code_)) {
+      EndWithError(error);
+      return;
+    }
   } else if (head.kind == HeadLineKind::Field) {
     HandleField(head);
     if (!*alive || !Busy()) return;
@@ -569,6 +604,10 @@ void HttpClient::HandleSessionClosed(int) {
     return;
   }
   if (state_ == HttpClientState::Idle) return;
+  if (tunnel_.InHandshake() && request_error_ == 0) {
+    request_error_ = kErrorProxyProtocol;  // the proxy broke off its handshake
+    status_code_ = kStatusConnectFailed;
+  }
   if (state_ == HttpClientState::ReadingBody && inflater_.Unfinished()) {
     // The connection ended inside the compressed stream: what came is
     // delivered, but the page is not whole.

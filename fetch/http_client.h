@@ -20,6 +20,7 @@
 #include "fetch/async_socket.h"
 #include "fetch/body_inflater.h"
 #include "fetch/http_address.h"
+#include "fetch/proxy_tunnel.h"
 #include "fetch/response_head.h"
 #include "platform/bytes.h"
 #include "platform/event_loop.h"
@@ -57,6 +58,24 @@ inline constexpr int kErrorCancelled = 3;
 inline constexpr int kErrorRelocationLoop = 20001;
 inline constexpr int kErrorHeaderTooLarge = 20002;
 inline constexpr int kErrorContentEncoding = 20003;
+// RequestError values of requests through a proxy (proxy_config.h), with
+// StatusCode 907, so that nothing above takes the proxy's answer for the
+// site's; ProxyReply() keeps what the proxy said. The proxy could not be
+// reached (no connection, no name, or an address that does not read) ...
+inline constexpr int kErrorProxyUnreachable = 20004;
+// ... it refused the CONNECT tunnel (ProxyReply: its HTTP status) ...
+inline constexpr int kErrorProxyRefused = 20005;
+// ... it wants credentials, or refused the ones given (an HTTP proxy's 407,
+// or the SOCKS username/password status in ProxyReply) ...
+inline constexpr int kErrorProxyAuth = 20006;
+// ... a SOCKS proxy accepted none of the methods offered (ProxyReply: the
+// method it chose, 255 for none) ...
+inline constexpr int kErrorSocksMethod = 20007;
+// ... a SOCKS proxy refused the connection or its address (ProxyReply: the
+// reply code, 1 to 8 in RFC 1928) ...
+inline constexpr int kErrorSocksConnect = 20008;
+// ... or it broke off the handshake, or answered outside its protocol.
+inline constexpr int kErrorProxyProtocol = 20009;
 
 class HttpClient {
  public:
@@ -111,6 +130,8 @@ class HttpClient {
   // A connection not made after this long fails with 907 / 10060.
   int ConnectTimeoutMs = 30000;
   std::ostream* DocumentStream = nullptr;  // receives a copy of every piece
+  // Where proxies come from (proxy_config.h); none: every request goes direct.
+  std::shared_ptr<const ProxySources> Proxy;
 
   // --- values of the request ---
   int StatusCode() const { return status_code_; }
@@ -123,6 +144,10 @@ class HttpClient {
   const StringList& AuthChallenges() const { return challenges_; }
   long long ReceivedCount() const { return received_count_; }
   HttpClientState State() const { return state_; }
+  // Whether the request's last hop went through a proxy, and what the proxy
+  // answered when it refused (see kErrorProxyRefused and the others).
+  bool ThroughProxy() const { return tunnel_.Used(); }
+  int ProxyReply() const { return tunnel_.Reply(); }
   const AsyncSocket& Socket() const { return socket_; }
 
   // --- events ---
@@ -156,6 +181,9 @@ class HttpClient {
   void BeginConnection();
   void HandleDnsLookupDone(int error);
   void HandleSessionConnected(int error);
+  // The proxy's handshake, between the connection and the request.
+  void BeginTunnel();
+  void ContinueTunnel();
   void SendRequest();
   void HandleDataAvailable(int error);
   void CutLines();
@@ -223,6 +251,7 @@ class HttpClient {
   bool connected_ = false;
   LineHandler next_line_ = &HttpClient::HandleHeaderLine;
 
+  ProxyTunnel tunnel_;
   AsyncSocket socket_;
   PostedCalls posted_;
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -106,6 +106,17 @@ void TcpSocket::SetTls(bool on, std::string server_name, std::string cache_key) 
   tls_key_ = std::move(cache_key);
 }
 
+int TcpSocket::StartTls(std::string server_name, std::string cache_key) {
+  if (fd_ < 0 || connecting_ || tls_) return kWsaNotConnected;
+  SetTls(true, std::move(server_name), std::move(cache_key));
+  tls_ = std::make_unique<TlsSession>(fd_, tls_name_, tls_key_);
+  connecting_ = true;
+  // The first step runs when the handle is writable, which it is at once.
+  read_->setEnabled(false);
+  write_->setEnabled(true);
+  return 0;
+}
+
 bool TcpSocket::HasBufferedInput() const {
   return fd_ >= 0 && tls_ && tls_->HasPending();
 }

@@ -57,6 +57,10 @@ class TcpSocket {
   // and onConnectDone reports its end (kErrorTlsCertificate or
   // kErrorTlsHandshake on failure). Sessions are resumed by cache_key.
   void SetTls(bool on, std::string server_name = {}, std::string cache_key = {});
+  // Starts TLS on the connection made plainly (a proxy's tunnel), as SetTls
+  // would have after the connect: onConnectDone reports the handshake's end,
+  // from the loop. 0 when under way; kWsaNotConnected on no open connection.
+  int StartTls(std::string server_name, std::string cache_key);
   // Whether the last handshake resumed a kept session (also once closed).
   bool TlsResumed() const { return tls_resumed_; }
   // Decrypted bytes wait for Receive without the handle being readable.

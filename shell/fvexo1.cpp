@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "fetch/http_client.h"
+#include "fetch/proxy_notice.h"
 #include "platform/folders.h"
 #include "texts/texts.h"
 
@@ -76,6 +77,7 @@ TMain::~TMain() {
   Tsys.SetEnabled(false);
   // A client destroyed mid-request raises nothing more.
   clients_.ReleaseAll();
+  SetProxyFailureHook(nullptr);
 }
 
 void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {

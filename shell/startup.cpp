@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "fetch/program_proxy.h"
+#include "fetch/proxy_notice.h"
 #include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
@@ -100,6 +102,8 @@ void TMain::ReadConfiguration() {
   courtesy_.SetSpacing(ini.ReadInt(kSection, "host_spacing_ms", HostCourtesy::kDefaultSpacingMs));
   if (const auto map = ini.Get(kSection, "connect_to")) SetConnectToMap(*map);
   if (const auto caFile = ini.Get(kSection, "ca_file")) SetTlsCaFile(*caFile);
+  SetProgramProxy(ini.Get(kSection, "proxy"));
+  SetProxyFailureHook([this](const Bytes& text) { sbar.SetCaption(text); });
   gjc2.SetCaption(gjc.Text());
   if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
 }

@@ -104,6 +104,13 @@ ShellTexts BuildShell() {
   t.sbar_host_paused_before = Gb(" ★ ");
   t.sbar_host_paused_between = Gb(" 拒绝了访问，V鹊暂停访问它到 ");
   t.sbar_host_paused_after = Gb("");
+  t.sbar_proxy_failed_before = Gb(" ★ 代理服务器");
+  t.sbar_proxy_unreachable = Gb("连接不上");
+  t.sbar_proxy_refused = Gb("拒绝建立通道，回答 ");
+  t.sbar_proxy_auth = Gb("要求身份验证，或不接受所给的用户名和密码");
+  t.sbar_proxy_method = Gb("不接受V鹊提供的验证方式");
+  t.sbar_proxy_connect = Gb("拒绝连接目标，回答代码 ");
+  t.sbar_proxy_protocol = Gb("的回答无法识别");
   t.publisher_line = Gb(" 维克索软件工作室出品  ") + kPublisherHomePage;
 
   t.square = Gb("  ■");

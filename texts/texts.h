@@ -38,6 +38,11 @@ struct ShellTexts {
   Bytes sbar_host_paused_before, sbar_host_paused_between,
       sbar_host_paused_after;  // a block file could not be written
   Bytes publisher_line;
+  // A proxy failed: before + the reason (+ the proxy's answer, a number, for
+  // the refusals that carry one).
+  Bytes sbar_proxy_failed_before;
+  Bytes sbar_proxy_unreachable, sbar_proxy_refused, sbar_proxy_auth, sbar_proxy_method,
+      sbar_proxy_connect, sbar_proxy_protocol;
 
   // The scheduler's activity squares and its status lines for a request
   // that could not connect or was given up.

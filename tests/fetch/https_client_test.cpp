@@ -8,7 +8,7 @@
 
 #include "fetch/http_client.h"
 #include "platform/tls_session.h"
-#include "tests/fetch/client_fixture.h"
+#include "tests/fetch/tls_client_fixture.h"
 #include "tests/support/tls_test_server.h"
 
 namespace vexo::testing {
@@ -16,26 +16,8 @@ namespace {
 
 constexpr const char* kHost = "www.tls.test";
 
-std::string Ok(const std::string& body) {
-  return "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body;
-}
-
-class HttpsTest : public ClientTest {
+class HttpsTest : public TlsClientTest {
  protected:
-  void SetUp() override {
-    ClientTest::SetUp();
-    unsetenv("VEXO_CA_FILE");
-    ReadTlsCaFileEnvironment();
-    SetTlsCaFile(ca_.PemFile());
-    ClearTlsSessionCache();
-  }
-  void TearDown() override {
-    SetTlsCaFile("");
-    unsetenv("VEXO_CA_FILE");
-    ReadTlsCaFileEnvironment();
-    ClientTest::TearDown();
-  }
-
   // Sends kHost's https port to tls_port and its http port to http_port.
   static void PointHost(int tls_port, int http_port = 1) {
     SetConnectToMap(std::string(kOfflineConnectTo) + "," + kHost +
@@ -48,8 +30,6 @@ class HttpsTest : public ClientTest {
   }
 
   Credentials Good() const { return ca_.Issue({kHost}); }
-
-  TestCa ca_;
 };
 
 TEST_F(HttpsTest, FetchMatchesAPlainHttpFetchEventForEvent) {

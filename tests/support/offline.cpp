@@ -8,6 +8,9 @@ namespace vexo::testing {
 
 void GoOffline() {
   SetConnectToMap(kOfflineConnectTo);
+  // A proxy of the machine's environment would take the tests' requests away.
+  for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+    unsetenv(name);
 }
 
 void ChooseClassicSources() {

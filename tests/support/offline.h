@@ -9,7 +9,8 @@ namespace vexo::testing {
 inline constexpr const char* kOfflineConnectTo =
     "*=127.0.0.1:1,127.0.0.1=127.0.0.1,localhost=localhost";
 
-// Installs the offline map (also what a test restores when it is done).
+// Installs the offline map (also what a test restores when it is done) and
+// forgets the proxies of the environment.
 void GoOffline();
 
 // The tests' mock web is the web of the program's first design, so runs ask
