@@ -20,6 +20,7 @@
 #include "analysis/source_set.h"
 #include "analysis/store_host.h"
 #include "fetch/client_pool.h"
+#include "fetch/cookie_jar.h"
 #include "fetch/host_courtesy.h"
 #include "fetch/revisit_validators.h"
 #include "platform/autorun.h"
@@ -149,6 +150,9 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   const SourceSet& Sources() const { return sources_; }
   const HostCourtesy& Courtesy() const { return courtesy_; }
   const RevisitValidators& Revisits() const { return revisits_; }
+  // The cookies engines set, kept between runs: folder + "cookies.txt".
+  std::string CookieFile() const { return kl2.Caption() + "cookies.txt"; }
+  const CookieJar& Cookies() const { return cookies_; }
   // Beside the site queue: folder + "kix.etag".
   std::string RevisitFile() const { return store_.SiteQueueFile() + ".etag"; }
   // The shortest time from the start of one pass to the start of the next.
@@ -212,7 +216,9 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   void ReadWholePage(HttpClient& sender, const Bytes& address, std::string_view body);
   bool ShowsBlock(const Source& source, const HttpClient& sender, int results) const;
   // The headers every request of the current sources carries.
-  void DressRequest(HttpClient& client) const;
+  void DressRequest(HttpClient& client);
+  // Written with the site queue; a failure is said like any other.
+  void SaveCookies();
   void StartClient(const Bytes& url, int tag);
   void CancelClient(HttpClient* client);
   // A revisit's answer: a 200 leaves its validators, a 304 keeps the site's
@@ -225,6 +231,11 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   StringList engineLabels_;          // the host labels of every source in effect
   std::set<Bytes> answeredSources_;  // sources whose pages held results in this run
   Bytes userAgent_;
+  // Today's engines turn away a client that never returns their cookie. The
+  // classic sources go without, as they always did. Declared before the
+  // clients, which point at it.
+  CookieJar cookies_;
+  bool cookiesLoaded_ = false;
   ResultStore store_;
   HostCourtesy courtesy_;
   // What the remembered sites answered last, to ask them "changed since?".

@@ -189,7 +189,8 @@ void TMain::StartClient(const Bytes& url, int tag) {
   Quietly([&] { client.StartGet(); });
 }
 
-void TMain::DressRequest(HttpClient& client) const {
+void TMain::DressRequest(HttpClient& client) {
+  client.Cookies = &cookies_;
   client.Agent = userAgent_;
   client.Accept = "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
   client.AcceptCompressed = true;
@@ -286,6 +287,10 @@ void TMain::NoteRevisit(const Bytes& address, const HttpClient& client) {
     // visited all the same.
     store_.PromotePageSite(address);
   }
+}
+
+void TMain::SaveCookies() {
+  if (cookiesLoaded_ && !cookies_.Save(CookieFile(), std::time(nullptr))) SaveFailed(CookieFile());
 }
 
 void TMain::SaveRevisits() {

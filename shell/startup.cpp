@@ -158,6 +158,7 @@ bool TMain::FormCloseQuery() {
         if (!store_.AgeSiteQueue()) SaveFailed(store_.SiteQueueFile());
         SaveRevisits();
       }
+      SaveCookies();
     });
     can_close = true;
   });

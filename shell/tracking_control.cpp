@@ -1,6 +1,8 @@
 // The track button: starting a run (counters, rows, the working lists, the
 // engine query URLs on top of the remembered sites) and stopping it (saving
 // the open block and the site queue).
+#include <ctime>
+
 #include "analysis/keyword_query.h"
 #include "analysis/source_urls.h"
 #include "platform/files.h"
@@ -111,6 +113,10 @@ void TMain::StartRun() {
 void TMain::PrepareSiteQueue(StringList& queue) {
   if (FileExists(store_.SiteQueueFile())) LoadLines(store_.SiteQueueFile(), queue);
   revisits_.Load(RevisitFile());
+  if (!cookiesLoaded_ && sources_.name != "classic") {
+    cookies_.Load(CookieFile(), std::time(nullptr));
+    cookiesLoaded_ = true;
+  }
   queue.insert(queue.begin(), Bytes(kPassMarker));
 
   const bool worn = ResultStore::IndexOfLine(queue, kAgeMarker3) >= 0;
@@ -137,6 +143,7 @@ void TMain::StopRun() {
     if (!store_.SaveSiteQueueAtStop()) SaveFailed(store_.SiteQueueFile());
     SaveRevisits();
   }
+  SaveCookies();
 }
 
 }  // namespace vexo
