@@ -1,10 +1,14 @@
 // The program's own files as other programs, crashes and full disks leave
 // them: the INI profile and the CR LF lists (block files, the site queue,
-// the news title files), read from fuzzed contents.
+// the news title files), a user's sources file and the cookie file, read from
+// fuzzed contents.
 #include <unistd.h>
 
 #include <string>
 
+#include "analysis/source_set.h"
+#include "analysis/source_urls.h"
+#include "fetch/cookie_jar.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
@@ -28,7 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const StringList lines = SplitLines(contents);
   VEXO_FUZZ_CHECK(SplitLines(JoinLines(lines)) == lines);
 
+  // Every source read is one the program can ask and recognise.
+  SourceSet set{"own", ParseSources(contents)};
+  for (const Source& source : set.sources) {
+    const Bytes url = SourcePageUrl(source, source.pages, EncodeKeywordsFor(source, value));
+    VEXO_FUZZ_CHECK(StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://"));
+    (void)SourceOfUrl(set, url);
+  }
+
   if (!WriteFileAtomic(ScratchFile(), contents)) return 0;
+  CookieJar jar;
+  jar.Load(ScratchFile(), 1700000000);
+  (void)jar.HeaderFor("https://www.baidu.com/s", 1700000000);
   IniProfile ini(ScratchFile());
   if (!ini.Load()) return 0;
   (void)ini.ReadInt("vexo", "ts", 1);
