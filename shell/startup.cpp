@@ -17,6 +17,7 @@
 #include "platform/tls_session.h"
 #include "shell/fvexo1.h"
 #include "texts/texts.h"
+#include "viewer/modal_scope.h"
 
 namespace vexo {
 
@@ -26,10 +27,6 @@ constexpr std::string_view kSection = "vexo";
 constexpr Colour kSkinBlue = 0x88C4FF;
 constexpr Colour kAnimationBlue = 0x44A2FF;
 constexpr Colour kPaleBlue = 0xDFF0FF;
-// Dialogs of the main window hold modalGuard here; 100 or more keeps the
-// window from hiding or popping up.
-constexpr std::uint8_t kModal = 120;
-constexpr std::uint8_t kModalThreshold = 100;
 constexpr long long kPassSeconds = 60;
 constexpr long long kMinPassSeconds = 10;
 // Engines answer a client that names no browser with a block page.
@@ -136,15 +133,12 @@ void TMain::AppMinimize() {
 
 bool TMain::FormCloseQuery() {
   bool can_close = false;
-  const std::uint8_t noted = modalGuard;
-  modalGuard = kModal;
+  ModalScope modal(modalGuard);
   MsgAnswer answer = MsgAnswer::Cancel;
   Quietly([&] { answer = AskModal(Texts().msg_confirm_exit, MsgButtons::OkCancel); });
-  if (answer != MsgAnswer::Ok) {
-    modalGuard = noted;
-    return false;
-  }
-  // modalGuard stays up: nothing may hide or pop up the window from here on.
+  if (answer != MsgAnswer::Ok) return false;
+  // The guard stays up: nothing may hide or pop up the window from here on.
+  modal.Keep();
   Quietly([&] {
     trackingRun = 0;
     Timer2.SetEnabled(false);

@@ -9,12 +9,12 @@
 #include "platform/quietly.h"
 #include "shell/fvexo1.h"
 #include "texts/texts.h"
+#include "viewer/modal_scope.h"
 
 namespace vexo {
 
 namespace {
 
-constexpr std::uint8_t kModal = 120;
 // A site queue this long (pass marker included) gets only the news-front set.
 constexpr std::size_t kFullPassLimit = 100;
 
@@ -52,10 +52,8 @@ void TMain::StartRun() {
   const ShellTexts& t = Texts();
   const Bytes keywords = Trim(gjc.Text());
   if (keywords.empty()) {
-    const std::uint8_t noted = modalGuard;
-    modalGuard = kModal;
+    ModalScope modal(modalGuard);
     AskModal(t.msg_no_keywords, MsgButtons::Ok);
-    modalGuard = noted;
     return;
   }
 

@@ -1,5 +1,7 @@
 #include "viewer/export_click.h"
 
+#include "viewer/modal_scope.h"
+
 #include "platform/codepage.h"
 #include "platform/quietly.h"
 #include "texts/texts.h"
@@ -10,21 +12,6 @@
 namespace vexo {
 
 namespace {
-
-constexpr std::uint8_t kModal = 120;
-
-// Puts the guard back whichever way the handler ends.
-class ModalScope {
- public:
-  explicit ModalScope(std::uint8_t& guard) : guard_(guard), saved_(guard) { guard_ = kModal; }
-  ~ModalScope() { guard_ = saved_; }
-  ModalScope(const ModalScope&) = delete;
-  ModalScope& operator=(const ModalScope&) = delete;
-
- private:
-  std::uint8_t& guard_;
-  std::uint8_t saved_;
-};
 
 Bytes FailureText(ExportStatus status, const std::string& folder) {
   Bytes text;

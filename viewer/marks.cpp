@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/quietly.h"
 #include "texts/texts.h"
+#include "viewer/modal_scope.h"
 #include "viewer/run_numbers.h"
 #include "viewer/viewer_part.h"
 
@@ -11,7 +12,6 @@ namespace vexo {
 
 namespace {
 
-constexpr std::uint8_t kModal = 120;
 // The longest address handed to the browser.
 constexpr Pos kMaxAddress = 999;
 
@@ -77,14 +77,14 @@ void ViewerPart::MarkClick(int row) {
 
 void ViewerPart::Spt3Click() {
   Quietly([&] {
-    const std::uint8_t noted = modalGuard;
-    modalGuard = kModal;
     MsgAnswer answer = MsgAnswer::Cancel;
-    Quietly([&] {
-      answer =
-          Messages().Show({Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
-    });
-    modalGuard = noted;
+    {
+      ModalScope modal(modalGuard);
+      Quietly([&] {
+        answer = Messages().Show(
+            {Texts().msg_caption, ViewerText().confirm_clear, MsgButtons::OkCancel});
+      });
+    }
     if (answer != MsgAnswer::Ok) return;
 
     // The cleared targets stay on disk for the duplicate test, and the run

@@ -7,31 +7,16 @@
 #include "texts/texts.h"
 #include "viewer/help_page.h"
 #include "viewer/make1.h"
+#include "viewer/modal_scope.h"
 #include "viewer/viewer_part.h"
 
 namespace vexo {
 
 namespace {
 
-constexpr std::uint8_t kModal = 120;
-constexpr std::uint8_t kModalThreshold = 100;
-
 int Clamped(long long v) {
   return static_cast<int>(v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : v);
 }
-
-// Holds modalGuard at 120 while a dialog of the main window is open.
-class ModalScope {
- public:
-  explicit ModalScope(std::uint8_t& guard) : guard_(guard), noted_(guard) { guard_ = kModal; }
-  ~ModalScope() { guard_ = noted_; }
-  ModalScope(const ModalScope&) = delete;
-  ModalScope& operator=(const ModalScope&) = delete;
-
- private:
-  std::uint8_t& guard_;
-  std::uint8_t noted_;
-};
 
 void MoveWindowBy(FormWindow& w, long long dx, long long dy) {
   w.SetBounds(Clamped(w.Left() + dx), Clamped(w.Top() + dy), w.Width(), w.Height());

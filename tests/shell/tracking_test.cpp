@@ -1,6 +1,7 @@
 // The track button: the prologue, the start of a run with its site queue and
 // engine URLs, the keywords-changed rule, and the stop with its saving.
 #include <algorithm>
+#include <stdexcept>
 
 #include "analysis/keyword_query.h"
 #include "platform/ini_profile.h"
@@ -32,6 +33,15 @@ TEST_F(TrackingTest, BlankKeywordsShowTheMessageAndChangeNothingElse) {
   EXPECT_TRUE(m.gjc.Enabled());
   EXPECT_EQ(m.Store().SiteQueue(), nullptr);
   EXPECT_EQ(m.LinkLabel(1)->Caption(), kPublisherHomePage) << "welcome rows stay";
+}
+
+TEST_F(TrackingTest, AMessageBoxThatFailsStillGivesTheGuardBack) {
+  TMain& m = Open();
+  m.modalGuard = 5;
+  boxes_.while_open = [](const MessageBoxRequest&) { throw std::runtime_error("no display"); };
+  StartWith("  ");
+  EXPECT_EQ(m.modalGuard, 5) << "else the window could never hide again";
+  EXPECT_EQ(m.trackingRun, 0);
 }
 
 TEST_F(TrackingTest, StartResetsTheWindowAndSwitchesTheSchedulerOn) {
