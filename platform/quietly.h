@@ -3,20 +3,35 @@
 // start-up and shutdown): an error ends the step quietly, what it did so far
 // stands, and nothing escapes into the event loop or a thread. Each such step
 // runs through Quietly, so the rule is written once and has a name.
+//
+// Quietly is quiet to the user, not to the developer: what it swallows is
+// logged, with where, under the category "vexo.quietly", which is silent
+// unless switched on (QT_LOGGING_RULES="vexo.quietly.debug=true").
 
+#include <QLoggingCategory>
+#include <exception>
+#include <source_location>
 #include <utility>
+
+Q_DECLARE_LOGGING_CATEGORY(lcQuietly)
 
 namespace vexo {
 
+// Logs one swallowed error; never raises.
+void NoteSwallowed(const char* what, const std::source_location& where) noexcept;
+
 // Runs `step`; false when it raised anything, which is dropped.
 template <class Step>
-bool Quietly(Step&& step) noexcept {
+bool Quietly(Step&& step, std::source_location where = std::source_location::current()) noexcept {
   try {
     std::forward<Step>(step)();
     return true;
+  } catch (const std::exception& e) {
+    NoteSwallowed(e.what(), where);
   } catch (...) {
-    return false;
+    NoteSwallowed("an exception of another kind", where);
   }
+  return false;
 }
 
 }  // namespace vexo
