@@ -44,7 +44,7 @@ class E2eTodayTest : public E2eRun {
   E2eTodayTest() {
     ::setenv("VEXO_SOURCES", "current", 1);
     // Slow enough that a host's connections would overlap without courtesy.
-    web_.SetAnswerDelayMs(40);
+    web_.SetAnswerDelayMs(150);
     UseWeb(web_.ConnectToMap(), web_.CaFile());
   }
   ~E2eTodayTest() override {
@@ -122,7 +122,9 @@ TEST_F(E2eTodayTest, TargetsLinkToTheSitesWhichTheNextRunRevisitsAndABlockedEngi
 
   // Sogou's antispider page pauses it: the rest of its pages wait.
   EXPECT_TRUE(PausedSeen("www.sogou.com")) << "the status line names the paused engine";
-  EXPECT_EQ(web_.AntispiderRedirects(), 1);
+  // Only the requests already under way when the block showed meet it too.
+  EXPECT_GE(web_.AntispiderRedirects(), 1);
+  EXPECT_LE(web_.AntispiderRedirects(), HostCourtesy::kMaxConnections);
   // The 429 of www.busy.cn: its Retry-After has not passed, so it was asked once.
   EXPECT_EQ(web_.HostRequests("www.busy.cn"), 1);
   for (const auto& [host, n] : EngineRequests({}, first)) EXPECT_LE(n, 10) << host;
