@@ -361,8 +361,11 @@ void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
       return;
     }
     const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), piece);
+    // A page reached through a redirect (an engine's link to a result) is
+    // read at the address it came from, so its links resolve to its site.
+    const Bytes& address = sender.Location().empty() ? sender.URL : sender.Location();
     if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
-      StartParser(code, sender.Tag, UpToZero(piece), sender.URL, Trim(gjc3.Caption()), *this);
+      StartParser(code, sender.Tag, UpToZero(piece), address, Trim(gjc3.Caption()), *this);
   });
 }
 

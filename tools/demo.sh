@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Tries Vexo without the internet: starts the mock web on 127.0.0.1 and Vexo
 # pointed at it through the connect-to map, in a temporary program folder.
-# Track the keyword 中文 to see targets arrive. Usage: tools/demo.sh [--https]
-# [--proxy | --socks-proxy] [SECONDS] (SECONDS only for the command-line run,
+# Track the keyword 中文 to see targets arrive. Usage: tools/demo.sh [--https |
+# --today] [--proxy | --socks-proxy] [SECONDS] (SECONDS only for the command-line run,
 # when no window program was built). With --https the mock web serves its
 # sites over TLS, its plain addresses redirecting there, and Vexo trusts its
 # certificate authority through VEXO_CA_FILE. With --proxy (an HTTP proxy) or
 # --socks-proxy (SOCKS5, names resolved by the proxy) every request goes
 # through a local proxy, vexo-proxy: Vexo is given no connect-to map, only the
 # proxy (http_proxy, https_proxy, all_proxy), and the proxy sends the sites'
-# names to the mock web, so the targets are the same as without.
+# names to the mock web, so the targets are the same as without. With --today
+# the mock serves today's web instead (https only) and Vexo asks today's
+# sources: track 手机 and the targets link to the mock's sites, not to the
+# engines.
 set -euo pipefail
 web_args=()
 proxy=
 while [ $# -gt 0 ]; do
   case "$1" in
     --https) https=1 ;;
+    --today) https=1 today=1 ;;
     --proxy) proxy=http ;;
     --socks-proxy) proxy=socks ;;
     *) break ;;
@@ -35,7 +39,12 @@ cleanup() {
   rm -rf "$tmp"
 }
 trap cleanup EXIT
-if [ -n "${https:-}" ]; then
+keyword=中文
+if [ -n "${today:-}" ]; then
+  web_args=(--today --ca-file "$tmp/ca.pem")
+  export VEXO_CA_FILE="$tmp/ca.pem" VEXO_SOURCES=current
+  keyword=手机
+elif [ -n "${https:-}" ]; then
   web_args=(--https --ca-file "$tmp/ca.pem")
   export VEXO_CA_FILE="$tmp/ca.pem"
 fi
@@ -64,7 +73,8 @@ export VEXO_HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/config"
 mkdir -p "$VEXO_HOME" "$XDG_CONFIG_HOME"
 if [ -n "${https:-}" ]; then echo "trusted CA: $VEXO_CA_FILE"; fi
 if [ -x "$build/shell/vexo" ]; then
+  echo "type $keyword and press Track"
   "$build/shell/vexo"
 else
-  "$build/cli/vexo-cli" track 中文 --seconds "${1:-10}"
+  "$build/cli/vexo-cli" track "$keyword" --seconds "${1:-10}"
 fi

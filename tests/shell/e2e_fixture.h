@@ -29,18 +29,19 @@ inline const std::vector<std::pair<std::string, std::string>> kMockFirstRun = {
     {"http://www.refresh.cn/r/1.htm", "跳转以后的中文页面"},
 };
 
-class E2eTest : public ShellTest {
+// A run against one of the tests' mock webs, reached through the connect-to
+// map, its certificate authority trusted.
+class E2eRun : public ShellTest {
  protected:
-  explicit E2eTest(testing::MockWeb::Scheme scheme = testing::MockWeb::Scheme::kHttp)
-      : web_(0, scheme) {
+  void UseWeb(const std::string& connect_to, const std::string& ca_file) {
     ::unsetenv("VEXO_CONNECT_TO");
     ReadConnectToEnvironment();
-    SetConnectToMap(web_.ConnectToMap());
+    SetConnectToMap(connect_to);
     ::unsetenv("VEXO_CA_FILE");
     ReadTlsCaFileEnvironment();
-    SetTlsCaFile(web_.CaFile());
+    SetTlsCaFile(ca_file);
   }
-  ~E2eTest() override {
+  ~E2eRun() override {
     main_.reset();
     ::vexo::testing::GoOffline();
     SetTlsCaFile("");
@@ -83,12 +84,6 @@ class E2eTest : public ShellTest {
       if (!Contains(c->URL, "www.silent.cn")) return false;
     return main_->Store().FollowUp() && main_->Store().FollowUp()->empty();
   }
-  // The first pass and the follow-up fetches of the sites it found are over.
-  bool SitesFetched() const {
-    return web_.Hits("www.refresh.cn/next.htm") > 0 && web_.Hits("www.gbsite.cn/") > 0 &&
-           web_.Hits("www.utf8meta.cn/") > 0 && web_.Hits("www.big5meta.cn/") > 0 && Quiet();
-  }
-
   // The open block as (link, title) pairs, titles in UTF-8 without the marks.
   std::vector<std::pair<std::string, std::string>> Targets() const {
     std::vector<std::pair<std::string, std::string>> out;
@@ -103,6 +98,22 @@ class E2eTest : public ShellTest {
       out.emplace_back((*block)[i], GbToUtf8(title));
     }
     return out;
+  }
+};
+
+class E2eTest : public E2eRun {
+ protected:
+  explicit E2eTest(testing::MockWeb::Scheme scheme = testing::MockWeb::Scheme::kHttp)
+      : web_(0, scheme) {
+    UseWeb(web_.ConnectToMap(), web_.CaFile());
+  }
+  // The window goes before the web its clients talk to.
+  ~E2eTest() override { main_.reset(); }
+
+  // The first pass and the follow-up fetches of the sites it found are over.
+  bool SitesFetched() const {
+    return web_.Hits("www.refresh.cn/next.htm") > 0 && web_.Hits("www.gbsite.cn/") > 0 &&
+           web_.Hits("www.utf8meta.cn/") > 0 && web_.Hits("www.big5meta.cn/") > 0 && Quiet();
   }
 
   testing::MockWeb web_;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "tests/support/mock_request.h"
 
 namespace vexo::testing {
 
@@ -14,46 +15,6 @@ constexpr std::string_view kBig5Header = "Content-Type: text/html; charset=big5\
 constexpr std::string_view kUtf8Header = "Content-Type: text/html; charset=utf-8\r\n";
 // "中文" in Big5.
 constexpr std::string_view kBig5Keyword = "\xA4\xA4\xA4\xE5";
-
-struct Request {
-  std::string host;
-  std::string path;  // with the query
-};
-
-std::string ToLower(std::string s) {
-  for (char& c : s)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return s;
-}
-
-Request Parse(const std::string& request) {
-  Request r;
-  const auto sp1 = request.find(' ');
-  const auto sp2 = sp1 == std::string::npos ? sp1 : request.find(' ', sp1 + 1);
-  if (sp2 != std::string::npos) r.path = request.substr(sp1 + 1, sp2 - sp1 - 1);
-  const std::string lower = ToLower(request);
-  const auto h = lower.find("\r\nhost:");
-  if (h != std::string::npos) {
-    auto b = h + 7;
-    while (b < request.size() && request[b] == ' ') ++b;
-    const auto e = request.find("\r\n", b);
-    r.host = ToLower(request.substr(b, e == std::string::npos ? std::string::npos : e - b));
-    const auto colon = r.host.find(':');
-    if (colon != std::string::npos) r.host.resize(colon);
-  }
-  return r;
-}
-
-// The value of a query parameter as a number, or -1.
-long QueryNumber(const std::string& path, const std::string& key) {
-  const std::string leads[] = {"?" + key + "=", "&" + key + "="};
-  for (const std::string& lead : leads) {
-    const auto p = path.find(lead);
-    if (p == std::string::npos) continue;
-    return std::strtol(path.c_str() + p + lead.size(), nullptr, 10);
-  }
-  return -1;
-}
 
 // Result page k (1-based) of an engine, or 0 when the path is no query.
 int EnginePage(const std::string& host, const std::string& path) {
@@ -271,7 +232,7 @@ int MockWeb::Hits(const std::string& host_and_path) const {
 
 Script MockWeb::Answer(const std::string& request) {
   if (scheme_ == Scheme::kHttp) return Content(request);
-  const Request r = Parse(request);
+  const MockRequest r = ParseMockRequest(request);
   ++requests_;
   ++hits_["http://" + r.host + r.path];
   Script script;
@@ -283,21 +244,13 @@ Script MockWeb::Answer(const std::string& request) {
 }
 
 std::string MockWeb::TlsAnswer(const std::string& request) {
-  // The TLS listener sends one response whole: the pieces and pauses go.
-  const Script script = Content(request);
-  std::string out;
-  bool ends = false;
-  for (const Script::Step& step : script.steps) {
-    if (step.kind == Script::Step::kSend) out += step.bytes;
-    ends = ends || step.kind == Script::Step::kClose || step.kind == Script::Step::kReset;
-  }
-  if (!ends) return {};  // silent
+  std::string out = WholeResponse(Content(request));
   ToHttps(out);
   return out;
 }
 
 Script MockWeb::Content(const std::string& request) {
-  const Request r = Parse(request);
+  const MockRequest r = ParseMockRequest(request);
   ++requests_;
   ++hits_[r.host + r.path];
   Script script;

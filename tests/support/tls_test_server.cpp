@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QTimer>
 
 #include <atomic>
 #include <cerrno>
@@ -86,6 +87,16 @@ void SendAll(int fd, std::string_view bytes) {
   }
 }
 
+// What the TLS engine has for the wire.
+std::string TakeOutput(SSL* ssl) {
+  std::string out;
+  char chunk[16384];
+  int n;
+  while ((n = BIO_read(SSL_get_wbio(ssl), chunk, sizeof chunk)) > 0)
+    out.append(chunk, static_cast<std::size_t>(n));
+  return out;
+}
+
 }  // namespace
 
 TestCa::TestCa() {
@@ -125,8 +136,11 @@ struct TlsTestServer::Conn {
   SSL* ssl = nullptr;
   bool handshaken = false;
   bool answered = false;
+  bool counted = false;  // told to OnOpenChange as open
+  std::string name;      // the server name the client asked for
   std::string request;
   std::unique_ptr<QSocketNotifier> read;
+  std::unique_ptr<QTimer> delay;
 };
 
 TlsTestServer::TlsTestServer(const Credentials& creds, Handler handler, Mode mode)
@@ -150,6 +164,7 @@ TlsTestServer::TlsTestServer(const Credentials& creds, Handler handler, Mode mod
 }
 
 TlsTestServer::~TlsTestServer() {
+  OnOpenChange = nullptr;  // its owner may be half gone
   for (auto& c : conns_) Finish(*c, false);
   accept_.reset();
   if (fd_ >= 0) ::close(fd_);
@@ -188,17 +203,9 @@ void TlsTestServer::Read(Conn& c) {
 }
 
 void TlsTestServer::Pump(Conn& c) {
-  auto take_output = [&c] {
-    std::string out;
-    char chunk[16384];
-    int n;
-    while ((n = BIO_read(SSL_get_wbio(c.ssl), chunk, sizeof chunk)) > 0)
-      out.append(chunk, static_cast<std::size_t>(n));
-    return out;
-  };
   if (!c.handshaken) {
     const int rc = SSL_do_handshake(c.ssl);
-    const std::string out = take_output();
+    const std::string out = TakeOutput(c.ssl);
     if ((mode_ == Mode::kResetInHandshake || mode_ == Mode::kTruncateHandshake) && !out.empty()) {
       SendAll(c.fd, std::string_view(out).substr(0, out.size() / 2));
       Finish(c, mode_ == Mode::kResetInHandshake);
@@ -212,28 +219,48 @@ void TlsTestServer::Pump(Conn& c) {
     }
     c.handshaken = true;
     if (SSL_session_reused(c.ssl)) ++resumed_;
+    if (const char* name = SSL_get_servername(c.ssl, TLSEXT_NAMETYPE_host_name)) c.name = name;
+    c.counted = true;
+    if (OnOpenChange) OnOpenChange(c.name, +1);
   }
   char buf[4096];
   int n;
   while ((n = SSL_read(c.ssl, buf, sizeof buf)) > 0)
     c.request.append(buf, static_cast<std::size_t>(n));
   ERR_clear_error();
-  SendAll(c.fd, take_output());
+  SendAll(c.fd, TakeOutput(c.ssl));
   if (c.answered || !HeaderComplete(c.request)) return;
   c.answered = true;
   requests_.push_back(c.request);
+  if (AnswerDelayMs <= 0) {
+    Answer(c);
+    return;
+  }
+  c.delay = std::make_unique<QTimer>();
+  c.delay->setSingleShot(true);
+  QObject::connect(c.delay.get(), &QTimer::timeout, [this, &c] { Answer(c); });
+  c.delay->start(AnswerDelayMs);
+}
+
+void TlsTestServer::Answer(Conn& c) {
+  if (!c.ssl) return;  // the client left while the answer waited
   const std::string response = handler_(c.request);
   if (!response.empty()) SSL_write(c.ssl, response.data(), static_cast<int>(response.size()));
   if (KeepOpen || (SilentOnEmpty && response.empty())) {
-    SendAll(c.fd, take_output());
+    SendAll(c.fd, TakeOutput(c.ssl));
     return;
   }
   SSL_shutdown(c.ssl);
-  SendAll(c.fd, take_output());
+  SendAll(c.fd, TakeOutput(c.ssl));
   Finish(c, false);
 }
 
 void TlsTestServer::Finish(Conn& c, bool reset) {
+  if (c.delay) c.delay->stop();
+  if (c.counted) {
+    c.counted = false;
+    if (OnOpenChange) OnOpenChange(c.name, -1);
+  }
   if (c.ssl) {
     SSL_free(c.ssl);
     c.ssl = nullptr;

@@ -65,6 +65,12 @@ class TlsTestServer {
   // An empty response leaves the connection open and silent (a site that
   // never answers) instead of closing it.
   bool SilentOnEmpty = false;
+  // The answer leaves this long (real time) after the request arrived, so
+  // that a client's connections to one host overlap as on a slow web.
+  int AnswerDelayMs = 0;
+  // Told of each connection whose handshake completed (+1, with the server
+  // name the client asked for) and of its end (-1).
+  std::function<void(const std::string& server_name, int change)> OnOpenChange;
 
   std::uint16_t Port() const { return port_; }
   int Accepted() const { return accepted_; }
@@ -80,6 +86,7 @@ class TlsTestServer {
   void Accept();
   void Read(Conn& c);
   void Pump(Conn& c);
+  void Answer(Conn& c);
   void Finish(Conn& c, bool reset);
 
   Handler handler_;
