@@ -3,34 +3,27 @@
 // response, so every page costs a handshake unless a session is resumed),
 // beside curl fetching the same list with --parallel-max 8 in the same run;
 // and the CPU the process uses while 14 clients wait on a silent server.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <openssl/ssl.h>
-
+#include "bench/core_app.h"
+#include "bench/threaded_server.h"
 #include "fetch/http_client.h"
-#include "platform/tls_session.h"
-#include "tests/support/tls_test_server.h"
 
 namespace {
 
@@ -43,128 +36,44 @@ std::size_t PageSize(int i) {
   return 2048 + static_cast<std::size_t>(i) * 7919 % (58 * 1024);
 }
 
-void EnsureApp() {
-  static int argc = 1;
-  static char name[] = "vexo-bench";
-  static char* argv[] = {name, nullptr};
-  if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+// Page n of the list for /p/<n>; nothing for any other address.
+std::string PageAnswer(const std::vector<std::string>& pages, const std::string& request) {
+  const auto at = request.find("/p/");
+  const int i = at == std::string::npos ? -1 : std::atoi(request.c_str() + at + 3);
+  return i >= 0 && i < kPages ? pages[static_cast<std::size_t>(i)] : std::string();
 }
 
-int ListenOn127(std::uint16_t& port, int backlog) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  const int on = 1;
-  setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) < 0 ||
-      ::listen(fd, backlog) < 0 ||
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) < 0) {
-    ::close(fd);
-    return -1;
-  }
-  port = ntohs(addr.sin_port);
-  return fd;
-}
-
-// An HTTP/1.0 server on its own threads, plain or over TLS: each worker
-// accepts, reads the request header, answers /p/<n> with page n and closes.
+// The list of pages, served by kParallel workers, plain or over TLS.
 class PageServer {
  public:
-  explicit PageServer(Scheme scheme) : scheme_(scheme) {
-    for (int i = 0; i < kPages; ++i) {
-      const std::string body(PageSize(i), static_cast<char>('a' + i % 26));
-      pages_.push_back("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
-                       std::to_string(body.size()) + "\r\n\r\n" + body);
-    }
-    if (scheme_ == kHttps) {
-      const vexo::testing::Credentials creds = ca_.Issue({"127.0.0.1"});
-      ctx_ = SSL_CTX_new(TLS_server_method());
-      SSL_CTX_use_certificate(ctx_, creds.cert.get());
-      SSL_CTX_use_PrivateKey(ctx_, creds.key.get());
-      vexo::SetTlsCaFile(ca_.PemFile());
-    }
-    fd_ = ListenOn127(port_, 256);
-    for (int i = 0; i < kParallel; ++i) workers_.emplace_back([this] { Serve(); });
-  }
-  ~PageServer() {
-    ::shutdown(fd_, SHUT_RDWR);  // wakes the workers blocked in accept
-    for (auto& t : workers_) t.join();
-    ::close(fd_);
-    if (ctx_) SSL_CTX_free(ctx_);
-  }
+  explicit PageServer(Scheme scheme)
+      : scheme_(scheme),
+        pages_(MakePages()),
+        server_(
+            [this](const std::string& r) { return PageAnswer(pages_, r); },
+            scheme == kHttps ? std::vector<std::string>{"127.0.0.1"} : std::vector<std::string>{},
+            kParallel) {}
   std::string Url(int i) const {
     return std::string(scheme_ == kHttps ? "https" : "http") +
-           "://127.0.0.1:" + std::to_string(port_) + "/p/" + std::to_string(i);
+           "://127.0.0.1:" + std::to_string(server_.Port()) + "/p/" + std::to_string(i);
   }
-  const std::string& CaFile() const { return ca_.PemFile(); }
-  int Resumed() const { return resumed_; }
+  const std::string& CaFile() const { return vexo::bench::ThreadedServer::CaFile(); }
+  int Resumed() const { return server_.Resumed(); }
 
  private:
-  // One connection's reads and writes, plain or through TLS.
-  struct Channel {
-    int fd;
-    SSL* ssl = nullptr;
-    long Recv(char* buf, int len) {
-      return ssl ? SSL_read(ssl, buf, len) : ::recv(fd, buf, len, 0);
+  static std::vector<std::string> MakePages() {
+    std::vector<std::string> pages;
+    for (int i = 0; i < kPages; ++i) {
+      const std::string body(PageSize(i), static_cast<char>('a' + i % 26));
+      pages.push_back("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+                      std::to_string(body.size()) + "\r\n\r\n" + body);
     }
-    bool SendAll(const std::string& out) {
-      std::size_t sent = 0;
-      while (sent < out.size()) {
-        const long n = ssl ? SSL_write(ssl, out.data() + sent, static_cast<int>(out.size() - sent))
-                           : ::send(fd, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        sent += static_cast<std::size_t>(n);
-      }
-      return true;
-    }
-  };
-
-  void Serve() {
-    while (true) {
-      const int c = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (c < 0) {
-        if (errno == EINTR || errno == ECONNABORTED) continue;
-        return;
-      }
-      Channel ch{c};
-      if (ctx_) {
-        ch.ssl = SSL_new(ctx_);
-        SSL_set_fd(ch.ssl, c);
-        if (SSL_accept(ch.ssl) != 1) {
-          SSL_free(ch.ssl);
-          ::close(c);
-          continue;
-        }
-        if (SSL_session_reused(ch.ssl)) ++resumed_;
-      }
-      std::string req;
-      char buf[4096];
-      while (req.find("\r\n\r\n") == std::string::npos && req.size() < 65536) {
-        const long n = ch.Recv(buf, sizeof buf);
-        if (n <= 0) break;
-        req.append(buf, static_cast<std::size_t>(n));
-      }
-      const auto at = req.find("/p/");
-      const int i = at == std::string::npos ? -1 : std::atoi(req.c_str() + at + 3);
-      if (i >= 0 && i < kPages) ch.SendAll(pages_[static_cast<std::size_t>(i)]);
-      if (ch.ssl) {
-        SSL_shutdown(ch.ssl);
-        SSL_free(ch.ssl);
-      }
-      ::close(c);
-    }
+    return pages;
   }
 
   Scheme scheme_;
-  vexo::testing::TestCa ca_;
-  SSL_CTX* ctx_ = nullptr;
-  int fd_ = -1;
-  std::uint16_t port_ = 0;
-  std::atomic<int> resumed_{0};
   std::vector<std::string> pages_;
-  std::vector<std::thread> workers_;
+  vexo::bench::ThreadedServer server_;
 };
 
 PageServer& Server(Scheme scheme) {
@@ -210,7 +119,7 @@ int FetchAll(const PageServer& server, long long& bytes, int& resumed) {
 double g_client_seconds[2] = {0, 0};
 
 void BM_Fetch500Pages_HttpClient(benchmark::State& state) {
-  EnsureApp();
+  vexo::bench::EnsureCoreApplication();
   const auto scheme = static_cast<Scheme>(state.range(0));
   const PageServer& server = Server(scheme);
   double seconds = 0;
@@ -300,9 +209,9 @@ double ProcessCpuSeconds() {
 // 14 clients connected to a server that accepts nothing and says nothing: the
 // process should sleep in the event loop. Reports CPU milliseconds per second.
 void BM_IdleClientsOnSilentServer(benchmark::State& state) {
-  EnsureApp();
+  vexo::bench::EnsureCoreApplication();
   std::uint16_t port = 0;
-  const int fd = ListenOn127(port, 64);  // connections wait in the queue, unanswered
+  const int fd = vexo::bench::ListenOn127(port, 64);  // connections wait in the queue, unanswered
   std::vector<std::unique_ptr<vexo::HttpClient>> clients;
   for (int i = 0; i < 14; ++i) {
     clients.push_back(std::make_unique<vexo::HttpClient>());
