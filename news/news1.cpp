@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "news/feed_headlines.h"
 #include "news/news_headlines.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
@@ -142,34 +143,58 @@ void Tnews::StartCategory() {
     const int n = category >= 1 && category <= kCategories ? category : 1;
     cap.SetCaption(GetNewsTexts().category_captions[static_cast<std::size_t>(n - 1)]);
     for (int i = 1; i <= kSourcesPerCategory; ++i) {
-      HttpClient& client = clients_.Make(services_.sources.At(n, i), i);
+      const Bytes address = services_.sources.At(n, i);
+      // The feeds leave places of a category empty.
+      if (address.empty()) continue;
+      HttpClient& client = clients_.Make(address, i);
+      if (services_.sources.IsFeed(n, i)) ReadWhole(client);
       newsClients->push_back(&client);
       // A client that cannot start stays listed until the abort timer
       // cancels it; the sources after it are not fetched.
       client.StartGet();
     }
   });
+  // A category without a single address is over at once.
+  if (newsClients && newsClients->empty()) FinishFetch();
+}
+
+void Tnews::ReadWhole(HttpClient& client) {
+  if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
+  client.Accept = "application/rss+xml, application/atom+xml, application/xml;q=0.9, */*;q=0.8";
+  client.AcceptCompressed = true;
+  client.ExtraHeaders.push_back("Accept-Language: zh-CN,zh;q=0.9");
+}
+
+void Tnews::AddRows(const std::vector<Headline>& headlines) {
+  for (const Headline& h : headlines) {
+    const int last = Stgd.RowCount() - 1;
+    Stgd.SetCell(1, last, h.caption);
+    Stgd.SetCell(2, last, h.link);
+    Stgd.SetRowCount(last + 2);
+  }
 }
 
 void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
   Quietly([&] {
+    if (ClientPool::Request* r = clients_.RequestOf(client); r && r->gathersWhole) {
+      // The client stops at its body cap, so the gathered feed stays bounded.
+      if (piece && length > 0 && client.StatusCode() == 200)
+        r->body.append(piece, static_cast<std::size_t>(length));
+      return;
+    }
     if (!piece || length < 10 || client.StatusCode() != 200) return;
     const Bytes* start = clients_.StartAddress(client);
     const Bytes page = start ? *start : client.URL;
-    const auto headlines =
-        ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page);
-    for (const Headline& h : headlines) {
-      const int last = Stgd.RowCount() - 1;
-      Stgd.SetCell(1, last, h.caption);
-      Stgd.SetCell(2, last, h.link);
-      Stgd.SetRowCount(last + 2);
-    }
+    AddRows(ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page));
   });
 }
 
 void Tnews::NewsRequestDone(HttpClient& client) {
   Quietly([&] {
     if (!newsClients) return;
+    if (const ClientPool::Request* r = clients_.RequestOf(client);
+        r && r->gathersWhole && client.StatusCode() == 200)
+      AddRows(FeedHeadlines(r->body, client.ReceivedHeaderLines(), r->address));
     auto& list = *newsClients;
     for (auto it = list.begin(); it != list.end(); ++it) {
       if (*it == &client) {
@@ -179,7 +204,13 @@ void Tnews::NewsRequestDone(HttpClient& client) {
     }
     // The client copied its handler before calling it, so it may go now.
     clients_.Release(client);
-    if (!list.empty()) return;
+    if (list.empty()) FinishFetch();
+  });
+}
+
+// Stars the rows seen on earlier visits and frees the category buttons.
+void Tnews::FinishFetch() {
+  Quietly([&] {
     if (!HasFolder()) {
       SetCategoryButtonsEnabled(true);
       return;

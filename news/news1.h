@@ -18,6 +18,7 @@
 
 #include "fetch/client_pool.h"
 #include "fetch/http_client.h"
+#include "news/news_headlines.h"
 #include "news/news_sources.h"
 #include "news/string_grid.h"
 #include "platform/browser.h"
@@ -104,6 +105,10 @@ class Tnews {
   std::unique_ptr<std::vector<HttpClient*>> newsClients;
 
  private:
+  // A feed is gathered whole and read when it has arrived.
+  void ReadWhole(HttpClient& client);
+  void AddRows(const std::vector<Headline>& headlines);
+  void FinishFetch();
   void OpenCurrentRow();
   void SetCategoryButtonsEnabled(bool on);
   void ShowPage(int top);
