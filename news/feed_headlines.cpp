@@ -6,7 +6,6 @@
 #include "analysis/gb18030_text.h"
 #include "analysis/html_text.h"
 #include "analysis/result_reading.h"
-#include "fetch/charset_memo.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
 

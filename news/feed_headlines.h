@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fetch/charset_memo.h"
 #include "news/news_headlines.h"
 #include "platform/bytes.h"
 
