@@ -142,20 +142,40 @@ void Tnews::StartCategory() {
     Tsys.SetEnabled(true);
     const int n = category >= 1 && category <= kCategories ? category : 1;
     cap.SetCaption(GetNewsTexts().category_captions[static_cast<std::size_t>(n - 1)]);
-    for (int i = 1; i <= kSourcesPerCategory; ++i) {
-      const Bytes address = services_.sources.At(n, i);
-      // The feeds leave places of a category empty.
-      if (address.empty()) continue;
-      HttpClient& client = clients_.Make(address, i);
-      if (services_.sources.IsFeed(n, i)) ReadWhole(client);
-      newsClients->push_back(&client);
-      // A client that cannot start stays listed until the abort timer
-      // cancels it; the sources after it are not fetched.
-      client.StartGet();
-    }
+    waiting_.clear();
+    // The feeds leave places of a category empty.
+    for (int i = 1; i <= kSourcesPerCategory; ++i)
+      if (!services_.sources.At(n, i).empty()) waiting_.push_back(i);
+    StartWaiting();
   });
   // A category without a single address is over at once.
   if (newsClients && newsClients->empty()) FinishFetch();
+}
+
+// Starts, in order, the waiting sources whose host has a connection to spare;
+// the others start as the host's requests end.
+void Tnews::StartWaiting() {
+  if (!newsClients) return;
+  const int n = category >= 1 && category <= kCategories ? category : 1;
+  for (auto it = waiting_.begin(); it != waiting_.end();) {
+    const int i = *it;
+    const Bytes address = services_.sources.At(n, i);
+    if (courtesy_.Connections(address) >= HostCourtesy::kMaxConnections) {
+      ++it;
+      continue;
+    }
+    it = waiting_.erase(it);
+    HttpClient& client = clients_.Make(address, i);
+    if (services_.sources.IsFeed(n, i)) ReadWhole(client);
+    newsClients->push_back(&client);
+    courtesy_.Started(address, 0);
+    // A client that cannot start stays listed until the abort timer cancels
+    // it; the sources after it are not fetched.
+    if (!Quietly([&] { client.StartGet(); })) {
+      waiting_.clear();
+      return;
+    }
+  }
 }
 
 void Tnews::ReadWhole(HttpClient& client) {
@@ -202,8 +222,10 @@ void Tnews::NewsRequestDone(HttpClient& client) {
         break;
       }
     }
+    if (const Bytes* address = clients_.StartAddress(client)) courtesy_.Ended(*address);
     // The client copied its handler before calling it, so it may go now.
     clients_.Release(client);
+    StartWaiting();
     if (list.empty()) FinishFetch();
   });
 }
@@ -235,6 +257,8 @@ void Tnews::LeaveCategory() {
     // No OnRequestDone follows the destruction of a running client.
     clients_.ReleaseAll();
     newsClients.reset();
+    waiting_.clear();
+    courtesy_ = HostCourtesy(0);
     if (!HasFolder()) return;
     CreateDir(TempFolder());
     // A fetch cut short never moved the last visit to the earlier one; do it
@@ -250,6 +274,8 @@ void Tnews::LeaveCategory() {
 void Tnews::TsysTimer() {
   Tsys.SetEnabled(false);
   if (!newsClients) return;
+  // What has not started by now is not fetched.
+  waiting_.clear();
   CancelEach(*newsClients, [](HttpClient* c) { Quietly([&] { c->Cancel(); }); });
 }
 

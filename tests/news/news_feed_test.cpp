@@ -73,6 +73,12 @@ class NewsFeeds : public NewsFixture {
     return out;
   }
 
+  void SetSilentAddress(const std::string& address) {
+    testing::PortalPage page;
+    page.silent = true;
+    portal_.SetPage(address, page);
+  }
+
   NewsSources sources_;
 };
 
@@ -124,6 +130,38 @@ TEST_F(NewsFeeds, GarbageGivesNoRows) {
     EXPECT_EQ(w.Stgd.RowCount(), 1);
     EXPECT_EQ(w.Stgd.Cell(1, 0), GetNewsTexts().waiting);
   }
+}
+
+TEST_F(NewsFeeds, AThirdFeedOfOneHostWaitsForOneOfTheTwoBeforeIt) {
+  const std::string one = "http://one.example.cn/rss/";
+  const std::string ini = folder_ + "vexo.ini";
+  for (int i = 1; i <= 3; ++i)
+    ASSERT_TRUE(WriteProfileString(ini, "vexo", NewsSourceKey(1, i), one + IntToText(i) + ".xml"));
+  sources_ = ReadNewsSources(ini);
+  testing::PortalPage slow;
+  slow.body = Rss(RssItem("第一条：慢慢到达的新闻标题", "http://a.example.cn/1.htm"));
+  slow.piece = 8;
+  slow.pause_ms = 10;
+  portal_.SetPage(one + "1.xml", slow);
+  SetSilentAddress(one + "2.xml");
+  portal_.SetPage(one + "3.xml",
+                  Rss(RssItem("第三条：等候的新闻标题", "http://a.example.cn/3.htm")));
+  Tnews& w = OpenFeeds();
+  const auto asked = [&](const std::string& path) {
+    const auto& r = portal_.Requests();
+    return std::find(r.begin(), r.end(), "one.example.cn/rss/" + path) - r.begin();
+  };
+  ASSERT_TRUE(testing::RunUntil([&] { return asked("2.xml") < std::ssize(portal_.Requests()); }));
+  EXPECT_LT(asked("1.xml"), std::ssize(portal_.Requests()));
+  EXPECT_EQ(asked("3.xml"), std::ssize(portal_.Requests()));
+
+  ASSERT_TRUE(testing::RunUntil([&] { return w.Stgd.RowCount() == 3; }));
+  EXPECT_EQ(w.RunningClients(), 1u);
+  EXPECT_EQ(Rows(), (std::multiset<std::pair<Bytes, Bytes>>{
+                        {Gb("第一条：慢慢到达的新闻标题"), "http://a.example.cn/1.htm"},
+                        {Gb("第三条：等候的新闻标题"), "http://a.example.cn/3.htm"}}));
+  timers_.AdvanceBy(kNewsAbortMs);
+  EXPECT_TRUE(WaitIdle());
 }
 
 TEST_F(NewsFeeds, ConfiguredAddressesAreFeedsWhenTheyLookLikeOne) {
