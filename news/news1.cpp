@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "news/feed_headlines.h"
 #include "news/news_headlines.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
@@ -141,35 +142,79 @@ void Tnews::StartCategory() {
     Tsys.SetEnabled(true);
     const int n = category >= 1 && category <= kCategories ? category : 1;
     cap.SetCaption(GetNewsTexts().category_captions[static_cast<std::size_t>(n - 1)]);
-    for (int i = 1; i <= kSourcesPerCategory; ++i) {
-      HttpClient& client = clients_.Make(services_.sources.At(n, i), i);
-      newsClients->push_back(&client);
-      // A client that cannot start stays listed until the abort timer
-      // cancels it; the sources after it are not fetched.
-      client.StartGet();
-    }
+    waiting_.clear();
+    // The feeds leave places of a category empty.
+    for (int i = 1; i <= kSourcesPerCategory; ++i)
+      if (!services_.sources.At(n, i).empty()) waiting_.push_back(i);
+    StartWaiting();
   });
+  // A category without a single address is over at once.
+  if (newsClients && newsClients->empty()) FinishFetch();
+}
+
+// Starts, in order, the waiting sources whose host has a connection to spare;
+// the others start as the host's requests end.
+void Tnews::StartWaiting() {
+  if (!newsClients) return;
+  const int n = category >= 1 && category <= kCategories ? category : 1;
+  for (auto it = waiting_.begin(); it != waiting_.end();) {
+    const int i = *it;
+    const Bytes address = services_.sources.At(n, i);
+    if (courtesy_.Connections(address) >= HostCourtesy::kMaxConnections) {
+      ++it;
+      continue;
+    }
+    it = waiting_.erase(it);
+    HttpClient& client = clients_.Make(address, i);
+    if (services_.sources.IsFeed(n, i)) ReadWhole(client);
+    newsClients->push_back(&client);
+    courtesy_.Started(address, 0);
+    // A client that cannot start stays listed until the abort timer cancels
+    // it; the sources after it are not fetched.
+    if (!Quietly([&] { client.StartGet(); })) {
+      waiting_.clear();
+      return;
+    }
+  }
+}
+
+void Tnews::ReadWhole(HttpClient& client) {
+  if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
+  client.Accept = "application/rss+xml, application/atom+xml, application/xml;q=0.9, */*;q=0.8";
+  client.AcceptCompressed = true;
+  client.ExtraHeaders.push_back("Accept-Language: zh-CN,zh;q=0.9");
+}
+
+void Tnews::AddRows(const std::vector<Headline>& headlines) {
+  for (const Headline& h : headlines) {
+    const int last = Stgd.RowCount() - 1;
+    Stgd.SetCell(1, last, h.caption);
+    Stgd.SetCell(2, last, h.link);
+    Stgd.SetRowCount(last + 2);
+  }
 }
 
 void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
   Quietly([&] {
+    if (ClientPool::Request* r = clients_.RequestOf(client); r && r->gathersWhole) {
+      // The client stops at its body cap, so the gathered feed stays bounded.
+      if (piece && length > 0 && client.StatusCode() == 200)
+        r->body.append(piece, static_cast<std::size_t>(length));
+      return;
+    }
     if (!piece || length < 10 || client.StatusCode() != 200) return;
     const Bytes* start = clients_.StartAddress(client);
     const Bytes page = start ? *start : client.URL;
-    const auto headlines =
-        ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page);
-    for (const Headline& h : headlines) {
-      const int last = Stgd.RowCount() - 1;
-      Stgd.SetCell(1, last, h.caption);
-      Stgd.SetCell(2, last, h.link);
-      Stgd.SetRowCount(last + 2);
-    }
+    AddRows(ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page));
   });
 }
 
 void Tnews::NewsRequestDone(HttpClient& client) {
   Quietly([&] {
     if (!newsClients) return;
+    if (const ClientPool::Request* r = clients_.RequestOf(client);
+        r && r->gathersWhole && client.StatusCode() == 200)
+      AddRows(FeedHeadlines(r->body, client.ReceivedHeaderLines(), r->address));
     auto& list = *newsClients;
     for (auto it = list.begin(); it != list.end(); ++it) {
       if (*it == &client) {
@@ -177,9 +222,17 @@ void Tnews::NewsRequestDone(HttpClient& client) {
         break;
       }
     }
+    if (const Bytes* address = clients_.StartAddress(client)) courtesy_.Ended(*address);
     // The client copied its handler before calling it, so it may go now.
     clients_.Release(client);
-    if (!list.empty()) return;
+    StartWaiting();
+    if (list.empty()) FinishFetch();
+  });
+}
+
+// Stars the rows seen on earlier visits and frees the category buttons.
+void Tnews::FinishFetch() {
+  Quietly([&] {
     if (!HasFolder()) {
       SetCategoryButtonsEnabled(true);
       return;
@@ -204,6 +257,8 @@ void Tnews::LeaveCategory() {
     // No OnRequestDone follows the destruction of a running client.
     clients_.ReleaseAll();
     newsClients.reset();
+    waiting_.clear();
+    courtesy_ = HostCourtesy(0);
     if (!HasFolder()) return;
     CreateDir(TempFolder());
     // A fetch cut short never moved the last visit to the earlier one; do it
@@ -219,6 +274,8 @@ void Tnews::LeaveCategory() {
 void Tnews::TsysTimer() {
   Tsys.SetEnabled(false);
   if (!newsClients) return;
+  // What has not started by now is not fetched.
+  waiting_.clear();
   CancelEach(*newsClients, [](HttpClient* c) { Quietly([&] { c->Cancel(); }); });
 }
 

@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "fetch/client_pool.h"
+#include "fetch/host_courtesy.h"
 #include "fetch/http_client.h"
+#include "news/news_headlines.h"
 #include "news/news_sources.h"
 #include "news/string_grid.h"
 #include "platform/browser.h"
@@ -104,6 +106,11 @@ class Tnews {
   std::unique_ptr<std::vector<HttpClient*>> newsClients;
 
  private:
+  void StartWaiting();
+  // A feed is gathered whole and read when it has arrived.
+  void ReadWhole(HttpClient& client);
+  void AddRows(const std::vector<Headline>& headlines);
+  void FinishFetch();
   void OpenCurrentRow();
   void SetCategoryButtonsEnabled(bool on);
   void ShowPage(int top);
@@ -118,6 +125,10 @@ class Tnews {
                       [this](HttpClient& sender, const char* piece, int length) {
                         NewsDocData(sender, piece, length);
                       }};
+  // The sources of the category (1-6) not started yet: at most two
+  // connections to one host at a time, as everywhere in the program.
+  std::vector<int> waiting_;
+  HostCourtesy courtesy_{0};
   bool destroyed_ = false;
 };
 

@@ -12,7 +12,7 @@
 namespace vexo {
 
 struct Headline {
-  Bytes caption;  // without ASCII spaces, at most 100 bytes
+  Bytes caption;  // at most 100 bytes; a portal page's without ASCII spaces
   Bytes link;     // absolute against the page address
 };
 

@@ -1,5 +1,7 @@
 #include "news/news_sources.h"
 
+#include "analysis/source_set.h"
+#include "news/news_feeds.h"
 #include "platform/ini_profile.h"
 #include "platform/quietly.h"
 
@@ -10,7 +12,14 @@ Bytes NewsSources::At(int category, int source) const {
   return address[static_cast<std::size_t>(category - 1)][static_cast<std::size_t>(source - 1)];
 }
 
-NewsSources DefaultNewsSources() {
+bool NewsSources::IsFeed(int category, int source) const {
+  if (category < 1 || category > 8 || source < 1 || source > 6) return false;
+  return feed[static_cast<std::size_t>(category - 1)][static_cast<std::size_t>(source - 1)];
+}
+
+namespace {
+
+NewsSources PortalPages() {
   NewsSources s;
   s.address = {{
       {"http://www.people.com.cn/GB/24hour/", "http://www.eastday.com/eastday/news/news/index.html",
@@ -38,6 +47,25 @@ NewsSources DefaultNewsSources() {
   return s;
 }
 
+NewsSources Feeds() {
+  NewsSources s;
+  s.address = CurrentNewsFeeds();
+  for (std::size_t n = 0; n < s.address.size(); ++n)
+    for (std::size_t i = 0; i < s.address[n].size(); ++i) s.feed[n][i] = !s.address[n][i].empty();
+  return s;
+}
+
+}  // namespace
+
+NewsSources NewsSourcesOfSet(std::string_view set_name) {
+  return set_name == "classic" ? PortalPages() : Feeds();
+}
+
+NewsSources DefaultNewsSources() {
+  // No file: the environment alone chooses.
+  return NewsSourcesOfSet(ChosenSourceSetName(IniProfile(std::string())));
+}
+
 Bytes NewsSourceKey(int category, int source) {
   return "news" + IntToText(category) + "_" + IntToText(source);
 }
@@ -60,11 +88,16 @@ NewsSources ReadNewsSources(const std::string& config_file) {
   Quietly([&] {
     IniProfile ini(config_file);
     ini.Load();
+    const Bytes set = ChosenSourceSetName(ini);
+    s = NewsSourcesOfSet(set);
     for (int n = 1; n <= 8; ++n) {
       for (int i = 1; i <= 6; ++i) {
         const auto v = ini.Get("vexo", NewsSourceKey(n, i));
-        if (v && PlainWebAddress(*v))
-          s.address[static_cast<std::size_t>(n - 1)][static_cast<std::size_t>(i - 1)] = *v;
+        if (!v || !PlainWebAddress(*v)) continue;
+        const auto row = static_cast<std::size_t>(n - 1);
+        const auto place = static_cast<std::size_t>(i - 1);
+        s.address[row][place] = *v;
+        s.feed[row][place] = set != "classic" && LooksLikeFeedAddress(*v);
       }
     }
   });
