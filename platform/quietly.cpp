@@ -4,9 +4,9 @@ Q_LOGGING_CATEGORY(lcQuietly, "vexo.quietly", QtInfoMsg)
 
 namespace vexo {
 
-void NoteSwallowed(const char* what, const std::source_location& where) noexcept {
+void NoteSwallowed(const char* what, const char* file, unsigned line) noexcept {
   try {
-    qCDebug(lcQuietly, "%s:%u: %s", where.file_name(), static_cast<unsigned>(where.line()), what);
+    qCDebug(lcQuietly, "%s:%u: %s", file, line, what);
   } catch (...) {
     // Nowhere left to say it.
   }

@@ -10,7 +10,6 @@
 
 #include <QLoggingCategory>
 #include <exception>
-#include <source_location>
 #include <utility>
 
 Q_DECLARE_LOGGING_CATEGORY(lcQuietly)
@@ -18,18 +17,21 @@ Q_DECLARE_LOGGING_CATEGORY(lcQuietly)
 namespace vexo {
 
 // Logs one swallowed error; never raises.
-void NoteSwallowed(const char* what, const std::source_location& where) noexcept;
+void NoteSwallowed(const char* what, const char* file, unsigned line) noexcept;
 
-// Runs `step`; false when it raised anything, which is dropped.
+// Runs `step`; false when it raised anything, which is dropped. The caller's
+// place comes from the compiler's builtins, which every compiler the program
+// builds with has (std::source_location is missing from some).
 template <class Step>
-bool Quietly(Step&& step, std::source_location where = std::source_location::current()) noexcept {
+bool Quietly(Step&& step, const char* file = __builtin_FILE(),
+             unsigned line = __builtin_LINE()) noexcept {
   try {
     std::forward<Step>(step)();
     return true;
   } catch (const std::exception& e) {
-    NoteSwallowed(e.what(), where);
+    NoteSwallowed(e.what(), file, line);
   } catch (...) {
-    NoteSwallowed("an exception of another kind", where);
+    NoteSwallowed("an exception of another kind", file, line);
   }
   return false;
 }
