@@ -180,6 +180,7 @@ void Tnews::StartWaiting() {
 
 void Tnews::ReadWhole(HttpClient& client) {
   if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
+  client.Agent = services_.user_agent;
   client.Accept = "application/rss+xml, application/atom+xml, application/xml;q=0.9, */*;q=0.8";
   client.AcceptCompressed = true;
   client.ExtraHeaders.push_back("Accept-Language: zh-CN,zh;q=0.9");

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "fetch/browser_agent.h"
 #include "fetch/client_pool.h"
 #include "fetch/host_courtesy.h"
 #include "fetch/http_client.h"
@@ -32,7 +33,8 @@ struct NewsServices {
   TimerService* timers = nullptr;  // none: time stands still
   std::string program_folder;      // ends with "/"
   NewsSources sources = DefaultNewsSources();
-  BrowserLauncher* browser = nullptr;  // none: opening only marks the row
+  Bytes user_agent = Bytes(kBrowserAgent);  // of the feed requests
+  BrowserLauncher* browser = nullptr;       // none: opening only marks the row
 };
 
 // The abort timer's period: no fetch of the window outlives it by more.

@@ -1,7 +1,9 @@
 #include "shell/news_button_view.h"
 
+#include "fetch/browser_agent.h"
 #include "news/news1_view.h"
 #include "news/news_sources.h"
+#include "platform/ini_profile.h"
 #include "shell/fvexo1.h"
 #include "shell/fvexo1_view.h"
 
@@ -15,6 +17,9 @@ std::function<bool()> NewsWindowOpener(ChromeLink& link, TimerService& timers,
     s.timers = &timers;
     s.program_folder = folder;
     s.sources = ReadNewsSources(config);
+    IniProfile ini(config);
+    ini.Load();
+    s.user_agent = ConfiguredUserAgent(ini);
     s.browser = browser;
     ShowNewsWindowModal(link.View(), s);
     return true;

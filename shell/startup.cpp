@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "fetch/browser_agent.h"
 #include "fetch/program_proxy.h"
 #include "fetch/proxy_notice.h"
 #include "platform/codepage.h"
@@ -29,10 +30,6 @@ constexpr Colour kAnimationBlue = 0x44A2FF;
 constexpr Colour kPaleBlue = 0xDFF0FF;
 constexpr long long kPassSeconds = 60;
 constexpr long long kMinPassSeconds = 10;
-// Engines answer a client that names no browser with a block page.
-constexpr std::string_view kBrowserAgent =
-    "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/537.36 (KHTML, like Gecko) "
-    "Chrome/131.0.0.0 Safari/537.36";
 
 }  // namespace
 
@@ -115,7 +112,7 @@ void TMain::ReadSources(const IniProfile& ini) {
   engineLabels_.clear();
   for (const Source& s : sources_.sources)
     engineLabels_.insert(engineLabels_.end(), s.labels.begin(), s.labels.end());
-  userAgent_ = ini.ReadString(kSection, "user_agent", kBrowserAgent);
+  userAgent_ = ConfiguredUserAgent(ini);
 }
 
 void TMain::FormShow() {

@@ -94,6 +94,8 @@ TEST_F(NewsFeeds, RssAndAtomItemsBecomeRowsWithTheirTitlesAndLinks) {
                         {Gb("第二条 & 中新网"), "https://b.example.cn/2.htm"},
                         {Gb("第三条：原子条目标题"), "http://atom.example.cn/c/3.htm"}}));
   EXPECT_EQ(portal_.Requests().size(), 6u);
+  for (const std::string& request : portal_.Server().Received())
+    EXPECT_TRUE(Contains(request, "\r\nUser-Agent: Mozilla/5.0 (X11;")) << request;
   EXPECT_TRUE(w.Spt2.Enabled());
 }
 
