@@ -9,6 +9,7 @@
 #include <cerrno>
 
 #include "analysis/block_files.h"
+#include "analysis/open_block.h"
 
 namespace vexo {
 
@@ -119,7 +120,7 @@ BlockFolder ListBlockFolder(const std::string& tempFolder) {
     folder.files.clear();
     folder.taken.clear();
     for (long long n = 1; n <= kNamesTried; ++n) {
-      const std::string name = tempFolder + "/" + std::to_string(n) + ".tmp";
+      const std::string name = BlockFilePath(tempFolder, n);
       Note(folder, n, Classify(AT_FDCWD, name.c_str()));
     }
   }

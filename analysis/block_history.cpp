@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "analysis/block_files.h"
+#include "analysis/open_block.h"
 #include "platform/files.h"
 
 namespace vexo {
@@ -14,7 +15,7 @@ std::string BlockHistory::TempFolder() const {
 }
 
 std::string BlockHistory::BlockFile(long long n) const {
-  return TempFolder() + "/" + IntToText(n) + ".tmp";
+  return BlockFilePath(TempFolder(), n);
 }
 
 bool BlockHistory::EnsureTempFolder() const {

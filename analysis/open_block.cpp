@@ -6,6 +6,10 @@
 
 namespace vexo {
 
+std::string BlockFilePath(std::string_view tempFolder, long long n) {
+  return std::string(tempFolder) + "/" + std::to_string(n) + ".tmp";
+}
+
 namespace {
 
 // `line`, of the length of a title line of `title`, is "…" + title + "…" but

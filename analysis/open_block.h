@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,8 +16,12 @@
 
 namespace vexo {
 
-// A block holds at most this many lines.
-inline constexpr int kMaxBlockLines = 400;
+// A block holds this many targets, each a link line and a title line.
+inline constexpr int kBlockTargets = 200;
+inline constexpr int kMaxBlockLines = 2 * kBlockTargets;
+
+// Block file n of the Temp folder (given without its final "/").
+std::string BlockFilePath(std::string_view tempFolder, long long n);
 
 // A title line is the title between two of these (the ellipsis).
 std::string_view TitleMark();

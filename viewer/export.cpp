@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/open_block.h"
 #include "platform/files.h"
 #include "viewer/export_files.h"
 #include "viewer/export_html.h"
@@ -11,7 +12,7 @@ namespace vexo {
 
 namespace {
 
-constexpr long long kTargetsPerBlock = 200;
+constexpr long long kTargetsPerBlock = kBlockTargets;
 // A run never gets near this many blocks (200 targets each); the bound keeps
 // a damaged block number or count from turning into an endless loop.
 constexpr long long kMaxBlocksRead = 10'000;
@@ -95,8 +96,8 @@ class ExportWriter {
   Bytes out_;
 };
 
-std::string BlockFilePath(const std::string& programFolder, long long n) {
-  return programFolder + "Temp/" + IntToText(n) + ".tmp";
+std::string ProgramBlockFile(const std::string& programFolder, long long n) {
+  return BlockFilePath(programFolder + "Temp", n);
 }
 
 }  // namespace
@@ -148,7 +149,7 @@ ExportResult WriteExport(const ExportRequest& r) {
     if (n == r.last_block && r.open_block != nullptr) {
       lines = r.open_block;
     } else {
-      const std::string path = BlockFilePath(r.program_folder, n);
+      const std::string path = ProgramBlockFile(r.program_folder, n);
       if (!FileExists(path)) continue;
       if (!LoadLines(path, loaded)) {
         result.status = ExportStatus::kReadFailed;

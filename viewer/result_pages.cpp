@@ -1,6 +1,7 @@
 // Paging through the targets of a run, eight rows at a time, across the saved
 // block files and the open block; and the visibility of the buttons and row
 // boxes that follows the page start `Sa`.
+#include "analysis/open_block.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
 #include "texts/texts.h"
@@ -51,9 +52,12 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
         if (!store.OpenBlock()) throw RunNumberError("open block");
         later = *store.OpenBlock();
       }
-      for (long long i = 202 - o; i <= 8; ++i)
-        SetRowFrom(store, static_cast<int>(i), later, 2 * (o + i - 202) + 1);
-      m.SetSa(IntToText(s - o + 201));
+      // Row i shows target o + i - 1 of this block, so the next block's
+      // first target is on row kBlockTargets + 2 - o.
+      const long long firstLater = kBlockTargets + 2 - o;
+      for (long long i = firstLater; i <= 8; ++i)
+        SetRowFrom(store, static_cast<int>(i), later, 2 * (i - firstLater) + 1);
+      m.SetSa(IntToText(s - o + kBlockTargets + 1));
     }
     return;
   }

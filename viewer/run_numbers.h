@@ -15,9 +15,6 @@ struct RunNumberError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Targets in a block.
-inline constexpr long long kBlockTargets = 200;
-
 // A decimal count or position; far larger values are refused so that the
 // page arithmetic cannot overflow.
 long long ReadNumber(const Bytes& text);
