@@ -8,6 +8,7 @@
 #include "analysis/cvcode.h"
 #include "analysis/gb18030_text.h"
 #include "analysis/html_text.h"
+#include "analysis/page_codes.h"
 #include "analysis/thrd1_stages.h"
 #include "platform/quietly.h"
 
@@ -102,12 +103,12 @@ namespace {
 
 // The page in GB2312, the form every stage reads.
 std::string_view DecodeToGb(int charset, std::string_view text, Bytes& decoded) {
-  if (charset == 8) {
+  if (charset == kCharsetUtf8) {
     decoded = Utf8ToAnsi(text);  // GB2312 through and through
     return decoded;
   }
   // Big5 bytes that form no convertible pair are copied as they are.
-  if (charset == 5) {
+  if (charset == kCharsetBig5) {
     decoded = Big5ToGb(text);
     text = decoded;
   }
@@ -123,11 +124,11 @@ void RunStages(int charset, int tag, std::string_view text, std::string_view add
                std::string_view expression, ParserHost& host, const Pthrd* sender) {
   Bytes decoded;
   AnalysisRun run(host, sender, address, expression, DecodeToGb(charset, text, decoded));
-  if (host.Tracking() && tag > 50 && !ContainsEngineLabel(Lower(address))) {
+  if (host.Tracking() && IsFollowUpTag(tag) && !ContainsEngineLabel(Lower(address))) {
     ContentStage(run);
   }
   if (host.Tracking()) RefreshStage(run);
-  if (host.Tracking() && tag < 50 && host.Store().FollowUp() != nullptr) {
+  if (host.Tracking() && IsEnginePageTag(tag) && host.Store().FollowUp() != nullptr) {
     ListingStage(run);
   }
 }

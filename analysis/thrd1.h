@@ -17,6 +17,7 @@
 #include <QThread>
 #include <string_view>
 
+#include "analysis/page_codes.h"
 #include "analysis/parser_host.h"
 #include "analysis/source_set.h"
 #include "platform/bytes.h"
@@ -26,11 +27,11 @@ namespace vexo {
 // The five fields a worker is created with. Only `text` changes later: the
 // analysis replaces it by its GB2312 form.
 struct ParserPage {
-  int charset = 0;   // 8 UTF-8, 5 Big5, anything else GB2312
-  int tag = 0;       // source tag: 1-8 site queue, 51-58 follow-up list
-  Bytes text;        // one received piece of the page body
-  Bytes address;     // the address that was requested
-  Bytes expression;  // trimmed `gjc3` at the moment the piece arrived
+  int charset = kCharsetGb;  // analysis/page_codes.h
+  int tag = 0;               // the list it came from (analysis/page_codes.h)
+  Bytes text;                // one received piece of the page body
+  Bytes address;             // the address that was requested
+  Bytes expression;          // trimmed `gjc3` at the moment the piece arrived
 };
 
 class Pthrd : public QThread {

@@ -6,13 +6,10 @@
 
 #include <string_view>
 
+#include "analysis/page_codes.h"
 #include "platform/bytes.h"
 
 namespace vexo {
-
-inline constexpr int kCharsetGb = 0;
-inline constexpr int kCharsetBig5 = 5;
-inline constexpr int kCharsetUtf8 = 8;
 
 // The decision for a piece whose address has no memo line, from the response
 // header text and the piece, both already lower-cased.

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <limits>
 
+#include "analysis/page_codes.h"
 #include "analysis/source_urls.h"
 #include "analysis/thrd1.h"
 #include "fetch/charset_memo.h"
@@ -19,7 +20,6 @@ namespace vexo {
 namespace {
 
 constexpr std::size_t kMaxClients = 8;
-constexpr int kFollowUpTagBase = 50;
 constexpr int kTallWindow = 150;
 constexpr int kSquares = 22;      // ticks over which the squares grow
 constexpr int kClearTick = 23;    // the tick that empties the animation
@@ -173,12 +173,12 @@ void TMain::StartClient(const Bytes& url, int tag) {
   HttpClient& client = clients_.Make(url, tag);
   // Revisits of sites may come compressed; the engine requests keep their
   // exact headers.
-  client.AcceptCompressed = tag > kFollowUpTagBase;
-  if (tag > kFollowUpTagBase) client.ExtraHeaders = revisits_.HeadersFor(url);
+  client.AcceptCompressed = IsFollowUpTag(tag);
+  if (IsFollowUpTag(tag)) client.ExtraHeaders = revisits_.HeadersFor(url);
   if (sources_.name != "classic") DressRequest(client);
   // Today's result pages and feeds are read whole: a result is often cut by
   // the boundary of two pieces.
-  const Source* source = tag < kFollowUpTagBase ? SourceOfUrl(sources_, url) : nullptr;
+  const Source* source = IsEnginePageTag(tag) ? SourceOfUrl(sources_, url) : nullptr;
   if (source && source->reading == SourceReading::kResults)
     if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
   runningClients->push_back(&client);
@@ -256,7 +256,7 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
       if (courtesyHeld_.erase(&sender) != 0) courtesy_.Ended(*address);
       NoteRefusal(*address, sender.StatusCode(), sender.ReceivedHeaderLines(),
                   services_.timers->NowMs());
-      if (sender.Tag > kFollowUpTagBase) NoteRevisit(*address, sender);
+      if (IsFollowUpTag(sender.Tag)) NoteRevisit(*address, sender);
     }
   });
   noted &= Quietly([&] {
