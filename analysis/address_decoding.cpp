@@ -7,13 +7,6 @@ namespace {
 
 constexpr std::size_t kNpos = std::string_view::npos;
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 int Base64Value(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
   if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -32,22 +25,6 @@ bool IsHttpAddress(std::string_view address) {
              !IsBlankOrControl(address[scheme.size()]);
   }
   return false;
-}
-
-Bytes PercentDecode(std::string_view s) {
-  Bytes out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const int high = s[i] == '%' && i + 2 < s.size() ? HexValue(s[i + 1]) : -1;
-    const int low = high >= 0 ? HexValue(s[i + 2]) : -1;
-    if (low < 0) {
-      out += s[i];
-      continue;
-    }
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return out;
 }
 
 std::optional<Bytes> Base64UrlDecode(std::string_view s) {

@@ -13,9 +13,8 @@ namespace vexo {
 // The address begins "http://" or "https://" (any case) and has a host.
 bool IsHttpAddress(std::string_view address);
 
-// %XX decoded (either case of hex digit); a "%" not followed by two hex
-// digits stays as it is. "+" stays too: addresses keep a literal "+".
-Bytes PercentDecode(std::string_view s);
+// PercentDecode (platform/bytes.h) decodes the query parameters; "+" stays
+// as it is there: addresses keep a literal "+".
 
 // Base64url (also the "+" "/" alphabet), padding optional. Nullopt on a byte
 // outside the alphabet or a length no encoding has.

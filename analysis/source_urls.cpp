@@ -9,10 +9,6 @@ namespace vexo {
 
 namespace {
 
-bool IsHexDigit(unsigned char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 // Bytes that keep their meaning inside a query value as they are.
 bool StaysAsIs(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -29,8 +25,8 @@ Bytes PercentEscapedUtf8(std::string_view gbForm) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     // The escapes the query form already holds ("%20" and control bytes)
     // stay; a lone "%" typed by the user is escaped itself.
-    const bool escape =
-        c == '%' && i + 2 < utf8.size() && IsHexDigit(utf8[i + 1]) && IsHexDigit(utf8[i + 2]);
+    const bool escape = c == '%' && i + 2 < utf8.size() && HexDigitValue(utf8[i + 1]) >= 0 &&
+                        HexDigitValue(utf8[i + 2]) >= 0;
     if (StaysAsIs(c) || escape) {
       out.push_back(static_cast<char>(c));
     } else {

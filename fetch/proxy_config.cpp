@@ -8,29 +8,6 @@
 namespace vexo {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// "%XX" becomes its byte; a "%" without two hex digits stays as written.
-Bytes PercentDecoded(std::string_view s) {
-  Bytes out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const int hi = s[i] == '%' && i + 2 < s.size() ? HexValue(s[i + 1]) : -1;
-    const int lo = hi >= 0 ? HexValue(s[i + 2]) : -1;
-    if (lo < 0) {
-      out += s[i];
-      continue;
-    }
-    out += static_cast<char>(hi * 16 + lo);
-    i += 2;
-  }
-  return out;
-}
-
 bool IsHostByte(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
          c == '.' || c == '_';
@@ -116,9 +93,9 @@ std::optional<ProxyServer> ParseProxyAddress(std::string_view text) {
   if (const std::size_t at = text.rfind('@'); at != std::string_view::npos) {
     const std::string_view credentials = text.substr(0, at);
     const std::size_t colon = credentials.find(':');
-    proxy.user = PercentDecoded(credentials.substr(0, colon));
+    proxy.user = PercentDecode(credentials.substr(0, colon));
     if (colon != std::string_view::npos)
-      proxy.password = PercentDecoded(credentials.substr(colon + 1));
+      proxy.password = PercentDecode(credentials.substr(colon + 1));
     if (proxy.user.empty()) return std::nullopt;
     text.remove_prefix(at + 1);
   }

@@ -191,4 +191,27 @@ long long TextToInt(std::string_view s, long long fallback) {
   return TryTextToInt(s, v) ? v : fallback;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+Bytes PercentDecode(std::string_view s) {
+  Bytes out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const int high = s[i] == '%' && i + 2 < s.size() ? HexDigitValue(s[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigitValue(s[i + 2]) : -1;
+    if (low < 0) {
+      out += s[i];
+      continue;
+    }
+    out += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return out;
+}
+
 }  // namespace vexo

@@ -124,4 +124,9 @@ Bytes IntToText(long long v);
 long long TextToInt(std::string_view s, long long fallback = 0);
 bool TryTextToInt(std::string_view s, long long& out);
 
+// The value of a hexadecimal digit (either case), or -1.
+int HexDigitValue(char c);
+// "%XX" becomes its byte; a "%" without two hex digits stays as written.
+Bytes PercentDecode(std::string_view s);
+
 }  // namespace vexo
