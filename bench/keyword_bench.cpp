@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/html_text.h"
-#include "analysis/keyword_expression.h"
-#include "analysis/link_resolver.h"
+#include "parser/html_text.h"
+#include "parser/keyword_expression.h"
+#include "parser/link_resolver.h"
 #include "platform/codepage.h"
 
 namespace vexo {

@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "analysis/gb18030_text.h"
-#include "analysis/parser_host.h"
-#include "analysis/result_reading.h"
-#include "analysis/result_store.h"
-#include "analysis/thrd1.h"
+#include "parser/gb18030_text.h"
+#include "parser/parser_host.h"
+#include "parser/result_reading.h"
+#include "store/result_store.h"
+#include "parser/thrd1.h"
 #include "platform/codepage.h"
 #include "tests/support/sample_result_reading.h"
 

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/history_index.h"
-#include "analysis/result_store.h"
+#include "store/history_index.h"
+#include "store/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "tests/reference/history_search.h"

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <ostream>
 
-#include "analysis/thrd1.h"
+#include "parser/thrd1.h"
 #include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/files.h"

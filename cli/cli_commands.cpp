@@ -5,10 +5,10 @@
 #include <ostream>
 #include <string_view>
 
-#include "analysis/cvcode.h"
-#include "analysis/html_text.h"
-#include "analysis/keyword_expression.h"
-#include "analysis/keyword_query.h"
+#include "parser/cvcode.h"
+#include "parser/html_text.h"
+#include "parser/keyword_expression.h"
+#include "parser/keyword_query.h"
 #include "cli/analyse_command.h"
 #include "cli/sources_command.h"
 #include "cli/track_command.h"

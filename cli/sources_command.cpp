@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "analysis/source_set.h"
-#include "analysis/source_urls.h"
+#include "parser/source_set.h"
+#include "parser/source_urls.h"
 #include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/folders.h"

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "analysis/page_codes.h"
+#include "parser/page_codes.h"
 #include "platform/bytes.h"
 
 namespace vexo {

@@ -1,8 +1,8 @@
 // Charset conversion of page pieces: Big5, UTF-8 and GB18030 to GB2312, and
 // the code-page helpers.
-#include "analysis/cvcode.h"
-#include "analysis/gb18030_text.h"
-#include "analysis/html_text.h"
+#include "parser/cvcode.h"
+#include "parser/gb18030_text.h"
+#include "parser/html_text.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/codepage.h"
 

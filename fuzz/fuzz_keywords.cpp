@@ -1,7 +1,7 @@
 // Keyword expressions as people type them: normalising, the mixed-keyword
 // split, the query encoding, matching on fuzzed text and learning a split.
-#include "analysis/keyword_expression.h"
-#include "analysis/keyword_query.h"
+#include "parser/keyword_expression.h"
+#include "parser/keyword_query.h"
 #include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -7,9 +7,9 @@
 #include <array>
 #include <string>
 
-#include "analysis/parser_host.h"
-#include "analysis/result_store.h"
-#include "analysis/thrd1.h"
+#include "parser/parser_host.h"
+#include "store/result_store.h"
+#include "parser/thrd1.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/codepage.h"
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "analysis/source_set.h"
-#include "analysis/source_urls.h"
+#include "parser/source_set.h"
+#include "parser/source_urls.h"
 #include "fetch/cookie_jar.h"
 #include "fuzz/fuzz_input.h"
 #include "platform/files.h"

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "analysis/address_decoding.h"
-#include "analysis/markup_text.h"
-#include "analysis/result_reading.h"
+#include "parser/address_decoding.h"
+#include "parser/markup_text.h"
+#include "parser/result_reading.h"
 #include "fuzz/fuzz_input.h"
 #include "tests/support/sample_result_reading.h"
 

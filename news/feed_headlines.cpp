@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "analysis/cvcode.h"
-#include "analysis/gb18030_text.h"
-#include "analysis/html_text.h"
-#include "analysis/result_reading.h"
+#include "parser/cvcode.h"
+#include "parser/gb18030_text.h"
+#include "parser/html_text.h"
+#include "parser/result_reading.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
 

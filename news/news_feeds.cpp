@@ -1,6 +1,6 @@
 #include "news/news_feeds.h"
 
-#include "analysis/address_decoding.h"
+#include "parser/address_decoding.h"
 
 namespace vexo {
 

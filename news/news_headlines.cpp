@@ -1,6 +1,6 @@
 #include "news/news_headlines.h"
 
-#include "analysis/html_text.h"
+#include "parser/html_text.h"
 #include "platform/codepage.h"
 #include "platform/quietly.h"
 #include "texts/texts.h"

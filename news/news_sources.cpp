@@ -1,6 +1,6 @@
 #include "news/news_sources.h"
 
-#include "analysis/source_set.h"
+#include "parser/source_set.h"
 #include "news/news_feeds.h"
 #include "platform/ini_profile.h"
 #include "platform/quietly.h"

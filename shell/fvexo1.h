@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/parser_host.h"
-#include "analysis/result_store.h"
-#include "analysis/source_set.h"
-#include "analysis/store_host.h"
+#include "parser/parser_host.h"
+#include "store/result_store.h"
+#include "parser/source_set.h"
+#include "store/store_host.h"
 #include "fetch/client_pool.h"
 #include "fetch/cookie_jar.h"
 #include "fetch/host_courtesy.h"

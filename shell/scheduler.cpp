@@ -5,9 +5,9 @@
 #include <ctime>
 #include <limits>
 
-#include "analysis/page_codes.h"
-#include "analysis/source_urls.h"
-#include "analysis/thrd1.h"
+#include "parser/page_codes.h"
+#include "parser/source_urls.h"
+#include "parser/thrd1.h"
 #include "fetch/charset_memo.h"
 #include "fetch/http_client.h"
 #include "platform/codepage.h"

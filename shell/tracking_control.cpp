@@ -3,8 +3,8 @@
 // the open block and the site queue).
 #include <ctime>
 
-#include "analysis/keyword_query.h"
-#include "analysis/source_urls.h"
+#include "parser/keyword_query.h"
+#include "parser/source_urls.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
 #include "shell/fvexo1.h"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes analysis/big5_table.inc: for every cell of the Big5 double-byte plane
+"""Writes parser/big5_table.inc: for every cell of the Big5 double-byte plane
 (lead A1-FE, trail 40-7E and A1-FE, 94 x 157 = 14,758 cells) the GB2312 code of
 the same character in simplified form, or 0x2020 when there is none.
 
@@ -95,7 +95,7 @@ def load_simplified(path):
 
 def main():
     out_path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "analysis", "big5_table.inc")
+        os.path.dirname(os.path.abspath(__file__)), "..", "parser", "big5_table.inc")
     simplified = load_simplified(find_unihan_variants(sys.argv[2] if len(sys.argv) > 2 else None))
 
     def big5_char(pair):

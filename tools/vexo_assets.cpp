@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "analysis/source_set.h"
+#include "parser/source_set.h"
 #include "platform/bytes.h"
 #include "platform/files.h"
 #include "viewer/help_page.h"

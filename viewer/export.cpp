@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/open_block.h"
+#include "store/open_block.h"
 #include "platform/files.h"
 #include "viewer/export_files.h"
 #include "viewer/export_html.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/result_store.h"
+#include "store/result_store.h"
 #include "platform/bytes.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"

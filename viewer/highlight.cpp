@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "analysis/keyword_expression.h"
+#include "parser/keyword_expression.h"
 #include "platform/codepage.h"
 
 namespace vexo {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "analysis/result_store.h"
+#include "store/result_store.h"
 #include "platform/bytes.h"
 
 namespace vexo {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/result_store.h"
+#include "store/result_store.h"
 #include "platform/browser.h"
 #include "platform/components.h"
 #include "platform/message_box.h"

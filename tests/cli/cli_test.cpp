@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "analysis/cvcode.h"
-#include "analysis/html_text.h"
-#include "analysis/keyword_expression.h"
+#include "parser/cvcode.h"
+#include "parser/html_text.h"
+#include "parser/keyword_expression.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "vexo_version.h"

@@ -10,7 +10,7 @@
 #include <set>
 #include <sstream>
 
-#include "analysis/result_store.h"
+#include "store/result_store.h"
 #include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/connect_to.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Whole-line comparison ignoring the case of ASCII letters, through
-// lower-cased copies. The fast forms are in analysis/folded_line.h.
+// lower-cased copies. The fast forms are in store/folded_line.h.
 
 #include <string_view>
 

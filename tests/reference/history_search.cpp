@@ -1,7 +1,7 @@
 #include "tests/reference/history_search.h"
 
-#include "analysis/block_files.h"
-#include "analysis/block_folder.h"
+#include "store/block_files.h"
+#include "store/block_folder.h"
 #include "platform/files.h"
 
 namespace vexo::reference {

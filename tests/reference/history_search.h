@@ -3,7 +3,7 @@
 // block file read through 2,048-byte windows that start 1,880 bytes apart
 // (near the end the window slides back to end at the file's end), then the
 // lines of the blocks waiting to be saved. The fast form is HistoryIndex
-// (analysis/history_index.h).
+// (store/history_index.h).
 
 #include <string>
 #include <string_view>

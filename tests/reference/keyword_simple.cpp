@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "analysis/keyword_rewrite.h"
+#include "parser/keyword_rewrite.h"
 #include "platform/codepage.h"
 
 namespace vexo::reference {

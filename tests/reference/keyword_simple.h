@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "analysis/keyword_expression.h"
+#include "parser/keyword_expression.h"
 #include "platform/bytes.h"
 
 namespace vexo::reference {

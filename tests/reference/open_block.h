@@ -1,7 +1,7 @@
 #pragma once
 // The open block's duplicate test by the built title line looked up line by
 // line, and AppendTarget without history (no save). The fast form is
-// OpenBlockLines (analysis/open_block.h) inside ResultStore::AppendTarget.
+// OpenBlockLines (store/open_block.h) inside ResultStore::AppendTarget.
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 #include "tests/reference/parser_literal.h"
 
-#include "analysis/html_text.h"
-#include "analysis/keyword_expression.h"
-#include "analysis/result_store.h"
+#include "parser/html_text.h"
+#include "parser/keyword_expression.h"
+#include "store/result_store.h"
 
 namespace vexo::reference {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "analysis/site_queue.h"
+#include "store/site_queue.h"
 #include "tests/reference/folded_line.h"
 
 namespace vexo::reference {

@@ -1,7 +1,7 @@
 #pragma once
 // The site operations of the page analysis by line-by-line lookups, and site
 // roots by a walk byte by byte. The fast forms are SiteQueueLines, SiteRoot
-// and CandidateSiteRoot (analysis/site_queue.h).
+// and CandidateSiteRoot (store/site_queue.h).
 
 #include <string_view>
 

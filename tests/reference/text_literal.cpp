@@ -1,6 +1,6 @@
 #include "tests/reference/text_literal.h"
 
-#include "analysis/html_text.h"
+#include "parser/html_text.h"
 #include "platform/codepage.h"
 
 namespace vexo::reference {

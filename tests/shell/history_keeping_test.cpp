@@ -3,7 +3,7 @@
 // what killed saves left behind is swept at the next start.
 #include <sys/stat.h>
 
-#include "analysis/keyword_query.h"
+#include "parser/keyword_query.h"
 #include "platform/ini_profile.h"
 #include "tests/shell/shell_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "analysis/source_set.h"
+#include "parser/source_set.h"
 #include "platform/connect_to.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/offline.h"

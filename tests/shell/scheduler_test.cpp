@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <map>
 
-#include "analysis/source_urls.h"
+#include "parser/source_urls.h"
 #include "fetch/http_client.h"
 #include "platform/connect_to.h"
 #include "tests/shell/shell_fixture.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "analysis/keyword_query.h"
+#include "parser/keyword_query.h"
 #include "platform/ini_profile.h"
 #include "tests/shell/shell_fixture.h"
 #include "texts/texts.h"

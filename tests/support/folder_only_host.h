@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "analysis/store_host.h"
+#include "store/store_host.h"
 
 namespace vexo::testing {
 

@@ -2,7 +2,7 @@
 // How today's engines and news feeds are read, as the sources file says it:
 // shared by the result reading tests, its fuzz target and its benchmark.
 
-#include "analysis/result_reading.h"
+#include "parser/result_reading.h"
 
 namespace vexo::testing {
 
