@@ -83,7 +83,7 @@ Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
   const Pos s = AddressMarkAtOrBefore(page, run.lower, r, h);
   const Pos e = ScanToAnyOf(page, s + 3, r + 1, kLinkEnds);
   const Pos start = SchemeMarkAt(page, s) ? SchemeStartBefore(run.lower, s) : s + 1;
-  return ResolveLink(run.address, TrimView(View(page, start, e - 1)));
+  return run.ResolveLink(TrimView(View(page, start, e - 1)));
 }
 
 }  // namespace

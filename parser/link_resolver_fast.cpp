@@ -90,19 +90,10 @@ LinkFacts ScanLink(std::string_view v) {
   return f;
 }
 
-// The parts of a page address that the links found on it are joined to, and
-// what the final refusals and CleanText would find in them. A page hands
-// over many links, so this is worked out once per page and thread.
-struct PageFacts {
-  Bytes page;
-  std::size_t hostEnd = 0;
-  std::size_t directoryEnd = 0;
-  std::size_t labelEnd = kNpos;   // the earliest end of an engine label
-  std::size_t anchorEnd = kNpos;  // the end of the first "/#"
-  bool plain = true;              // CleanText leaves any joined address as it is
-};
+}  // namespace
 
-void StudyPage(PageFacts& f, std::string_view page) {
+PageLinkResolver::PageLinkResolver(std::string_view page) {
+  PageFacts& f = page_;
   f.page.assign(page);
   f.hostEnd = HostEnd(page);
   f.directoryEnd = DirectoryEnd(page);
@@ -120,19 +111,8 @@ void StudyPage(PageFacts& f, std::string_view page) {
             page.find("\xA1\xA1") == kNpos && EntitiesIn(page) == 0;
 }
 
-const PageFacts& FactsOf(std::string_view page) {
-  thread_local PageFacts facts;
-  thread_local bool studied = false;
-  if (!studied || facts.page != page) {
-    StudyPage(facts, page);
-    studied = true;
-  }
-  return facts;
-}
-
-}  // namespace
-
-Bytes ResolveLink(std::string_view page, std::string_view link) {
+Bytes PageLinkResolver::Resolve(std::string_view link) const {
+  const std::string_view page = page_.page;
   if (Len(link) <= 3) return {};
   // The stage hands over the link with the quote that opened it; quotes at
   // the ends go without a copy.
@@ -147,7 +127,7 @@ Bytes ResolveLink(std::string_view page, std::string_view link) {
     if (v.size() <= 10 || f.label || f.anchor) return {};
     return Bytes(v);
   }
-  const PageFacts& p = FactsOf(page);
+  const PageFacts& p = page_;
   const bool rooted = v.front() == '/';
   const std::size_t baseEnd = rooted ? p.hostEnd : p.directoryEnd;
   const std::string_view base = std::string_view(p.page).substr(0, baseEnd);
@@ -168,6 +148,10 @@ Bytes ResolveLink(std::string_view page, std::string_view link) {
   CleanTextInPlace(l);
   if (!AcceptableTarget(l)) return {};
   return l;
+}
+
+Bytes ResolveLink(std::string_view page, std::string_view link) {
+  return PageLinkResolver(page).Resolve(link);
 }
 
 }  // namespace vexo

@@ -103,10 +103,8 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
   LearnHighlightedWords(host, HighlightTags(textBefore), textBefore, 0);
 }
 
-Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet) {
-  // Every link of a listing asks; one buffer per thread serves them all.
-  thread_local Bytes lowered;
-  LowerInto(snippet, lowered);
+Bytes SnippetTitle(AnalysisRun& run, std::string_view snippet) {
+  const std::string_view lowered = run.LowerSnippet(snippet);
   const Pos o = run.FirstTerm(lowered);
   if (o < 2) return {};
   const Pos len = Len(snippet);
@@ -151,7 +149,7 @@ void ListingStage(AnalysisRun& run) {
     const Pos f = AddressMarkAtOrBefore(page, lower, v, t);
     const Pos e = ScanToAnyOf(page, f + 3, v + 1, kLinkEnds);
     const Pos start = SchemeMarkAt(page, f) ? SchemeStartBefore(lower, f) : f + 1;
-    const Bytes link = ResolveLink(run.address, TrimView(View(page, start, e - 1)));
+    const Bytes link = run.ResolveLink(TrimView(View(page, start, e - 1)));
 
     const std::size_t drop = static_cast<std::size_t>(std::min(v - 1, len));
     page.remove_prefix(drop);

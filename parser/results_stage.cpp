@@ -72,7 +72,7 @@ int ResultsStage(AnalysisRun& run, const Source& source, const StringList& engin
       }
       continue;
     }
-    const Bytes link = ResolveLink(run.address, r.link);
+    const Bytes link = run.ResolveLink(r.link);
     if (link.empty() || OnEngineHost(link, engineLabels)) continue;
     if (matches) run.Store(link, ShortTitle(r.title));
     run.host.Store().AppendSite(link);

@@ -207,7 +207,13 @@ AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std:
       address(a),
       page(p),
       lower(LoweredInto(p, lowerBuffer_)),
-      expression_(CachedExpression(e)) {}
+      expression_(CachedExpression(e)),
+      links_(a) {}
+
+std::string_view AnalysisRun::LowerSnippet(std::string_view snippet) {
+  LowerInto(snippet, snippetBuffer_);
+  return snippetBuffer_;
+}
 
 AnalysisRun::~AnalysisRun() {
   // Without room for it the buffer is simply freed.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "parser/keyword_expression.h"
+#include "parser/link_resolver.h"
 #include "parser/parser_host.h"
 #include "parser/source_set.h"
 #include "platform/byte_search.h"
@@ -163,6 +164,11 @@ class AnalysisRun {
   // Hands a title and link to the store; pops up on a new target.
   void Store(std::string_view link, std::string_view title);
 
+  // ResolveLink of a link found on this page.
+  Bytes ResolveLink(std::string_view link) const { return links_.Resolve(link); }
+  // A lower-cased copy of a snippet, in a buffer the run keeps for the next.
+  std::string_view LowerSnippet(std::string_view snippet);
+
  private:
   // Where a word's search in a tail last started, and what it found there
   // (0: nothing up to the end of the tail).
@@ -172,6 +178,8 @@ class AnalysisRun {
   };
 
   const std::shared_ptr<const PreparedExpression> expression_;
+  const PageLinkResolver links_;
+  Bytes snippetBuffer_;
   std::vector<NextWord> nextWord_;  // by word index, once FirstTermInTail ran
   Pos charStart_ = 1;               // a byte known to begin a character
 };
@@ -191,7 +199,7 @@ bool FirstPassOfKeywords(ParserHost& host);
 
 // The listing stage's title for a snippet: at most 156 bytes around the first
 // keyword, starting after an ellipsis that precedes it.
-Bytes SnippetTitle(const AnalysisRun& run, std::string_view snippet);
+Bytes SnippetTitle(AnalysisRun& run, std::string_view snippet);
 
 // Where the engines' highlight tags occur in a lower-cased page. The tags
 // share their head, so one walk over its occurrences finds them all; each
