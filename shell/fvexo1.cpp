@@ -81,6 +81,7 @@ TMain::~TMain() {
 }
 
 void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {
+  ShowNewTarget(number, link, title);
   if (services_.target_appended) services_.target_appended(number, link, title);
 }
 

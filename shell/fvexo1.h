@@ -15,14 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "parser/parser_host.h"
-#include "store/result_store.h"
-#include "parser/source_set.h"
-#include "store/store_host.h"
 #include "fetch/client_pool.h"
 #include "fetch/cookie_jar.h"
 #include "fetch/host_courtesy.h"
 #include "fetch/revisit_validators.h"
+#include "parser/parser_host.h"
+#include "parser/source_set.h"
 #include "platform/autorun.h"
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -31,6 +29,8 @@
 #include "platform/status_icon.h"
 #include "platform/timer.h"
 #include "shell/application.h"
+#include "store/result_store.h"
+#include "store/store_host.h"
 #include "viewer/chrome_services.h"
 #include "viewer/viewer_part.h"
 
@@ -111,23 +111,13 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   // ---- StoreHost ----
   bool Tracking() const override { return trackingRun == 1; }
   std::string ProgramFolder() const override { return kl2.Caption(); }
-  Bytes Sum1() const override { return sum1.Caption(); }
-  void SetSum1(const Bytes& text) override { sum1.SetCaption(text); }
-  Bytes Sa() const override { return ViewerPart::Sa(); }
-  void SetSa(const Bytes& text) override { ViewerPart::SetSa(text); }
-  Bytes RowLabel(int row, int which) const override { return ViewerPart::RowLabel(row, which); }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    ViewerPart::SetRowLabel(row, which, text);
-  }
-  void SetMarkCell(int row, const Bytes& text) override { ViewerPart::SetMarkCell(row, text); }
   void TargetAppended(long long number, std::string_view link, std::string_view title) override;
   void SaveFailed(const std::string& path) override;
 
   // ---- ParserHost ----
-  int PopupOnNew() const override { return popupOnNew; }
   Bytes Gjc3() const override { return gjc3.Caption(); }
   void SetGjc3(const Bytes& text) override { gjc3.SetCaption(text); }
-  void PopUpForNewTarget(const Pthrd*) override { TrayIcon1Click(); }
+  void NewTargetStored(const Pthrd*) override { ViewerPart::NewTargetStored(); }
   int RunningParsers() const override { return runningParsers; }
   void SetRunningParsers(int count) override { runningParsers = count < 0 ? 0 : count; }
 

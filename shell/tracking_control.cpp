@@ -62,8 +62,8 @@ void TMain::StartRun() {
   runningParsers = 0;
   trackingRun = 1;
 
-  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 1, "");
-  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 2, "");
+  for (int row = 1; row <= 8; ++row) SetRowText(row, 1, "");
+  for (int row = 1; row <= 8; ++row) SetRowText(row, 2, "");
 
   SetSa("0");
   ss.SetCaption("0");
@@ -133,7 +133,7 @@ void TMain::StopRun() {
   const ShellTexts& t = Texts();
   Spt1.SetCaption(t.track);
   gjc.SetEnabled(true);
-  Spt2.SetVisible(!store_.GetRowText(1, 1).empty());
+  Spt2.SetVisible(!RowText(1, 1).empty());
   sbar.SetCaption(t.sbar_stopped);
   TrayIcon1.SetToolTip(TrayTooltip(sum1.Caption()));
   store_.SaveOpenBlock();

@@ -104,10 +104,11 @@ void ViewerPart::Spt3Click() {
 
     ss.SetCaption("0");
     sum1.SetCaption("0");
+    Store().SetTargetCount(0);
     SetSa("0");
     for (int row = 1; row <= 8; ++row) {
-      Store().SetRowText(row, 1, "");
-      Store().SetRowText(row, 2, "");
+      SetRowText(row, 1, "");
+      SetRowText(row, 2, "");
     }
     SetSa("");
     if (!haveBlock) return;

@@ -1,5 +1,7 @@
 #include "viewer/viewer_part.h"
 
+#include "texts/texts.h"
+
 namespace vexo {
 
 ViewerPart::ViewerPart(StatusIconService* status_icon)
@@ -25,15 +27,20 @@ Label* ViewerPart::RowBox(int row) {
   return row >= 1 && row <= 8 ? boxes_[static_cast<std::size_t>(row - 1)] : nullptr;
 }
 
-Bytes ViewerPart::RowLabel(int row, int which) const {
+Bytes ViewerPart::RowText(int row, int which) const {
   if (row < 1 || row > 8) return {};
   const auto i = static_cast<std::size_t>(row - 1);
   return which == 1 ? links_[i]->Caption() : captions_[i]->Caption();
 }
 
-void ViewerPart::SetRowLabel(int row, int which, const Bytes& text) {
-  Label* label = which == 1 ? LinkLabel(row) : CaptionLabel(row);
-  if (label) label->SetCaption(text);
+void ViewerPart::SetRowText(int row, int which, const Bytes& text) {
+  if (row < 1 || row > 8) return;
+  if (which != 1) {
+    CaptionLabel(row)->SetCaption(text);
+    return;
+  }
+  LinkLabel(row)->SetCaption(text);
+  SetMarkCell(row, ByteAt(text, 1) == '*' ? ViewerText().mark : Bytes());
 }
 
 void ViewerPart::SetMarkCell(int row, const Bytes& text) {

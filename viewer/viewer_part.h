@@ -10,13 +10,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-#include "store/result_store.h"
 #include "platform/browser.h"
 #include "platform/components.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
 #include "platform/status_icon.h"
+#include "store/result_store.h"
 #include "viewer/chrome_services.h"
 #include "viewer/tray_icon.h"
 
@@ -97,10 +98,20 @@ class ViewerPart {
   // The page start: number of the target in row 1.
   Bytes Sa() const { return SaEdit.Text(); }
   void SetSa(const Bytes& text) { SaEdit.SetText(text); }
-  // Label `which` (1: link, 2: caption) of row r; empty outside 1-8.
-  Bytes RowLabel(int row, int which) const;
-  void SetRowLabel(int row, int which, const Bytes& text);
+  // Label `which` (1: the link, any other: the caption) of row r; empty
+  // outside 1-8, where setting does nothing.
+  Bytes RowText(int row, int which) const;
+  // Setting a link label also sets the row's mark cell ("×" for a "*" link).
+  void SetRowText(int row, int which, const Bytes& text);
   void SetMarkCell(int row, const Bytes& text);
+
+  // ---- New targets (new_targets.cpp) ----
+  // The store appended target `number` of the run: the count shows it, and
+  // so do the rows while the first page or the newest eight are on show.
+  void ShowNewTarget(long long number, std::string_view link, std::string_view title);
+  // The page analysis stored a new target: the window comes up when the
+  // pop-up toggle is on.
+  void NewTargetStored();
 
   // Row r (1-8): link label M<r>1, caption label M<r>2, mark cell x<r>, row
   // box z<r>. Null outside 1-8.

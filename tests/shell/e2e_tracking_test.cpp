@@ -29,13 +29,13 @@ TEST_F(E2eTrackingTest, AFirstRunFindsExactlyTheExpectedTargetsLive) {
   TMain& m = OpenReal();
   StartWith(testing::kMockKeyword);
   ASSERT_TRUE(DriveUntil([&] { return m.sum1.Caption() != "0"; }));
-  EXPECT_FALSE(m.Store().GetRowText(1, 1).empty()) << "row 1 fills as the first target arrives";
+  EXPECT_FALSE(m.RowText(1, 1).empty()) << "row 1 fills as the first target arrives";
   ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
 
   EXPECT_EQ(Sorted(Targets()), Sorted(kFirstRun));
   EXPECT_EQ(m.sum1.Caption(), "11");
   for (int row = 1; row <= 8; ++row) {
-    const Bytes link = m.Store().GetRowText(row, 1);
+    const Bytes link = m.RowText(row, 1);
     EXPECT_TRUE(std::any_of(kFirstRun.begin(), kFirstRun.end(),
                             [&](const auto& t) { return t.first == link; }))
         << "row " << row << ": " << link;

@@ -175,7 +175,7 @@ class OpenAddresses : public ViewerTest, public ::testing::WithParamInterface<Ad
 
 TEST_P(OpenAddresses, ReachTheBrowserAsOneSafeArgument) {
   TMain& m = Open();
-  m.Store().SetRowText(2, 1, GetParam().link);
+  m.SetRowText(2, 1, GetParam().link);
   m.CaptionMouseDown(2);
   EXPECT_EQ(browser_.opened, GetParam().opened);
 }
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OpenTarget, LongAddressIsCutAt999Bytes) {
   TMain& m = Open();
   const Bytes link = "*http://a.example/" + Bytes(2000, 'a');
-  m.Store().SetRowText(1, 1, link);
+  m.SetRowText(1, 1, link);
   m.CaptionMouseDown(1);
   ASSERT_EQ(browser_.opened.size(), 1u);
   EXPECT_EQ(browser_.opened[0], link.substr(1, 999));

@@ -229,7 +229,7 @@ TEST_F(Pages, SaChangeShowsClearAndHidesExportForTheWelcomeRows) {
   m.SetSa("0");
   EXPECT_FALSE(m.Spt2.Visible()) << "row 1 holds the welcome link";
   EXPECT_TRUE(m.Spt3.Visible());
-  m.Store().SetRowText(1, 1, Link(1));
+  m.SetRowText(1, 1, Link(1));
   m.Spt2.SetVisible(true);
   m.SetSa("1");
   EXPECT_TRUE(m.Spt2.Visible()) << "never hidden for a real target, never shown either";

@@ -76,8 +76,8 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
   TMain& Run(int total, long long first_block = 1) {
     TMain& m = main_ ? *main_ : Open();
     for (int row = 1; row <= 8; ++row) {
-      m.Store().SetRowText(row, 1, "");
-      m.Store().SetRowText(row, 2, "");
+      m.SetRowText(row, 1, "");
+      m.SetRowText(row, 2, "");
     }
     m.sum1.SetCaption("0");
     m.SetSa("");
