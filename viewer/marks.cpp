@@ -97,7 +97,7 @@ void ViewerPart::Spt3Click() {
       if (!DirExists(temp)) CreateDir(temp);
       if (!Store().SaveWaitingBlocks()) return;  // the store told of it
       if (!SaveLines(Store().BlockFile(n), *open)) {
-        SaveFailed(Store().BlockFile(n));
+        host_.SaveFailed(Store().BlockFile(n));
         return;
       }
     }
