@@ -10,7 +10,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -53,30 +52,14 @@ class BenchWindow : public vexo::StoreHost, public vexo::ParserHost {
     store_.CreateRunLists();
     store_.SiteQueue()->push_back(Bytes(vexo::kPassMarker));
     store_.EditOpenBlock()->push_back("1");
-    sum1_ = "0";
-    sa_.clear();
-    for (auto& row : rows_) row.clear();
   }
 
   bool Tracking() const override { return true; }
   std::string ProgramFolder() const override { return folder_; }
-  Bytes Sum1() const override { return sum1_; }
-  void SetSum1(const Bytes& text) override { sum1_ = text; }
-  Bytes Sa() const override { return sa_; }
-  void SetSa(const Bytes& text) override { sa_ = text; }
-  Bytes RowLabel(int row, int which) const override {
-    return row >= 1 && row <= 8 ? rows_[static_cast<std::size_t>(row * 2 + (which == 1))] : Bytes();
-  }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    if (row >= 1 && row <= 8) rows_[static_cast<std::size_t>(row * 2 + (which == 1))] = text;
-  }
-  void SetMarkCell(int, const Bytes&) override {}
-
-  int PopupOnNew() const override { return 0; }
   Bytes Gjc3() const override { return gjc3_; }
   void SetGjc3(const Bytes& text) override { gjc3_ = text; }
   vexo::ResultStore& Store() override { return store_; }
-  void PopUpForNewTarget(const vexo::Pthrd*) override {}
+  void NewTargetStored(const vexo::Pthrd*) override {}
   int RunningParsers() const override { return parsers_; }
   void SetRunningParsers(int count) override { parsers_ = count; }
 
@@ -84,9 +67,6 @@ class BenchWindow : public vexo::StoreHost, public vexo::ParserHost {
 
  private:
   std::string folder_;
-  Bytes sum1_ = "0";
-  Bytes sa_;
-  std::array<Bytes, 18> rows_{};
   Bytes gjc3_;
   int parsers_ = 0;
   vexo::ResultStore store_{*this};

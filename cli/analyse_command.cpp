@@ -91,9 +91,9 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
   s.autostart_entry = s.program_folder + "vexo.desktop";
   TMain main(s);
   main.FormCreate();
-  main.popupOnNew = 0;
+  main.viewer.popupOnNew = 0;
   main.trackingRun = 1;
-  main.SetGjc3(from_terminal(a.expr));
+  main.gjc3.SetCaption(from_terminal(a.expr));
   ResultStore& store = main.Store();
   store.CreateRunLists();
   store.SiteQueue()->push_back(Bytes(kPassMarker));
@@ -104,7 +104,7 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
   for (std::size_t at = 0; at < page.size(); at += kPiece) {
     const std::string_view piece = std::string_view(page).substr(at, kPiece);
     AnalysePageNow(static_cast<int>(a.charset), static_cast<int>(a.tag), UpToZero(piece), url,
-                   Trim(main.Gjc3()), main);
+                   Trim(main.gjc3.Caption()), main.Parsers());
     const StringList& block = *store.OpenBlock();
     if (shown > block.size()) shown = 1;  // rolled over into a block file
     for (; shown + 1 < block.size(); shown += 2)
@@ -112,7 +112,7 @@ int RunAnalyseCommand(const std::vector<std::string>& args, std::istream& in, st
   }
   for (const Bytes& line : *store.SiteQueue()) out << "site\t" << to_terminal(line) << '\n';
   for (const Bytes& line : *store.FollowUp()) out << "follow\t" << to_terminal(line) << '\n';
-  out << "expr\t" << to_terminal(main.Gjc3()) << '\n';
+  out << "expr\t" << to_terminal(main.gjc3.Caption()) << '\n';
   main.trackingRun = 0;
   return kCliOk;
 }

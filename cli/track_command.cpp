@@ -121,8 +121,8 @@ int RunTrackCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     main.FormCloseQuery();
     main.FormDestroy();
-    out << "sum1\t" << to_terminal(main.sum1.Caption()) << '\n';
-    out << "ss\t" << to_terminal(main.ss.Caption()) << '\n';
+    out << "sum1\t" << to_terminal(main.viewer.sum1.Caption()) << '\n';
+    out << "ss\t" << to_terminal(main.viewer.ss.Caption()) << '\n';
   }
   // Targets that never reached a block file are lost with this process.
   if (code == kCliOk && saveFailed) code = kCliFailed;

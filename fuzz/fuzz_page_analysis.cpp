@@ -25,44 +25,23 @@ class Host : public StoreHost, public ParserHost {
   }
   bool Tracking() const override { return true; }
   std::string ProgramFolder() const override { return folder_; }
-  Bytes Sum1() const override { return sum1_; }
-  void SetSum1(const Bytes& text) override { sum1_ = text; }
-  Bytes Sa() const override { return sa_; }
-  void SetSa(const Bytes& text) override { sa_ = text; }
-  Bytes RowLabel(int row, int which) const override {
-    if (row < 1 || row > 8) return {};
-    return which == 1 ? links_[row] : captions_[row];
-  }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    if (row >= 1 && row <= 8) (which == 1 ? links_[row] : captions_[row]) = text;
-  }
-  void SetMarkCell(int, const Bytes&) override {}
-  int PopupOnNew() const override { return 0; }
   Bytes Gjc3() const override { return gjc3_; }
   void SetGjc3(const Bytes& text) override { gjc3_ = text; }
   ResultStore& Store() override { return store_; }
-  void PopUpForNewTarget(const Pthrd*) override {}
+  void NewTargetStored(const Pthrd*) override {}
   int RunningParsers() const override { return parsers_; }
   void SetRunningParsers(int count) override { parsers_ = count; }
 
-  // A new run: empty lists, nothing shown.
+  // A new run: empty lists.
   void Reset(Bytes expression) {
     store_.CreateRunLists();
     store_.SiteQueue()->push_back(Bytes(kPassMarker));
     store_.EditOpenBlock()->push_back("1");
-    sum1_ = "0";
-    sa_.clear();
-    links_ = {};
-    captions_ = {};
     gjc3_ = std::move(expression);
   }
 
  private:
   std::string folder_;
-  Bytes sum1_ = "0";
-  Bytes sa_;
-  std::array<Bytes, 9> links_{};
-  std::array<Bytes, 9> captions_{};
   Bytes gjc3_;
   int parsers_ = 0;
   ResultStore store_{*this};

@@ -1,9 +1,9 @@
 #pragma once
-// What a parser worker needs from the main window it serves: the tracking-run
-// flag, popupOnNew, the keyword expression label `gjc3` (the worker learns
-// word splits into it), the result store, the pop-up after a new target and
-// the running-parser count. The main form implements it; tests use a small
-// stand-in. Every call is made on the main thread.
+// What a parser worker must ask of the program it serves: the tracking-run
+// flag, the keyword expression `gjc3` (the worker learns word splits into
+// it), the result store, the running-parser count, and where to tell of a new
+// target stored. The main form answers it; tests use a small stand-in. Every
+// call is made on the main thread.
 
 #include <vector>
 
@@ -23,8 +23,6 @@ class ParserHost {
   virtual ~ParserHost();
 
   virtual bool Tracking() const = 0;
-  // The byte popupOnNew; the pop-up happens only when it is 1.
-  virtual int PopupOnNew() const = 0;
 
   // The caption of the hidden label `gjc3`.
   virtual Bytes Gjc3() const = 0;
@@ -32,10 +30,11 @@ class ParserHost {
 
   virtual ResultStore& Store() = 0;
 
-  // A new target was stored while popupOnNew is 1: the main form runs its
-  // `TrayIcon1Click` with the worker as sender (nullptr for an analysis that
-  // ran without a worker, AnalysePageNow).
-  virtual void PopUpForNewTarget(const Pthrd* sender) = 0;
+  // The store took a new target of the analysis; `sender` is the worker
+  // (nullptr for an analysis that ran without one, AnalysePageNow). The
+  // window may pop up and run handlers of its own before the analysis goes
+  // on.
+  virtual void NewTargetStored(const Pthrd* sender) = 0;
 
   // The running-parser count: workers started and not yet analysed. The
   // scheduler starts downloads only while it is 0.

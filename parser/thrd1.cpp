@@ -296,9 +296,7 @@ ByteRole AnalysisRun::RoleAt(Pos p) {
 }
 
 void AnalysisRun::Store(std::string_view link, std::string_view title) {
-  if (host.Store().AppendTarget(link, title) == 1 && host.PopupOnNew() == 1) {
-    host.PopUpForNewTarget(sender);
-  }
+  if (host.Store().AppendTarget(link, title) == 1) host.NewTargetStored(sender);
 }
 
 }  // namespace vexo

@@ -20,6 +20,17 @@ MainServices WithFallbacks(MainServices s, Application& app, TimerService& timer
   return s;
 }
 
+ViewerServices ViewerServicesOf(const MainServices& s) {
+  ViewerServices v;
+  v.messages = s.messages;
+  v.browser = s.browser;
+  v.save_dialogs = s.save_dialogs;
+  v.status_icon = s.status_icon;
+  v.chrome = s.chrome;
+  v.executable = s.executable;
+  return v;
+}
+
 }  // namespace
 
 MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxService& messages) {
@@ -38,50 +49,32 @@ MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxS
 }
 
 TMain::TMain(MainServices services)
-    : ViewerPart(services.status_icon),
-      services_(WithFallbacks(std::move(services), own_app_, idle_timers_, default_boxes_)),
+    : services_(WithFallbacks(std::move(services), own_app_, idle_timers_, default_boxes_)),
+      viewer(viewerLink_, store_, ViewerServicesOf(services_)),
       Timer2(*services_.timers, 20),
       Tsys(*services_.timers, 15000),
-      ARun(services_.autostart_entry, services_.executable),
-      store_(*this) {
-  // The window description: what is hidden, the hints, the toggles' squares.
+      ARun(services_.autostart_entry, services_.executable) {
+  // The window description: what is hidden, the hints.
   const ShellTexts& t = Texts();
   for (Label* hidden : {&gjc2, &gjc3, &kl2, &sys}) hidden->SetVisible(false);
-  SaEdit.SetVisible(false);
-  for (int row = 1; row <= 8; ++row) {
-    LinkLabel(row)->SetVisible(false);
-    RowBox(row)->SetVisible(false);
-  }
-  sum1.SetVisible(false);
-  ss.SetVisible(false);
-  Spt2.SetVisible(false);
   Spt1.SetCaption(t.track);
   Spt1.SetHint(t.spt1_hint);
   gjc.SetHint(t.gjc_hint);
-  sum1.SetHint(t.sum1_hint);
-  ss.SetHint(t.ss_hint);
   La1.SetHint(t.la1_hint);
-  Ru.SetHint(t.ru_hint);
-  Ts.SetHint(t.ts_hint);
   sbar.SetHint(t.sbar_hint);
 
   Timer2.OnTimer = [this] { Timer2Timer(); };
   Tsys.OnTimer = [this] { TsysTimer(); };
-  InitViewerComponents();
 }
 
 TMain::~TMain() {
   // Workers first: none may call back into a window that is half gone.
-  StopParsers();
+  parserLink_.StopParsers();
   Timer2.SetEnabled(false);
   Tsys.SetEnabled(false);
   // A client destroyed mid-request raises nothing more.
   clients_.ReleaseAll();
   SetProxyFailureHook(nullptr);
-}
-
-void TMain::TargetAppended(long long number, std::string_view link, std::string_view title) {
-  if (services_.target_appended) services_.target_appended(number, link, title);
 }
 
 void TMain::SaveFailed(const std::string& path) {

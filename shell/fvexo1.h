@@ -2,10 +2,11 @@
 // The main window `TMain` as a model without a toolkit: its components (named
 // as the window description names them), the state the handlers share, and
 // the handlers themselves, spread over the files of the subsystems that own
-// them. The rows, pages, marks, chrome and tray icon are the viewer's part
-// (viewer/viewer_part.h), which TMain derives from and serves. A view mirrors
-// the components and forwards the user's actions to the handlers; tests drive
-// the handlers directly.
+// them. It holds its parts: the result store, and the viewer's part `viewer`
+// (viewer/viewer_part.h) with the rows, pages, marks, chrome and tray icon.
+// Each part asks the window through a small host that the window answers
+// (part_links.cpp). A view mirrors the components and forwards the user's
+// actions to the handlers; tests drive the handlers directly.
 
 #include <array>
 #include <cstdint>
@@ -32,6 +33,7 @@
 #include "store/result_store.h"
 #include "store/store_host.h"
 #include "viewer/chrome_services.h"
+#include "viewer/viewer_host.h"
 #include "viewer/viewer_part.h"
 
 namespace vexo {
@@ -72,24 +74,70 @@ struct MainServices {
 // The services of the real program, with the folders of the folder rule.
 MainServices ProgramServices(Application& app, TimerService& timers, MessageBoxService& messages);
 
-class TMain : public ViewerPart, public StoreHost, public ParserHost {
+class TMain {
   // First, so that the components below can be built on the services.
   Application own_app_;
   VirtualTimerService idle_timers_;     // used when no timer service is given
   ScriptedMessageBoxes default_boxes_;  // used when no message boxes are given
-  RecordingBrowser quiet_browser_;      // used when no browser is given
   MainServices services_;
+
+  // What the store, the page analysis and the viewer's part ask of the
+  // window (part_links.cpp).
+  class StoreLink final : public StoreHost {
+   public:
+    explicit StoreLink(TMain& m) : m_(m) {}
+    bool Tracking() const override;
+    std::string ProgramFolder() const override;
+    void TargetAppended(long long number, std::string_view link, std::string_view title) override;
+    void SaveFailed(const std::string& path) override;
+
+   private:
+    TMain& m_;
+  };
+  class ParserLink final : public ParserHost {
+   public:
+    explicit ParserLink(TMain& m) : m_(m) {}
+    bool Tracking() const override;
+    Bytes Gjc3() const override;
+    void SetGjc3(const Bytes& text) override;
+    ResultStore& Store() override;
+    void NewTargetStored(const Pthrd* sender) override;
+    int RunningParsers() const override;
+    void SetRunningParsers(int count) override;
+
+   private:
+    TMain& m_;
+  };
+  class ViewerLink final : public ViewerHost {
+   public:
+    explicit ViewerLink(TMain& m) : m_(m) {}
+    std::string ProgramFolder() const override;
+    Bytes Gjc2() const override;
+    Bytes Gjc3() const override;
+    void SetKeywords(const Bytes& text) override;
+    void AppMinimize() override;
+    void ResumeRunTimers() override;
+    void SetAutorun(bool on) override;
+    void SaveFailed(const std::string& path) override;
+
+   private:
+    TMain& m_;
+  };
+  StoreLink storeLink_{*this};
+  ParserLink parserLink_{*this};
+  ViewerLink viewerLink_{*this};
+  ResultStore store_{storeLink_};
 
  public:
   explicit TMain(MainServices services);
-  ~TMain() override;
+  ~TMain();
   TMain(const TMain&) = delete;
   TMain& operator=(const TMain&) = delete;
 
   // ---- Handlers: life of the window (startup.cpp) ----
   void FormCreate();
   void FormShow();
-  void AppMinimize() override;
+  void AppMinimize();
   // The close query; answers CanClose.
   bool FormCloseQuery();
   // Run once by the owner when the application ends, before the model goes.
@@ -108,45 +156,16 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   void HttpRequestDone(HttpClient& sender, RequestType rq_type, int error);
   void HttpDocData(HttpClient& sender, const char* buffer, int len);
 
-  // ---- StoreHost ----
-  bool Tracking() const override { return trackingRun == 1; }
-  std::string ProgramFolder() const override { return kl2.Caption(); }
-  Bytes Sum1() const override { return sum1.Caption(); }
-  void SetSum1(const Bytes& text) override { sum1.SetCaption(text); }
-  Bytes Sa() const override { return ViewerPart::Sa(); }
-  void SetSa(const Bytes& text) override { ViewerPart::SetSa(text); }
-  Bytes RowLabel(int row, int which) const override { return ViewerPart::RowLabel(row, which); }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    ViewerPart::SetRowLabel(row, which, text);
-  }
-  void SetMarkCell(int row, const Bytes& text) override { ViewerPart::SetMarkCell(row, text); }
-  void TargetAppended(long long number, std::string_view link, std::string_view title) override;
-  void SaveFailed(const std::string& path) override;
+  // A file of the program could not be written: the status line says so.
+  void SaveFailed(const std::string& path);
+  // A run whose timers were stopped gets them back.
+  void ResumeRunTimers();
 
-  // ---- ParserHost ----
-  int PopupOnNew() const override { return popupOnNew; }
-  Bytes Gjc3() const override { return gjc3.Caption(); }
-  void SetGjc3(const Bytes& text) override { gjc3.SetCaption(text); }
-  void PopUpForNewTarget(const Pthrd*) override { TrayIcon1Click(); }
-  int RunningParsers() const override { return runningParsers; }
-  void SetRunningParsers(int count) override { runningParsers = count < 0 ? 0 : count; }
-
-  // ---- ViewerPart (ProgramFolder, SaveFailed and Gjc3 above answer it too) ----
-  ResultStore& Store() override { return store_; }
-  std::string Executable() const override { return services_.executable; }
-  Bytes Gjc2() const override { return gjc2.Caption(); }
-  void SetKeywords(const Bytes& text) override { gjc.SetText(text); }
-  MessageBoxService& Messages() override { return *services_.messages; }
-  BrowserLauncher& Browser() override {
-    return services_.browser ? *services_.browser : quiet_browser_;
-  }
-  SaveDialogService* SaveDialogs() override { return services_.save_dialogs; }
-  const ChromeServices& Chrome() const override { return services_.chrome; }
-  void ResumeRunTimers() override;
-  void SetAutorun(bool on) override { ARun.SetActive(on); }
-
+  ResultStore& Store() { return store_; }
   const ResultStore& Store() const { return store_; }
   const MainServices& Services() const { return services_; }
+  // The window as the page analysis sees it.
+  ParserHost& Parsers() { return parserLink_; }
   const SourceSet& Sources() const { return sources_; }
   const HostCourtesy& Courtesy() const { return courtesy_; }
   const RevisitValidators& Revisits() const { return revisits_; }
@@ -159,7 +178,9 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   long long PassMs() const { return passMs_; }
   Application& App() { return *services_.app; }
 
-  // ---- Components (besides the viewer part's) ----
+  // ---- Components ----
+  // The rows, pages, marks, counters, chrome and tray icon.
+  ViewerPart viewer;
   Edit gjc;          // the keywords as typed
   Label gjc2;        // hidden: trimmed keywords of the last run
   Label gjc3;        // hidden: the keyword expression
@@ -236,7 +257,6 @@ class TMain : public ViewerPart, public StoreHost, public ParserHost {
   // clients, which point at it.
   CookieJar cookies_;
   bool cookiesLoaded_ = false;
-  ResultStore store_;
   HostCourtesy courtesy_;
   // What the remembered sites answered last, to ask them "changed since?".
   RevisitValidators revisits_;

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
 
 #include "shell/about_box_view.h"
 #include "shell/application.h"
@@ -152,23 +153,23 @@ void MainView::BuildFrame() {
   image(":/vexo/edge_left.png", kLeftEdge, "Image2");
   image(":/vexo/edge_right.png", kRightEdge, "Image3");
   image(":/vexo/edge_bottom.png", kBottomEdge, "Image4");
-  title->onPress = [&m](QPoint p) { m.Image1MouseDown(p.x(), p.y()); };
-  title->onMove = [&m](QPoint p) { m.Image1MouseMove(p.x(), p.y()); };
-  title->onRelease = [&m](QPoint p) { m.Image1MouseUp(p.x(), p.y()); };
+  title->onPress = [&m](QPoint p) { m.viewer.Image1MouseDown(p.x(), p.y()); };
+  title->onMove = [&m](QPoint p) { m.viewer.Image1MouseMove(p.x(), p.y()); };
+  title->onRelease = [&m](QPoint p) { m.viewer.Image1MouseUp(p.x(), p.y()); };
 
   // The title-bar controls: transparent over the title picture, which shows
   // them at rest.
   QFont bold = WindowFont();
   bold.setBold(true);
-  SkinLabel* hide = mirror_.Label(m.min1, this, kHide, {}, kBlue);
+  SkinLabel* hide = mirror_.Label(m.viewer.min1, this, kHide, {}, kBlue);
   hide->setFont(bold);
-  hide->onPress = [&m](QPoint) { m.min1MouseDown(); };
-  hide->onRelease = [&m](QPoint) { m.min1MouseUp(); };
-  hide->onClick = [&m] { m.min1Click(); };
-  SkinLabel* close = mirror_.Label(m.close1, this, kClose, {}, kRed);
-  close->onPress = [&m](QPoint) { m.close1MouseDown(); };
-  close->onRelease = [&m](QPoint) { m.close1MouseUp(); };
-  close->onClick = [&m] { m.close1Click(); };
+  hide->onPress = [&m](QPoint) { m.viewer.min1MouseDown(); };
+  hide->onRelease = [&m](QPoint) { m.viewer.min1MouseUp(); };
+  hide->onClick = [&m] { m.viewer.min1Click(); };
+  SkinLabel* close = mirror_.Label(m.viewer.close1, this, kClose, {}, kRed);
+  close->onPress = [&m](QPoint) { m.viewer.close1MouseDown(); };
+  close->onRelease = [&m](QPoint) { m.viewer.close1MouseUp(); };
+  close->onClick = [&m] { m.viewer.close1Click(); };
   for (SkinLabel* l : {hide, close}) {
     l->setAlignment(Qt::AlignCenter);
     l->setCursor(Qt::PointingHandCursor);
@@ -186,14 +187,16 @@ void MainView::BuildControls() {
     SpeedButton* button;
     const char* name;
     QRect place;
-    void (TMain::*click)();
+    std::function<void()> click;
   };
-  for (const Button& b : {Button{&m.Spt1, "Spt1", {224, 33, 46, 22}, &TMain::Spt1Click},
-                          Button{&m.Spb1, "Spb1", {274, 33, 38, 22}, &TMain::Spb1Click},
-                          Button{&m.help1, "help1", {316, 33, 38, 22}, &TMain::help1Click},
-                          Button{&m.about1, "about1", {358, 33, 38, 22}, &TMain::about1Click}}) {
+  ViewerPart& v = m.viewer;
+  for (const Button& b :
+       {Button{&m.Spt1, "Spt1", {224, 33, 46, 22}, [&m] { m.Spt1Click(); }},
+        Button{&v.Spb1, "Spb1", {274, 33, 38, 22}, [&v] { v.Spb1Click(); }},
+        Button{&v.help1, "help1", {316, 33, 38, 22}, [&v] { v.help1Click(); }},
+        Button{&v.about1, "about1", {358, 33, 38, 22}, [&v] { v.about1Click(); }}}) {
     QToolButton* w = mirror_.Button(*b.button, this, b.place);
-    connect(w, &QToolButton::clicked, this, [&m, click = b.click] { (m.*click)(); });
+    connect(w, &QToolButton::clicked, this, b.click);
     parts_[b.name] = w;
   }
 
@@ -206,16 +209,16 @@ void MainView::BuildControls() {
     int x;
     const Bytes& words;
     int words_width;
-    void (TMain::*click)();
+    void (ViewerPart::*click)();
   };
   for (const Toggle& t :
-       {Toggle{&m.Ru1, &m.Ru, "Ru1", "Ru", 404, Texts().autorun_name, 48, &TMain::RuClick},
-        Toggle{&m.Ts1, &m.Ts, "Ts1", "Ts", 472, Texts().popup_name, 48, &TMain::TsClick}}) {
+       {Toggle{&v.Ru1, &v.Ru, "Ru1", "Ru", 404, Texts().autorun_name, 48, &ViewerPart::RuClick},
+        Toggle{&v.Ts1, &v.Ts, "Ts1", "Ts", 472, Texts().popup_name, 48, &ViewerPart::TsClick}}) {
     parts_[t.square_name] = mirror_.Label(*t.square, this, {t.x, 38, 12, 12});
     SkinLabel* cell = mirror_.Label(*t.cell, this, {t.x + 1, 39, 10, 10}, kWhite, kRed);
     cell->setAlignment(Qt::AlignCenter);
     cell->setCursor(Qt::PointingHandCursor);
-    cell->onClick = [&m, click = t.click] { (m.*click)(); };
+    cell->onClick = [&v, click = t.click] { (v.*click)(); };
     parts_[t.cell_name] = cell;
     StaticLabel(ToQ(t.words), {t.x + 15, 34, t.words_width, 20})->setToolTip(ToQ(t.cell->Hint()));
   }
@@ -223,12 +226,14 @@ void MainView::BuildControls() {
   // The band with the counters and the activity squares.
   parts_["La2"] = mirror_.Label(m.La2, this, {2, 60, 536, 18});
   SkinLabel* count_name = StaticLabel(ToQ(Texts().count_name), {8, 61, 26, 16});
-  parts_["sum1"] = mirror_.Label(m.sum1, this, {34, 61, 44, 16});
+  parts_["sum1"] = mirror_.Label(m.viewer.sum1, this, {34, 61, 44, 16});
   SkinLabel* cycle_name = StaticLabel(ToQ(Texts().cycle_name), {84, 61, 26, 16});
-  parts_["ss"] = mirror_.Label(m.ss, this, {110, 61, 30, 16});
+  parts_["ss"] = mirror_.Label(m.viewer.ss, this, {110, 61, 30, 16});
   // The names show with their numbers.
-  mirror_.Follow(m.sum1.changed, [&m, count_name] { count_name->setVisible(m.sum1.Visible()); });
-  mirror_.Follow(m.ss.changed, [&m, cycle_name] { cycle_name->setVisible(m.ss.Visible()); });
+  mirror_.Follow(m.viewer.sum1.changed,
+                 [&m, count_name] { count_name->setVisible(m.viewer.sum1.Visible()); });
+  mirror_.Follow(m.viewer.ss.changed,
+                 [&m, cycle_name] { cycle_name->setVisible(m.viewer.ss.Visible()); });
   parts_["La1"] = mirror_.Label(m.La1, this, {146, 61, 300, 16});
   parts_["Line1"] = mirror_.Label(m.Line1, this, {2, 80, 536, 1});
 
@@ -236,21 +241,23 @@ void MainView::BuildControls() {
   struct Strip {
     SpeedButton* button;
     const char* name;
-    void (TMain::*click)();
+    void (ViewerPart::*click)();
   };
   int x = 406;
-  for (const Strip& s :
-       {Strip{&m.Spt4, "Spt4", &TMain::Spt4Click}, Strip{&m.Spt5, "Spt5", &TMain::Spt5Click},
-        Strip{&m.Spt6, "Spt6", &TMain::Spt6Click}, Strip{&m.Spt7, "Spt7", &TMain::Spt7Click},
-        Strip{&m.Spt2, "Spt2", &TMain::Spt2Click}, Strip{&m.Spt3, "Spt3", &TMain::Spt3Click}}) {
+  for (const Strip& s : {Strip{&v.Spt4, "Spt4", &ViewerPart::Spt4Click},
+                         Strip{&v.Spt5, "Spt5", &ViewerPart::Spt5Click},
+                         Strip{&v.Spt6, "Spt6", &ViewerPart::Spt6Click},
+                         Strip{&v.Spt7, "Spt7", &ViewerPart::Spt7Click},
+                         Strip{&v.Spt2, "Spt2", &ViewerPart::Spt2Click},
+                         Strip{&v.Spt3, "Spt3", &ViewerPart::Spt3Click}}) {
     LabelButton(*s.button, s.name, {x, kButtonStripTop, 20, 16},
-                [&m, click = s.click] { (m.*click)(); });
+                [&v, click = s.click] { (v.*click)(); });
     x += 22;
   }
 
   SkinLabel* status = mirror_.Label(m.sbar, this, kStatusLine);
   status->setCursor(Qt::PointingHandCursor);
-  status->onClick = [&m] { m.sbarClick(); };
+  status->onClick = [&m] { m.viewer.sbarClick(); };
   parts_["sbar"] = status;
 }
 
@@ -258,19 +265,19 @@ void MainView::BuildRows() {
   TMain& m = model_;
   for (int row = 1; row <= 8; ++row) {
     const std::string r = std::to_string(row);
-    parts_["z" + r] = mirror_.Label(*m.RowBox(row), this, RowBox(row));
-    SkinLabel* mark = mirror_.Label(*m.MarkCell(row), this, RowMark(row), kWhite, kRed);
+    parts_["z" + r] = mirror_.Label(*m.viewer.RowBox(row), this, RowBox(row));
+    SkinLabel* mark = mirror_.Label(*m.viewer.MarkCell(row), this, RowMark(row), kWhite, kRed);
     mark->setAlignment(Qt::AlignCenter);
     mark->setCursor(Qt::PointingHandCursor);
-    mark->onClick = [&m, row] { m.MarkClick(row); };
+    mark->onClick = [&m, row] { m.viewer.MarkClick(row); };
     parts_["x" + r] = mark;
 
-    SkinLabel* caption = mirror_.Label(*m.CaptionLabel(row), this, RowCaption(row));
+    SkinLabel* caption = mirror_.Label(*m.viewer.CaptionLabel(row), this, RowCaption(row));
     caption->setWordWrap(true);
     caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     caption->setCursor(Qt::PointingHandCursor);
-    caption->onPress = [&m, row](QPoint) { m.CaptionMouseDown(row); };
-    caption->onMove = [&m, row](QPoint) { m.CaptionMouseMove(row); };
+    caption->onPress = [&m, row](QPoint) { m.viewer.CaptionMouseDown(row); };
+    caption->onMove = [&m, row](QPoint) { m.viewer.CaptionMouseMove(row); };
     parts_["M" + r + "2"] = caption;
   }
 }
@@ -281,8 +288,8 @@ SkinLabel* MainView::LabelButton(SpeedButton& button, const std::string& name, Q
   SkinLabel* w = mirror_.Label(button, this, place);
   w->setAlignment(Qt::AlignCenter);
   w->setCursor(Qt::PointingHandCursor);
-  w->onPress = [&m, &button](QPoint) { m.LabelButtonMouseDown(button); };
-  w->onRelease = [&m, &button](QPoint) { m.LabelButtonMouseUp(button); };
+  w->onPress = [&m, &button](QPoint) { m.viewer.LabelButtonMouseDown(button); };
+  w->onRelease = [&m, &button](QPoint) { m.viewer.LabelButtonMouseUp(button); };
   w->onClick = std::move(click);
   parts_[name] = w;
   return w;
@@ -325,7 +332,7 @@ void MainView::MirrorApplication() {
 }
 
 void MainView::MirrorWindow() {
-  FormWindow& w = model_.window;
+  FormWindow& w = model_.viewer.window;
   // The place now; showing is the owner's first step.
   move(w.Left(), w.Top());
   mirror_.FollowChanges(w.changed, [this, &w] {
@@ -354,7 +361,7 @@ void MainView::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!mirroring_window_) {
     mirroring_window_ = true;
-    model_.window.SetVisible(true);
+    model_.viewer.window.SetVisible(true);
     mirroring_window_ = false;
   }
   model_.FormShow();
@@ -364,7 +371,7 @@ void MainView::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   if (event->spontaneous() || mirroring_window_) return;
   mirroring_window_ = true;
-  model_.window.SetVisible(false);
+  model_.viewer.window.SetVisible(false);
   mirroring_window_ = false;
 }
 
@@ -372,7 +379,7 @@ void MainView::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   if (mirroring_window_) return;
   mirroring_window_ = true;
-  model_.window.SetBounds(x(), y(), width(), height());
+  model_.viewer.window.SetBounds(x(), y(), width(), height());
   mirroring_window_ = false;
 }
 

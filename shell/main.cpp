@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
       view.OnClosed = [] { QCoreApplication::quit(); };
       // A second start of the program brings the window back as the tray
       // icon does.
-      vexo::InstanceServer instance(folder, [&form] { form.TrayIcon1Click(); });
+      vexo::InstanceServer instance(folder, [&form] { form.viewer.TrayIcon1Click(); });
 
       OnTermination(&view, [&] {
         dialogs.CancelEverything();
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
         });
       });
 
-      form.FormResize();
+      form.viewer.FormResize();
       view.show();
       code = qt.exec();
       boxes.SetOwner(nullptr);

@@ -42,7 +42,7 @@ std::uint16_t PastTheEnd(std::size_t count) {
 void TMain::Timer2Timer() {
   // The display waits for the next tick.
   Quietly([&] {
-    if (trackingRun == 1 && window.Visible()) ShowActivity();
+    if (trackingRun == 1 && viewer.window.Visible()) ShowActivity();
   });
   if (runningParsers != 0 || trackingRun != 1) return;
   if (!Quietly([&] { Schedule(); }) && trackingRun == 1 && !Timer2.Enabled())
@@ -51,7 +51,7 @@ void TMain::Timer2Timer() {
 
 void TMain::ShowActivity() {
   ++animationCounter;
-  if (window.Height() > kTallWindow) {
+  if (viewer.window.Height() > kTallWindow) {
     if (animationCounter < kSquares && animationCounter % 2 == 1) {
       La1.SetCaption(La1.Caption() + Texts().square);
     } else if (animationCounter == kClearTick) {
@@ -77,8 +77,8 @@ void TMain::ShowActivity() {
 }
 
 void TMain::Schedule() {
-  const Bytes tip = TrayTooltip(sum1.Caption());
-  if (TrayIcon1.ToolTip() != tip) TrayIcon1.SetToolTip(tip);
+  const Bytes tip = TrayTooltip(viewer.sum1.Caption());
+  if (viewer.TrayIcon1.ToolTip() != tip) viewer.TrayIcon1.SetToolTip(tip);
 
   StringList* queue = store_.SiteQueue();
   StringList* follow = store_.FollowUp();
@@ -227,7 +227,7 @@ void TMain::TsysTimer() {
     if (trackingRun == 1) {
       if (++stallTicks > kCycleTicks) {
         stallTicks = 0;
-        ss.SetCaption(IntToText(TextToInt(ss.Caption()) + 1));
+        viewer.ss.SetCaption(IntToText(TextToInt(viewer.ss.Caption()) + 1));
       }
       if (!Timer2.Enabled()) Timer2.SetEnabled(true);
     }
@@ -326,7 +326,7 @@ void TMain::ReadWholePage(HttpClient& sender, const Bytes& address, std::string_
     const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), body);
     const Bytes expression = Trim(gjc3.Caption());
     results = AnalyseWholePage(
-        WholePage{code, body, sender.URL, expression, *source, engineLabels_}, *this);
+        WholePage{code, body, sender.URL, expression, *source, engineLabels_}, parserLink_);
   }
   if (results > 0) answeredSources_.insert(source->name);
   const long long now = services_.timers->NowMs();
@@ -365,7 +365,7 @@ void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
     // read at the address it came from, so its links resolve to its site.
     const Bytes& address = sender.Location().empty() ? sender.URL : sender.Location();
     if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
-      StartParser(code, sender.Tag, UpToZero(piece), address, Trim(gjc3.Caption()), *this);
+      StartParser(code, sender.Tag, UpToZero(piece), address, Trim(gjc3.Caption()), parserLink_);
   });
 }
 

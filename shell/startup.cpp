@@ -39,12 +39,13 @@ void TMain::FormCreate() {
   ARun.Loaded();
   // Creation ends quietly; what was set stays.
   Quietly([&] {
-    dragX = -1;
-    dragY = -1;
-    modalGuard = 0;
+    viewer.dragX = -1;
+    viewer.dragY = -1;
+    viewer.modalGuard = 0;
 
     La1.SetFontColor(kAnimationBlue);
-    for (Label* l : {&Ru1, &Ts1, &z1, &z2, &z3, &z4, &z5, &z6, &z7, &z8, &Line1})
+    for (Label* l : {&viewer.Ru1, &viewer.Ts1, &viewer.z1, &viewer.z2, &viewer.z3, &viewer.z4,
+                     &viewer.z5, &viewer.z6, &viewer.z7, &viewer.z8, &Line1})
       l->SetColor(kSkinBlue);
     La2.SetColor(kPaleBlue);
     sbar.SetColor(kPaleBlue);
@@ -52,15 +53,8 @@ void TMain::FormCreate() {
     kl2.SetCaption(services_.program_folder);
     App().OnMinimize = [this] { AppMinimize(); };
 
-    const ShellTexts& t = Texts();
-    for (int row = 1; row <= 3; ++row) {
-      LinkLabel(row)->SetCaption(t.welcome_link);
-      CaptionLabel(row)->SetCaption(t.welcome_notice[row - 1]);
-    }
-
-    SaEdit.SetText("");
-    sum1.SetCaption("0");
-    sbar.SetCaption(t.publisher_line);
+    viewer.ShowWelcomeRows();
+    sbar.SetCaption(Texts().publisher_line);
 
     store_.DestroyLists();
     runningClients = std::make_unique<std::vector<HttpClient*>>();
@@ -82,10 +76,10 @@ void TMain::ReadConfiguration() {
   const Bytes expression = ini.ReadString(kSection, "gjc3", "");
   gjc3.SetCaption(IsWholeGbText(expression) ? expression : Bytes());
   // A byte, as the window keeps it.
-  popupOnNew = static_cast<std::uint8_t>(ini.ReadInt(kSection, "ts", 1));
+  viewer.popupOnNew = static_cast<std::uint8_t>(ini.ReadInt(kSection, "ts", 1));
   if (ini.ReadInt(kSection, "ru", 1) == 1) {
     ARun.SetActive(true);
-    Ru.SetCaption(Texts().toggle_on);
+    viewer.Ru.SetCaption(Texts().toggle_on);
   }
   ReadSources(ini);
   // A pass that ends at once (every source failing) must not start the next
@@ -99,7 +93,7 @@ void TMain::ReadConfiguration() {
   SetProgramProxy(ini.Get(kSection, "proxy"));
   SetProxyFailureHook([this](const Bytes& text) { sbar.SetCaption(text); });
   gjc2.SetCaption(gjc.Text());
-  if (popupOnNew == 1) Ts.SetCaption(Texts().toggle_on);
+  if (viewer.popupOnNew == 1) viewer.Ts.SetCaption(Texts().toggle_on);
 }
 
 void TMain::ReadSources(const IniProfile& ini) {
@@ -123,14 +117,14 @@ void TMain::FormShow() {
 }
 
 void TMain::AppMinimize() {
-  if (modalGuard >= kModalThreshold) return;
-  window.SetVisible(false);
+  if (viewer.modalGuard >= kModalThreshold) return;
+  viewer.window.SetVisible(false);
   App().SetTaskbarButtonVisible(false);
 }
 
 bool TMain::FormCloseQuery() {
   bool can_close = false;
-  ModalScope modal(modalGuard);
+  ModalScope modal(viewer.modalGuard);
   MsgAnswer answer = MsgAnswer::Cancel;
   Quietly([&] { answer = AskModal(Texts().msg_confirm_exit, MsgButtons::OkCancel); });
   if (answer != MsgAnswer::Ok) return false;
@@ -168,8 +162,8 @@ bool TMain::WriteConfiguration(bool keywordsOnly) {
   ini.WriteString(kSection, "gjc", Trim(gjc.Text()));
   ini.WriteString(kSection, "gjc3", Trim(gjc3.Caption()));
   if (!keywordsOnly) {
-    ini.WriteInt(kSection, "ts", Ts.Caption().empty() ? 0 : 1);
-    ini.WriteInt(kSection, "ru", Ru.Caption().empty() ? 0 : 1);
+    ini.WriteInt(kSection, "ts", viewer.Ts.Caption().empty() ? 0 : 1);
+    ini.WriteInt(kSection, "ru", viewer.Ru.Caption().empty() ? 0 : 1);
   }
   const auto slash = services_.config_file.rfind('/');
   if (slash != std::string::npos && slash > 0) CreateDir(services_.config_file.substr(0, slash));
@@ -198,7 +192,7 @@ void TMain::SweepStaleFiles() {
 void TMain::FormDestroy() {
   Quietly([&] {
     WriteConfiguration();
-    window.SetVisible(false);
+    viewer.window.SetVisible(false);
     App().SetTaskbarButtonVisible(false);
     store_.ClearLists();
     if (!charsetMemo) charsetMemo = std::make_unique<StringList>();

@@ -52,7 +52,7 @@ void TMain::StartRun() {
   const ShellTexts& t = Texts();
   const Bytes keywords = Trim(gjc.Text());
   if (keywords.empty()) {
-    ModalScope modal(modalGuard);
+    ModalScope modal(viewer.modalGuard);
     AskModal(t.msg_no_keywords, MsgButtons::Ok);
     return;
   }
@@ -62,17 +62,17 @@ void TMain::StartRun() {
   runningParsers = 0;
   trackingRun = 1;
 
-  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 1, "");
-  for (int row = 1; row <= 8; ++row) store_.SetRowText(row, 2, "");
+  for (int row = 1; row <= 8; ++row) viewer.SetRowText(row, 1, "");
+  for (int row = 1; row <= 8; ++row) viewer.SetRowText(row, 2, "");
 
-  SetSa("0");
-  ss.SetCaption("0");
-  ss.SetVisible(true);
-  sum1.SetCaption("0");
-  sum1.SetVisible(true);
+  viewer.SetSa("0");
+  viewer.ss.SetCaption("0");
+  viewer.ss.SetVisible(true);
+  viewer.sum1.SetCaption("0");
+  viewer.sum1.SetVisible(true);
   sbar.SetCaption(t.sbar_tracking);
-  Spt2.SetVisible(false);
-  SetSa("");
+  viewer.Spt2.SetVisible(false);
+  viewer.SetSa("");
 
   store_.CreateRunLists();
 
@@ -133,9 +133,9 @@ void TMain::StopRun() {
   const ShellTexts& t = Texts();
   Spt1.SetCaption(t.track);
   gjc.SetEnabled(true);
-  Spt2.SetVisible(!store_.GetRowText(1, 1).empty());
+  viewer.Spt2.SetVisible(!viewer.RowText(1, 1).empty());
   sbar.SetCaption(t.sbar_stopped);
-  TrayIcon1.SetToolTip(TrayTooltip(sum1.Caption()));
+  viewer.TrayIcon1.SetToolTip(TrayTooltip(viewer.sum1.Caption()));
   store_.SaveOpenBlock();
   if (const StringList* queue = store_.SiteQueue(); queue && queue->size() > 1) {
     if (!store_.SaveSiteQueueAtStop()) SaveFailed(store_.SiteQueueFile());

@@ -41,7 +41,8 @@ class ResultStore {
   StringList* FollowUp() { return followUp_.get(); }
   const StringList* FollowUp() const { return followUp_.get(); }
 
-  // Start of a run: drops the three lists and creates three new empty ones.
+  // Start of a run: drops the three lists, creates three new empty ones and
+  // sets the target count to 0.
   void CreateRunLists();
   // Shutdown: creates whichever list is missing and empties all three.
   void ClearLists();
@@ -60,13 +61,14 @@ class ResultStore {
   // while tracking; else -1.
   int InHistory(std::string_view title) { return history_.InHistory(title); }
   // 1 when the target was added to the open block, 0 when rejected (or when
-  // the roll-over save failed; the full block then waits in memory).
+  // the roll-over save failed; the full block then waits in memory). Each
+  // target added is told to the host with its number in the run.
   int AppendTarget(std::string_view link, std::string_view title);
 
-  // Display rows 1-8; which 1 = the link label, any other = the caption.
-  Bytes GetRowText(int row, int which) const;
-  // Setting a link label also sets the row's mark cell ("×" for a "*" link).
-  void SetRowText(int row, int which, const Bytes& text);
+  // The run's target count: the number of the last target appended. New run
+  // lists start it at 0; clearing the run's list starts it again.
+  long long TargetCount() const { return count_; }
+  void SetTargetCount(long long count) { count_ = count < 0 ? 0 : count; }
 
   // The number of the first block of a new run, above every name taken in
   // the Temp folder; keeps at most 10 block files (1, 2 and 3 are never
@@ -104,20 +106,18 @@ class ResultStore {
   void LimitHistoryIndex(std::size_t bytes) { history_.LimitIndex(bytes); }
 
  private:
-  // Shows the target held in shownLink_ and shownTitle_.
-  void ShowNewTarget(long long sum);
-
   StoreHost& host_;
   OpenBlockLines openBlock_;
   BlockHistory history_;
   SiteQueueLines siteQueue_;
   std::unique_ptr<StringList> followUp_;
+  long long count_ = 0;
 
-  // The new target's lines as shown in the rows. Kept apart from the block,
-  // whose lines the window's handlers may touch while the rows change; the
-  // buffers are reused from target to target.
-  Bytes shownLink_;
-  Bytes shownTitle_;
+  // The new target's lines as told to the host. Kept apart from the block,
+  // whose lines the host's handlers may touch while they run; the buffers
+  // are reused from target to target.
+  Bytes appendedLink_;
+  Bytes appendedTitle_;
 };
 
 }  // namespace vexo

@@ -258,7 +258,6 @@ NewsTexts BuildNews() {
 AnalysisTexts BuildAnalysis() {
   AnalysisTexts t;
   t.ellipsis = Gb("…");
-  t.mark = Gb("×");
   t.full_slash = Gb("／");
   t.full_plus = Gb("＋");
   t.full_minus = Gb("－");

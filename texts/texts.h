@@ -167,7 +167,6 @@ const NewsTexts& GetNewsTexts();
 // the keyword operators ----
 struct AnalysisTexts {
   Bytes ellipsis;  // "…" around a title line
-  Bytes mark;      // "×", the mark cell of a marked row
   Bytes full_slash, full_plus, full_minus, full_space, full_open, full_close;
 };
 

@@ -94,9 +94,10 @@ void Spt2Click(ExportClickContext& c) {
 void ViewerPart::Spt2Click() {
   if (Save1.title.empty()) Save1 = MakeExportDialog();
   ScriptedSaveDialogs cancelling;
-  SaveDialogService& dialogs = SaveDialogs() ? *SaveDialogs() : cancelling;
-  ExportClickContext c{modalGuard, Store(),    ProgramFolder(), sum1.Caption(), Gjc2(),
-                       Gjc3(),     Messages(), dialogs,         Save1};
+  SaveDialogService& dialogs = services_.save_dialogs ? *services_.save_dialogs : cancelling;
+  ExportClickContext c{modalGuard,     Store(),      host_.ProgramFolder(),
+                       sum1.Caption(), host_.Gjc2(), host_.Gjc3(),
+                       Messages(),     dialogs,      Save1};
   vexo::Spt2Click(c);
 }
 

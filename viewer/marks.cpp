@@ -97,17 +97,18 @@ void ViewerPart::Spt3Click() {
       if (!DirExists(temp)) CreateDir(temp);
       if (!Store().SaveWaitingBlocks()) return;  // the store told of it
       if (!SaveLines(Store().BlockFile(n), *open)) {
-        SaveFailed(Store().BlockFile(n));
+        host_.SaveFailed(Store().BlockFile(n));
         return;
       }
     }
 
     ss.SetCaption("0");
     sum1.SetCaption("0");
+    Store().SetTargetCount(0);
     SetSa("0");
     for (int row = 1; row <= 8; ++row) {
-      Store().SetRowText(row, 1, "");
-      Store().SetRowText(row, 2, "");
+      SetRowText(row, 1, "");
+      SetRowText(row, 2, "");
     }
     SetSa("");
     if (!haveBlock) return;

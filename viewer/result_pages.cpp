@@ -14,16 +14,16 @@ namespace {
 
 // Row r from the target whose link is at line `link` of the list (its title
 // follows it).
-void SetRowFrom(ResultStore& store, int row, const StringList& list, long long link) {
+void SetRowFrom(ViewerPart& m, int row, const StringList& list, long long link) {
   const Bytes& link_line = LineAt(list, link);
   const Bytes& title_line = LineAt(list, link + 1);
-  store.SetRowText(row, 1, link_line);
-  store.SetRowText(row, 2, title_line);
+  m.SetRowText(row, 1, link_line);
+  m.SetRowText(row, 2, title_line);
 }
 
 // Row r from target number t (1-based) of a block.
-void SetRowFromTarget(ResultStore& store, int row, const StringList& list, long long t) {
-  SetRowFrom(store, row, list, 2 * t - 1);
+void SetRowFromTarget(ViewerPart& m, int row, const StringList& list, long long t) {
+  SetRowFrom(m, row, list, 2 * t - 1);
 }
 
 enum class MissingRows { Empty, Keep };
@@ -43,7 +43,7 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
     for (int i = 1; i <= 8; ++i) {
       if (2 * (o + i) - 2 > kMaxBlockLines) continue;
       m.SetSa(start);
-      SetRowFrom(store, i, block, 2 * (o + i) - 3);
+      SetRowFrom(m, i, block, 2 * (o + i) - 3);
     }
     if (o + 7 > kBlockTargets) {
       // The page runs on into the next block, or into the open block.
@@ -56,7 +56,7 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
       // first target is on row kBlockTargets + 2 - o.
       const long long firstLater = kBlockTargets + 2 - o;
       for (long long i = firstLater; i <= 8; ++i)
-        SetRowFrom(store, static_cast<int>(i), later, 2 * (i - firstLater) + 1);
+        SetRowFrom(m, static_cast<int>(i), later, 2 * (i - firstLater) + 1);
       m.SetSa(IntToText(s - o + kBlockTargets + 1));
     }
     return;
@@ -68,10 +68,10 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
     const long long title = 2 * (o + i) - 2;
     if (title < static_cast<long long>(open->size())) {
       m.SetSa(start);
-      SetRowFrom(store, i, *open, title - 1);
+      SetRowFrom(m, i, *open, title - 1);
     } else if (missing == MissingRows::Empty) {
-      store.SetRowText(i, 1, "");
-      store.SetRowText(i, 2, "");
+      m.SetRowText(i, 1, "");
+      m.SetRowText(i, 2, "");
     }
   }
 }
@@ -81,7 +81,7 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
 void ViewerPart::SaChange() {
   // A count that is not a number leaves the rest as it was.
   Quietly([&] {
-    const Bytes row1 = Store().GetRowText(1, 1);
+    const Bytes row1 = RowText(1, 1);
     if (row1.empty() || row1 == Texts().welcome_link) Spt2.SetVisible(false);
     Spt3.SetVisible(!row1.empty());
     const Bytes sa = Sa();
@@ -91,7 +91,7 @@ void ViewerPart::SaChange() {
 
     // A full page whose row 8 holds the last target is the last page.
     bool later = false;
-    if (!Store().GetRowText(8, 1).empty()) later = ReadNumber(sa) + 7 != ReadNumber(sum1.Caption());
+    if (!RowText(8, 1).empty()) later = ReadNumber(sa) + 7 != ReadNumber(sum1.Caption());
     Spt6.SetVisible(later);
     Spt7.SetVisible(later);
 
@@ -112,14 +112,14 @@ void ViewerPart::Spt4Click() {
     const StringList* open = Store().OpenBlock();
     StringList block;
     if (LoadBlock(Store().BlockFile(FirstBlockNumber(open, sum)), block)) {
-      for (int i = 1; i <= 8; ++i) SetRowFromTarget(Store(), i, block, i);
+      for (int i = 1; i <= 8; ++i) SetRowFromTarget(*this, i, block, i);
       SetSa("1");
       return;
     }
     for (int i = 1; i <= 8; ++i) {
       if (static_cast<long long>(open->size()) <= 2 * i) continue;
       SetSa("1");
-      SetRowFromTarget(Store(), i, *open, i);
+      SetRowFromTarget(*this, i, *open, i);
     }
   });
 }
@@ -156,7 +156,7 @@ void ViewerPart::Spt7Click() {
     if (!open || open->empty()) return;
     const long long m = (static_cast<long long>(open->size()) - 1) / 2;
     if (m > 8) {
-      for (int i = 1; i <= 8; ++i) SetRowFromTarget(Store(), i, *open, m - 8 + i);
+      for (int i = 1; i <= 8; ++i) SetRowFromTarget(*this, i, *open, m - 8 + i);
       SetSa(IntToText(sum - 7));
       return;
     }
@@ -165,15 +165,15 @@ void ViewerPart::Spt7Click() {
     if (LoadBlock(Store().BlockFile(ReadNumber(open->front()) - 1), previous)) {
       p = (static_cast<long long>(previous.size()) - 1) / 2;
       for (long long i = 1; i <= 8 - m; ++i)
-        SetRowFromTarget(Store(), static_cast<int>(i), previous, p - (8 - m) + i);
+        SetRowFromTarget(*this, static_cast<int>(i), previous, p - (8 - m) + i);
       SetSa(IntToText(sum - 7));
     }
     if (p < 1) {
-      for (long long i = 1; i <= m; ++i) SetRowFromTarget(Store(), static_cast<int>(i), *open, i);
+      for (long long i = 1; i <= m; ++i) SetRowFromTarget(*this, static_cast<int>(i), *open, i);
       SetSa("1");
     } else {
       for (long long i = 9 - m; i <= 8; ++i)
-        SetRowFromTarget(Store(), static_cast<int>(i), *open, m - 8 + i);
+        SetRowFromTarget(*this, static_cast<int>(i), *open, m - 8 + i);
       SetSa(IntToText(sum - m + 1));
     }
   });

@@ -1,15 +1,16 @@
 #pragma once
-// The viewer's part of the main window `TMain`: the eight result rows, the
-// page start `Sa`, the run's counters, the label-buttons over the rows, the
-// title-bar controls, the two toggles, the tray icon and the export dialog,
-// with their handlers (result_pages.cpp, marks.cpp, window_chrome.cpp,
-// export_click.cpp). What they need of the rest of the window they ask
-// through the virtual functions below; `TMain` in shell/ derives from this
-// part and answers them, so the component names stay the window's own.
+// The viewer's part of the main window: the eight result rows with their mark
+// cells, the page start `Sa`, the run's counters, the label-buttons over the
+// rows, the title-bar controls, the two toggles, the tray icon and the export
+// dialog, with their handlers (result_pages.cpp, new_targets.cpp, marks.cpp,
+// window_chrome.cpp, export_click.cpp). It reads and writes its own rows, from
+// the lines of the store it is given; what it needs of the rest of the window
+// it asks through ViewerHost. `TMain` in shell/ holds it as `viewer`.
 
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -19,14 +20,24 @@
 #include "store/result_store.h"
 #include "viewer/chrome_services.h"
 #include "viewer/tray_icon.h"
+#include "viewer/viewer_host.h"
 
 namespace vexo {
 
+// What the viewer's part is given once, at its creation.
+struct ViewerServices {
+  MessageBoxService* messages = nullptr;      // none answers every box with Ok
+  BrowserLauncher* browser = nullptr;         // none opens nothing
+  SaveDialogService* save_dialogs = nullptr;  // none answers every dialog with cancel
+  StatusIconService* status_icon = nullptr;   // the desktop's status area; none shows no icon
+  ChromeServices chrome;                      // the window side of the chrome handlers
+  std::string executable;                     // the program, for the help page
+};
+
 class ViewerPart {
  public:
-  // status_icon: the desktop's status area; none shows no icon.
-  explicit ViewerPart(StatusIconService* status_icon);
-  virtual ~ViewerPart();
+  ViewerPart(ViewerHost& host, ResultStore& store, ViewerServices services);
+  ~ViewerPart();
   ViewerPart(const ViewerPart&) = delete;
   ViewerPart& operator=(const ViewerPart&) = delete;
 
@@ -76,31 +87,26 @@ class ViewerPart {
   void Spb1Click();
   void sbarClick();
 
-  // ---- What the part asks of the window ----
-  virtual ResultStore& Store() = 0;
-  virtual std::string ProgramFolder() const = 0;  // `kl2`, ends with "/"
-  virtual std::string Executable() const = 0;
-  virtual Bytes Gjc2() const = 0;  // trimmed keywords of the last run
-  virtual Bytes Gjc3() const = 0;  // the keyword expression
-  virtual void SetKeywords(const Bytes& text) = 0;
-  virtual MessageBoxService& Messages() = 0;
-  virtual BrowserLauncher& Browser() = 0;
-  // None answers every dialog with cancel.
-  virtual SaveDialogService* SaveDialogs() = 0;
-  virtual const ChromeServices& Chrome() const = 0;
-  virtual void AppMinimize() = 0;
-  // A run whose timers were stopped gets them back.
-  virtual void ResumeRunTimers() = 0;
-  virtual void SetAutorun(bool on) = 0;
-  virtual void SaveFailed(const std::string& path) = 0;
+  ResultStore& Store() { return store_; }
+  const ResultStore& Store() const { return store_; }
 
   // The page start: number of the target in row 1.
   Bytes Sa() const { return SaEdit.Text(); }
   void SetSa(const Bytes& text) { SaEdit.SetText(text); }
-  // Label `which` (1: link, 2: caption) of row r; empty outside 1-8.
-  Bytes RowLabel(int row, int which) const;
-  void SetRowLabel(int row, int which, const Bytes& text);
+  // Label `which` (1: the link, any other: the caption) of row r; empty
+  // outside 1-8, where setting does nothing.
+  Bytes RowText(int row, int which) const;
+  // Setting a link label also sets the row's mark cell ("×" for a "*" link).
+  void SetRowText(int row, int which, const Bytes& text);
   void SetMarkCell(int row, const Bytes& text);
+
+  // ---- New targets (new_targets.cpp) ----
+  // The store appended target `number` of the run: the count shows it, and
+  // so do the rows while the first page or the newest eight are on show.
+  void ShowNewTarget(long long number, std::string_view link, std::string_view title);
+  // The page analysis stored a new target: the window comes up when the
+  // pop-up toggle is on.
+  void NewTargetStored();
 
   // Row r (1-8): link label M<r>1, caption label M<r>2, mark cell x<r>, row
   // box z<r>. Null outside 1-8.
@@ -109,9 +115,19 @@ class ViewerPart {
   Label* MarkCell(int row);
   Label* RowBox(int row);
 
+  // The rows as a window shows them before any run: the welcome rows, no
+  // page start, no target.
+  void ShowWelcomeRows();
+
   // ---- Components ----
  private:
-  ScriptedStatusIcon quiet_icon_;  // used when no status area is given
+  ViewerHost& host_;
+  ResultStore& store_;
+  ViewerServices services_;
+  // Used when no status area, message boxes or browser are given.
+  ScriptedStatusIcon quiet_icon_;
+  ScriptedMessageBoxes quiet_boxes_;
+  RecordingBrowser quiet_browser_;
 
  public:
   FormWindow window{540, 400};
@@ -143,11 +159,13 @@ class ViewerPart {
   int dragY = -1;
   std::uint8_t popupOnNew = 0;
 
- protected:
+ private:
   // Captions, hints and handlers of the rows, the chrome and the tray icon.
   void InitViewerComponents();
+  MessageBoxService& Messages() { return services_.messages ? *services_.messages : quiet_boxes_; }
+  BrowserLauncher& Browser() { return services_.browser ? *services_.browser : quiet_browser_; }
+  const ChromeServices& Chrome() const { return services_.chrome; }
 
- private:
   std::array<Label*, 8> links_;
   std::array<Label*, 8> captions_;
   std::array<Label*, 8> marks_;

@@ -25,6 +25,20 @@ void MoveWindowBy(FormWindow& w, long long dx, long long dy) {
 }  // namespace
 
 void ViewerPart::InitViewerComponents() {
+  // The window description: what is hidden, the hints.
+  const ShellTexts& shell = Texts();
+  SaEdit.SetVisible(false);
+  for (int row = 1; row <= 8; ++row) {
+    LinkLabel(row)->SetVisible(false);
+    RowBox(row)->SetVisible(false);
+  }
+  sum1.SetVisible(false);
+  ss.SetVisible(false);
+  sum1.SetHint(shell.sum1_hint);
+  ss.SetHint(shell.ss_hint);
+  Ru.SetHint(shell.ru_hint);
+  Ts.SetHint(shell.ts_hint);
+
   const ViewerTexts& t = ViewerText();
   const struct {
     SpeedButton* button;
@@ -86,7 +100,7 @@ void ViewerPart::min1MouseUp() {
 }
 
 void ViewerPart::min1Click() {
-  AppMinimize();
+  host_.AppMinimize();
 }
 
 void ViewerPart::close1MouseDown() {
@@ -116,7 +130,7 @@ void ViewerPart::FormResize() {
 }
 
 void ViewerPart::TrayIcon1Click() {
-  ResumeRunTimers();
+  host_.ResumeRunTimers();
   if (modalGuard >= kModalThreshold) return;
   const ChromeServices& chrome = Chrome();
   Quietly([&] {
@@ -130,10 +144,10 @@ void ViewerPart::TrayIcon1Click() {
 
 void ViewerPart::RuClick() {
   if (!Ru.Caption().empty()) {
-    SetAutorun(false);
+    host_.SetAutorun(false);
     Ru.SetCaption("");
   } else {
-    SetAutorun(true);
+    host_.SetAutorun(true);
     Ru.SetCaption(Texts().toggle_on);
   }
 }
@@ -152,9 +166,9 @@ void ViewerPart::help1Click() {
   ModalScope modal(modalGuard);
   Quietly([&] {
     const ViewerTexts& t = ViewerText();
-    OpenHelpPage(ProgramFolder(), Executable(), Browser());
+    OpenHelpPage(host_.ProgramFolder(), services_.executable, Browser());
     Messages().Show({t.help_caption, t.help_text, MsgButtons::Ok});
-    SetKeywords(t.example_keywords);
+    host_.SetKeywords(t.example_keywords);
     Messages().Show({t.example_caption, t.example_text, MsgButtons::Ok});
   });
 }

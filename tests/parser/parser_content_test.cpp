@@ -150,15 +150,14 @@ TEST_F(ContentPageTest, EnginePagesAndTagFiftyHaveNoContentStage) {
   EXPECT_EQ(Queue(), StringList{Bytes(kPassMarker)});
 }
 
-TEST_F(ContentPageTest, PopUpOnlyWhenAskedForButTargetsStoredEitherWay) {
+TEST_F(ContentPageTest, EachNewTargetStoredIsToldButNoDuplicate) {
   const Bytes html = "<p><a href=\"/1.htm\">" + Gb("新款") + kKeyword + Gb("评测文章") + "</a></p>";
-  host.popupOnNew = 0;
   Analyse(51, html, kPage, kKeyword);
   EXPECT_EQ(Targets().size(), 1u);
-  EXPECT_TRUE(host.popups.empty());
+  ASSERT_EQ(host.popups.size(), 1u);
+  host.popups.clear();
 
-  host.popupOnNew = 1;
-  Analyse(51, html, kPage, kKeyword);  // the same target again: no pop-up
+  Analyse(51, html, kPage, kKeyword);  // the same target again: nothing to tell
   EXPECT_TRUE(host.popups.empty());
   const Bytes other =
       "<p><a href=\"/2.htm\">" + Gb("旧款") + kKeyword + Gb("评测文章") + "</a></p>";

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -32,26 +31,12 @@ class FakeMainWindow : public StoreHost, public ParserHost {
     return tracking;
   }
   std::string ProgramFolder() const override { return folder; }
-  Bytes Sum1() const override { return sum1; }
-  void SetSum1(const Bytes& text) override { sum1 = text; }
-  Bytes Sa() const override { return sa; }
-  void SetSa(const Bytes& text) override { sa = text; }
-  Bytes RowLabel(int row, int which) const override {
-    if (row < 1 || row > 8) return {};
-    return which == 1 ? links[row] : captions[row];
-  }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    if (row < 1 || row > 8) return;
-    (which == 1 ? links[row] : captions[row]) = text;
-  }
-  void SetMarkCell(int, const Bytes&) override {}
 
   // ParserHost
-  int PopupOnNew() const override { return popupOnNew; }
   Bytes Gjc3() const override { return gjc3; }
   void SetGjc3(const Bytes& text) override { gjc3 = text; }
   ResultStore& Store() override { return store; }
-  void PopUpForNewTarget(const Pthrd* sender) override {
+  void NewTargetStored(const Pthrd* sender) override {
     popups.push_back(sender);
     if (onPopUp) onPopUp();
   }
@@ -63,11 +48,6 @@ class FakeMainWindow : public StoreHost, public ParserHost {
   long stopAfterChecks = -1;
   mutable long trackingChecks = 0;
   std::string folder;
-  Bytes sum1 = "0";
-  Bytes sa;
-  std::array<Bytes, 9> links{};
-  std::array<Bytes, 9> captions{};
-  int popupOnNew = 1;
   Bytes gjc3;
   std::vector<const Pthrd*> popups;
   std::function<void()> onPopUp;

@@ -169,7 +169,6 @@ TEST_F(RandomPageTest, AnyPageAndExpressionIsAnalysedSafely) {
       default:
         break;
     }
-    host.popupOnNew = round % 2;
     const Bytes page = RandomPage(rng, round % 10 == 0 ? 8192 : 600);
     const Bytes& expr = expressions[pickExpr(rng)];
     const std::string& address = addresses[pickAddress(rng)];

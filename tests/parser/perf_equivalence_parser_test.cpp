@@ -138,7 +138,6 @@ TEST_F(FastParserTest, ABlockSavedByThePopUpCountsForTheRestOfThePiece) {
   // The pop-up hands control to the window, which may save blocks of its own;
   // a title in such a block is a duplicate from then on, within the piece.
   const Bytes second = Gb("第二条手机消息内容丁戊己");
-  host.popupOnNew = 1;
   host.onPopUp = [&] {
     std::filesystem::create_directories(root_ + "/Temp");
     SaveLines(root_ + "/Temp/9.tmp",

@@ -19,7 +19,7 @@ class E2eExportPagesTest : public E2eTest {
     main_ = std::make_unique<TMain>(s);
     main_->FormCreate();
     main_->FormShow();
-    main_->window.SetVisible(true);
+    main_->viewer.window.SetVisible(true);
     return *main_;
   }
   // A stopped run of the second keyword with all its targets.
@@ -28,7 +28,7 @@ class E2eExportPagesTest : public E2eTest {
     StartWith(testing::kMockManyKeyword);
     const Bytes all = IntToText(testing::kMockManyTargets);
     EXPECT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= 72 && Quiet(); }));
-    EXPECT_EQ(m.sum1.Caption(), all);
+    EXPECT_EQ(m.viewer.sum1.Caption(), all);
     m.Spt1Click();  // stop
     return m;
   }
@@ -62,7 +62,7 @@ TEST_F(E2eExportPagesTest, TheSecondKeywordFindsItsTargetsAndNoneOfTheFirst) {
     EXPECT_EQ(title.find(testing::kMockKeyword), std::string::npos) << title;
   }
   EXPECT_EQ(titles.size(), targets.size()) << "no title is dropped as seen before";
-  EXPECT_TRUE(m.Spt2.Visible()) << "export is offered after the stop";
+  EXPECT_TRUE(m.viewer.Spt2.Visible()) << "export is offered after the stop";
 }
 
 TEST_F(E2eExportPagesTest, ThreePagesWhoseNavigationLeadsToTheirNeighbours) {
@@ -71,7 +71,7 @@ TEST_F(E2eExportPagesTest, ThreePagesWhoseNavigationLeadsToTheirNeighbours) {
   ASSERT_TRUE(CreateDir(out));
   boxes_.answers = {MsgAnswer::Ok};
   dialogs_.answers.push_back({true, out + "/back.htm", 1});
-  m.Spt2Click();
+  m.viewer.Spt2Click();
 
   const std::string names[] = {"back.htm", "back1.htm", "back2.htm"};
   ASSERT_FALSE(FileExists(out + "/back3.htm"));

@@ -55,7 +55,7 @@ class E2eRun : public ShellTest {
     main_ = std::make_unique<TMain>(s);
     main_->FormCreate();
     main_->FormShow();
-    main_->window.SetVisible(true);
+    main_->viewer.window.SetVisible(true);
     return *main_;
   }
 

@@ -28,14 +28,14 @@ class E2eTrackingTest : public E2eTest {
 TEST_F(E2eTrackingTest, AFirstRunFindsExactlyTheExpectedTargetsLive) {
   TMain& m = OpenReal();
   StartWith(testing::kMockKeyword);
-  ASSERT_TRUE(DriveUntil([&] { return m.sum1.Caption() != "0"; }));
-  EXPECT_FALSE(m.Store().GetRowText(1, 1).empty()) << "row 1 fills as the first target arrives";
+  ASSERT_TRUE(DriveUntil([&] { return m.viewer.sum1.Caption() != "0"; }));
+  EXPECT_FALSE(m.viewer.RowText(1, 1).empty()) << "row 1 fills as the first target arrives";
   ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
 
   EXPECT_EQ(Sorted(Targets()), Sorted(kFirstRun));
-  EXPECT_EQ(m.sum1.Caption(), "11");
+  EXPECT_EQ(m.viewer.sum1.Caption(), "11");
   for (int row = 1; row <= 8; ++row) {
-    const Bytes link = m.Store().GetRowText(row, 1);
+    const Bytes link = m.viewer.RowText(row, 1);
     EXPECT_TRUE(std::any_of(kFirstRun.begin(), kFirstRun.end(),
                             [&](const auto& t) { return t.first == link; }))
         << "row " << row << ": " << link;
@@ -49,8 +49,9 @@ TEST_F(E2eTrackingTest, AFirstRunFindsExactlyTheExpectedTargetsLive) {
   EXPECT_TRUE(DriveUntil([&] { return Contains(m.sbar.Caption(), " http://"); }, 300))
       << "the status line shows the sites";
   // The tooltip follows the count at the next scheduler tick.
-  EXPECT_TRUE(DriveUntil([&] { return m.TrayIcon1.ToolTip() == Gb("已跟踪到:11个目标"); }, 5));
-  EXPECT_EQ(m.Gjc3(), Gb("中文")) << "a highlighted whole keyword splits nothing";
+  EXPECT_TRUE(
+      DriveUntil([&] { return m.viewer.TrayIcon1.ToolTip() == Gb("已跟踪到:11个目标"); }, 5));
+  EXPECT_EQ(m.gjc3.Caption(), Gb("中文")) << "a highlighted whole keyword splits nothing";
 }
 
 TEST_F(E2eTrackingTest, TheCycleCounterMovesAndTheSilentSiteIsCancelledAtTheSecondStallTick) {
@@ -72,11 +73,11 @@ TEST_F(E2eTrackingTest, TheCycleCounterMovesAndTheSilentSiteIsCancelledAtTheSeco
   EXPECT_FALSE(SilentInFlight());
   EXPECT_GT(time_.Now() - seen, 14000);
 
-  while (m.ss.Caption() == "0" && time_.Now() < 8 * 15000 + 1000) {
+  while (m.viewer.ss.Caption() == "0" && time_.Now() < 8 * 15000 + 1000) {
     time_.AdvanceBy(1000);
     testing::RunFor(1);
   }
-  EXPECT_EQ(m.ss.Caption(), "1");
+  EXPECT_EQ(m.viewer.ss.Caption(), "1");
   EXPECT_GE(time_.Now(), 8 * 15000);
 }
 
@@ -93,7 +94,7 @@ TEST_F(E2eTrackingTest, ARestartWithTheSameKeywordsReportsNothingTwice) {
   ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= engine0 + 72; }));
   EXPECT_EQ(web_.Hits("www.gbsite.cn/"), gb0) << "the sites wait for the end of the pass";
   ASSERT_TRUE(DriveUntil([&] { return web_.Hits("www.gbsite.cn/") > gb0 && Quiet(); }));
-  EXPECT_EQ(m.sum1.Caption(), "0");
+  EXPECT_EQ(m.viewer.sum1.Caption(), "0");
   EXPECT_TRUE(Targets().empty());
 }
 
@@ -114,7 +115,7 @@ TEST_F(E2eTrackingTest, OtherKeywordsWipeTheHistoryAndTheSites) {
 TEST_F(E2eTrackingTest, ClosingMidRunSavesAgesAndTheNextStartContinues) {
   TMain& m = OpenReal();
   StartWith(testing::kMockKeyword);
-  ASSERT_TRUE(DriveUntil([&] { return TextToInt(m.sum1.Caption()) >= 3; }));
+  ASSERT_TRUE(DriveUntil([&] { return TextToInt(m.viewer.sum1.Caption()) >= 3; }));
   boxes_.answers = {MsgAnswer::Ok};
   ASSERT_TRUE(m.FormCloseQuery());
   const StringList saved = Lines(Block(1));
@@ -135,7 +136,7 @@ TEST_F(E2eTrackingTest, ClosingMidRunSavesAgesAndTheNextStartContinues) {
   for (const Bytes& site : kix)
     EXPECT_GE(ResultStore::IndexOfLine(*again.Store().SiteQueue(), site), 0) << site;
   ASSERT_TRUE(DriveUntil([&] { return SitesFetched(); }));
-  EXPECT_EQ(TextToInt(again.sum1.Caption()) + static_cast<long long>(saved.size() - 1) / 2,
+  EXPECT_EQ(TextToInt(again.viewer.sum1.Caption()) + static_cast<long long>(saved.size() - 1) / 2,
             static_cast<long long>(kFirstRun.size()))
       << "the targets of the closed run are not reported again";
 }
@@ -144,7 +145,7 @@ TEST_F(E2eTrackingTest, HighlightedHalvesOfAKeywordSplitItDuringTheFirstPassOnly
   TMain& m = OpenReal();
   StartWith("中文信息");
   ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= 72 && Quiet(); }));
-  const Bytes learned = m.Gjc3();
+  const Bytes learned = m.gjc3.Caption();
   EXPECT_NE(learned, Gb("中文信息"));
   EXPECT_TRUE(Contains(learned, Gb("中文")) && Contains(learned, Gb("信息"))) << GbToUtf8(learned);
 }
@@ -156,9 +157,9 @@ TEST_F(E2eTrackingTest, AnEngineHostConfiguredInCapitalsStillTeachesTheSplit) {
   EXPECT_EQ(m.Store().SiteQueue()->at(13),
             "http://p.zhongsou.com/zssite.cgi?bg=1&word=" + Gb("中文信息"));
   ASSERT_TRUE(DriveUntil([&] { return web_.EngineRequests() >= 72 && Quiet(); }));
-  EXPECT_TRUE(Contains(m.Gjc3(), Gb("中文")) && Contains(m.Gjc3(), Gb("信息")) &&
-              m.Gjc3() != Gb("中文信息"))
-      << GbToUtf8(m.Gjc3());
+  EXPECT_TRUE(Contains(m.gjc3.Caption(), Gb("中文")) && Contains(m.gjc3.Caption(), Gb("信息")) &&
+              m.gjc3.Caption() != Gb("中文信息"))
+      << GbToUtf8(m.gjc3.Caption());
 }
 
 }  // namespace

@@ -324,15 +324,15 @@ TEST_F(SchedulerTest, AFollowUpAskedInThisPassIsNotAskedAgainUntilTheNext) {
 
 TEST_F(SchedulerTest, TheTooltipCarriesTheTargetCount) {
   TMain& m = StartWith("k");
-  m.sum1.SetCaption("17");
+  m.viewer.sum1.SetCaption("17");
   Tick();
-  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:17个目标"));
+  EXPECT_EQ(m.viewer.TrayIcon1.ToolTip(), Gb("已跟踪到:17个目标"));
 }
 
 TEST_F(SchedulerTest, TheActivityLineGrowsClearsAndTheStatusLineRotatesOverTheSites) {
   TMain& m = StartWith("k");
-  m.window.SetVisible(true);
-  m.window.SetBounds(0, 0, 540, 400);
+  m.viewer.window.SetVisible(true);
+  m.viewer.window.SetBounds(0, 0, 540, 400);
   *m.Store().SiteQueue() = {"http://e.cn/q", kPass,          "http://s1.cn",
                             "[:--:]",        "http://s2.cn", "http://s3.cn"};
   m.statusCursor = 2;
@@ -358,7 +358,7 @@ TEST_F(SchedulerTest, TheActivityLineGrowsClearsAndTheStatusLineRotatesOverTheSi
 
 TEST_F(SchedulerTest, AHiddenWindowShowsNoActivity) {
   TMain& m = StartWith("k");
-  m.window.SetVisible(false);
+  m.viewer.window.SetVisible(false);
   m.runningParsers = 1;
   for (int i = 0; i < 40; ++i) Tick();
   EXPECT_EQ(m.La1.Caption(), "");
@@ -400,11 +400,11 @@ TEST_F(SchedulerTest, TheCycleCounterGrowsEveryEightStallTicks) {
   m.runningParsers = 1;
   m.Tsys.SetEnabled(true);
   time_.AdvanceBy(7 * 15000);
-  EXPECT_EQ(m.ss.Caption(), "0");
+  EXPECT_EQ(m.viewer.ss.Caption(), "0");
   time_.AdvanceBy(15000);
-  EXPECT_EQ(m.ss.Caption(), "1");
+  EXPECT_EQ(m.viewer.ss.Caption(), "1");
   time_.AdvanceBy(8 * 15000);
-  EXPECT_EQ(m.ss.Caption(), "2");
+  EXPECT_EQ(m.viewer.ss.Caption(), "2");
 }
 
 TEST_F(SchedulerTest, TheStallTimerSwitchesItselfOffOutsideARunAndRestartsTheScheduler) {
@@ -449,7 +449,7 @@ TEST_F(SchedulerTest, ClientsCancelledByStopStillDestroyThemselvesQuietly) {
   EXPECT_TRUE(m.runningClients->empty());
   testing::RunFor(50);
   EXPECT_NE(m.sbar.Caption(), Gb(" ★ 上网带宽较窄 or 此时网络较拥挤"));
-  EXPECT_EQ(m.PendingWorkers(), 0);
+  EXPECT_EQ(m.Parsers().PendingWorkers(), 0);
   EXPECT_EQ(m.trackingRun, 0);
   EXPECT_FALSE(m.Timer2.Enabled()) << "a stopped run stays stopped";
 }

@@ -23,9 +23,9 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationGivesDefaultsAndSwitchesAutoru
   EXPECT_EQ(m.gjc.Text(), "");
   EXPECT_EQ(m.gjc2.Caption(), "");
   EXPECT_EQ(m.gjc3.Caption(), "");
-  EXPECT_EQ(m.Ts.Caption(), Gb("√"));
-  EXPECT_EQ(m.Ru.Caption(), Gb("√"));
-  EXPECT_EQ(m.popupOnNew, 1);
+  EXPECT_EQ(m.viewer.Ts.Caption(), Gb("√"));
+  EXPECT_EQ(m.viewer.Ru.Caption(), Gb("√"));
+  EXPECT_EQ(m.viewer.popupOnNew, 1);
   EXPECT_TRUE(m.ARun.Active());
   EXPECT_NE(Content(Autostart()).find("Exec=/opt/vexo/vexo\n"), std::string::npos);
   EXPECT_TRUE(boxes_.shown.empty());
@@ -35,12 +35,12 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationGivesDefaultsAndSwitchesAutoru
 TEST_F(StartupTest, CreationSetsTheStateAndTheWelcomeRows) {
   TMain& m = Open();
   EXPECT_EQ(m.kl2.Caption(), Home());
-  EXPECT_EQ(m.dragX, -1);
-  EXPECT_EQ(m.dragY, -1);
-  EXPECT_EQ(m.modalGuard, 0);
+  EXPECT_EQ(m.viewer.dragX, -1);
+  EXPECT_EQ(m.viewer.dragY, -1);
+  EXPECT_EQ(m.viewer.modalGuard, 0);
   EXPECT_EQ(m.trackingRun, 0);
-  EXPECT_EQ(m.sum1.Caption(), "0");
-  EXPECT_EQ(m.SaEdit.Text(), "");
+  EXPECT_EQ(m.viewer.sum1.Caption(), "0");
+  EXPECT_EQ(m.viewer.SaEdit.Text(), "");
   EXPECT_EQ(m.Spt1.Caption(), Gb("跟踪"));
   ASSERT_TRUE(m.charsetMemo);
   EXPECT_EQ(*m.charsetMemo, StringList{""});
@@ -53,17 +53,17 @@ TEST_F(StartupTest, CreationSetsTheStateAndTheWelcomeRows) {
 
   const Bytes ellipsis = Gb("…");
   for (int row = 1; row <= 3; ++row) {
-    EXPECT_EQ(m.LinkLabel(row)->Caption(), kPublisherHomePage);
-    const Bytes& notice = m.CaptionLabel(row)->Caption();
+    EXPECT_EQ(m.viewer.LinkLabel(row)->Caption(), kPublisherHomePage);
+    const Bytes& notice = m.viewer.CaptionLabel(row)->Caption();
     ASSERT_GT(notice.size(), 2 * ellipsis.size());
     EXPECT_EQ(notice.substr(0, 2), ellipsis);
     EXPECT_EQ(notice.substr(notice.size() - 2), ellipsis);
     EXPECT_EQ(notice.find('?'), Bytes::npos) << "every character has a GB2312 form";
   }
-  EXPECT_EQ(m.LinkLabel(4)->Caption(), "");
+  EXPECT_EQ(m.viewer.LinkLabel(4)->Caption(), "");
   EXPECT_NE(m.sbar.Caption().find(kPublisherHomePage), Bytes::npos);
   EXPECT_EQ(m.La1.FontColor(), 0x44A2FF);
-  EXPECT_EQ(m.z5.Color(), 0x88C4FF);
+  EXPECT_EQ(m.viewer.z5.Color(), 0x88C4FF);
   EXPECT_EQ(m.sbar.Color(), 0xDFF0FF);
 }
 
@@ -86,9 +86,9 @@ TEST_F(StartupTest, TogglesOffLeaveTheAutorunEntryRemoved) {
   CreateDir(Conf() + "autostart");
   PutBytes(Autostart(), DesktopEntryText("/opt/vexo/vexo"));  // left over
   TMain& m = Open();
-  EXPECT_EQ(m.Ts.Caption(), "");
-  EXPECT_EQ(m.Ru.Caption(), "");
-  EXPECT_EQ(m.popupOnNew, 0);
+  EXPECT_EQ(m.viewer.Ts.Caption(), "");
+  EXPECT_EQ(m.viewer.Ru.Caption(), "");
+  EXPECT_EQ(m.viewer.popupOnNew, 0);
   EXPECT_FALSE(m.ARun.Active());
   EXPECT_FALSE(FileExists(Autostart()));
 }
@@ -114,8 +114,8 @@ TEST_P(MalformedIniTest, GivesTheDefaultsWithoutAMessageAndTheNextWriteWorks) {
   PutBytes(Ini(), GetParam().content);
   TMain& m = Open();
   EXPECT_TRUE(boxes_.shown.empty());
-  EXPECT_EQ(m.Ts.Caption(), Gb("√"));
-  EXPECT_EQ(m.Ru.Caption(), Gb("√"));
+  EXPECT_EQ(m.viewer.Ts.Caption(), Gb("√"));
+  EXPECT_EQ(m.viewer.Ru.Caption(), Gb("√"));
   EXPECT_EQ(m.gjc3.Caption(), "");
   m.gjc.SetText("abc");
   m.FormDestroy();
@@ -141,12 +141,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(StartupTest, AppMinimizeHidesUnlessADialogIsOpen) {
   TMain& m = Open();
   ASSERT_TRUE(app_.OnMinimize);
-  m.modalGuard = 120;
+  m.viewer.modalGuard = 120;
   app_.OnMinimize();
-  EXPECT_TRUE(m.window.Visible());
-  m.modalGuard = 99;
+  EXPECT_TRUE(m.viewer.window.Visible());
+  m.viewer.modalGuard = 99;
   app_.OnMinimize();
-  EXPECT_FALSE(m.window.Visible());
+  EXPECT_FALSE(m.viewer.window.Visible());
 }
 
 TEST_F(StartupTest, MinimisingWhileTheCloseQuestionIsOpenDoesNotHide) {
@@ -154,7 +154,7 @@ TEST_F(StartupTest, MinimisingWhileTheCloseQuestionIsOpenDoesNotHide) {
   bool visible_during_box = false;
   boxes_.while_open = [&](const MessageBoxRequest&) {
     app_.OnMinimize();
-    visible_during_box = m.window.Visible();
+    visible_during_box = m.viewer.window.Visible();
   };
   boxes_.answers = {MsgAnswer::Cancel};
   EXPECT_FALSE(m.FormCloseQuery());
@@ -164,14 +164,14 @@ TEST_F(StartupTest, MinimisingWhileTheCloseQuestionIsOpenDoesNotHide) {
 TEST_F(StartupTest, CancelOnTheCloseQuestionKeepsTheRunAndRestoresModalGuard) {
   TMain& m = StartWith("手机");
   m.runningClients->push_back(FakeClient(1));
-  m.modalGuard = 7;
+  m.viewer.modalGuard = 7;
   boxes_.answers = {MsgAnswer::Cancel};
   EXPECT_FALSE(m.FormCloseQuery());
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].caption, Gb("Vexo提示"));
   EXPECT_EQ(boxes_.shown[0].text, Gb("   确认要退出V鹊(Vexo)吗？    "));
   EXPECT_EQ(boxes_.shown[0].buttons, MsgButtons::OkCancel);
-  EXPECT_EQ(m.modalGuard, 7);
+  EXPECT_EQ(m.viewer.modalGuard, 7);
   EXPECT_EQ(m.trackingRun, 1);
   EXPECT_TRUE(m.Timer2.Enabled());
   EXPECT_EQ(m.Spt1.Caption(), Gb("停止"));
@@ -185,11 +185,11 @@ TEST_F(StartupTest, OkOnTheCloseQuestionStopsTheRunAndSavesTheStore) {
   ASSERT_EQ(m.Store().AppendTarget("http://www.example.cn/a.html", Gb("手机新品今日发布")), 1);
   m.runningClients->push_back(FakeClient(1));
   m.runningClients->push_back(FakeClient(2));
-  m.modalGuard = 3;
+  m.viewer.modalGuard = 3;
   m.Tsys.SetEnabled(true);
   boxes_.answers = {MsgAnswer::Ok};
   EXPECT_TRUE(m.FormCloseQuery());
-  EXPECT_EQ(m.modalGuard, 120) << "stays up during the shutdown";
+  EXPECT_EQ(m.viewer.modalGuard, 120) << "stays up during the shutdown";
   EXPECT_EQ(m.trackingRun, 0);
   EXPECT_FALSE(m.Timer2.Enabled());
   EXPECT_FALSE(m.Tsys.Enabled());
@@ -216,12 +216,12 @@ TEST_F(StartupTest, DestroyWritesTheConfigurationTrimmedAndKeepsOtherLines) {
   TMain& m = Open();
   m.gjc.SetText(Gb("  手机 诺基亚  "));
   m.gjc3.SetCaption(Gb(" 手机+诺基亚 "));
-  m.Ru.SetCaption("");
+  m.viewer.Ru.SetCaption("");
   m.FormDestroy();
   EXPECT_EQ(Content(Ini()),
             "[vexo]\r\nkeep_me=*=127.0.0.1:8080\r\nru=0\r\ngjc=" + Gb("手机 诺基亚") +
                 "\r\ngjc3=" + Gb("手机+诺基亚") + "\r\nts=1\r\n[other]\r\nk=v\r\n");
-  EXPECT_FALSE(m.window.Visible());
+  EXPECT_FALSE(m.viewer.window.Visible());
   EXPECT_FALSE(m.runningClients);
   EXPECT_FALSE(m.charsetMemo);
   EXPECT_EQ(m.Store().OpenBlock(), nullptr);
@@ -231,16 +231,16 @@ TEST_F(StartupTest, TheNextStartRemembersTheSettings) {
   {
     TMain& m = Open();
     m.gjc.SetText(Gb(" 手机 "));
-    m.Ts.SetCaption("");
+    m.viewer.Ts.SetCaption("");
     m.FormDestroy();
     main_.reset();
   }
   TMain& m = Open();
   EXPECT_EQ(m.gjc.Text(), Gb("手机"));
   EXPECT_EQ(m.gjc2.Caption(), Gb("手机"));
-  EXPECT_EQ(m.Ts.Caption(), "");
-  EXPECT_EQ(m.popupOnNew, 0);
-  EXPECT_EQ(m.Ru.Caption(), Gb("√"));
+  EXPECT_EQ(m.viewer.Ts.Caption(), "");
+  EXPECT_EQ(m.viewer.popupOnNew, 0);
+  EXPECT_EQ(m.viewer.Ru.Caption(), Gb("√"));
 }
 
 TEST_F(StartupTest, SavesThatFailAreSaidAndLoseNothingElse) {

@@ -17,37 +17,37 @@ const Bytes kPass(kPassMarker);
 
 TEST_F(TrackingTest, BlankKeywordsShowTheMessageAndChangeNothingElse) {
   TMain& m = Open();
-  m.modalGuard = 5;
+  m.viewer.modalGuard = 5;
   int guard_during_box = -1;
-  boxes_.while_open = [&](const MessageBoxRequest&) { guard_during_box = m.modalGuard; };
+  boxes_.while_open = [&](const MessageBoxRequest&) { guard_during_box = m.viewer.modalGuard; };
   StartWith("  \t ");
   ASSERT_EQ(boxes_.shown.size(), 1u);
   EXPECT_EQ(boxes_.shown[0].caption, Gb("Vexo提示"));
   EXPECT_EQ(boxes_.shown[0].text, Gb(" 请先填写<关键词>项，可参考“？”按钮中的说明"));
   EXPECT_EQ(boxes_.shown[0].buttons, MsgButtons::Ok);
   EXPECT_EQ(guard_during_box, 120);
-  EXPECT_EQ(m.modalGuard, 5);
+  EXPECT_EQ(m.viewer.modalGuard, 5);
   EXPECT_EQ(m.Spt1.Caption(), Gb("跟踪"));
   EXPECT_EQ(m.trackingRun, 0);
   EXPECT_FALSE(m.Timer2.Enabled());
   EXPECT_TRUE(m.gjc.Enabled());
   EXPECT_EQ(m.Store().SiteQueue(), nullptr);
-  EXPECT_EQ(m.LinkLabel(1)->Caption(), kPublisherHomePage) << "welcome rows stay";
+  EXPECT_EQ(m.viewer.LinkLabel(1)->Caption(), kPublisherHomePage) << "welcome rows stay";
 }
 
 TEST_F(TrackingTest, AMessageBoxThatFailsStillGivesTheGuardBack) {
   TMain& m = Open();
-  m.modalGuard = 5;
+  m.viewer.modalGuard = 5;
   boxes_.while_open = [](const MessageBoxRequest&) { throw std::runtime_error("no display"); };
   StartWith("  ");
-  EXPECT_EQ(m.modalGuard, 5) << "else the window could never hide again";
+  EXPECT_EQ(m.viewer.modalGuard, 5) << "else the window could never hide again";
   EXPECT_EQ(m.trackingRun, 0);
 }
 
 TEST_F(TrackingTest, StartResetsTheWindowAndSwitchesTheSchedulerOn) {
   TMain& m = Open();
   std::vector<Bytes> sa_values;
-  m.SaEdit.OnChange = [&] { sa_values.push_back(m.SaEdit.Text()); };
+  m.viewer.SaEdit.OnChange = [&] { sa_values.push_back(m.viewer.SaEdit.Text()); };
   m.La1.SetCaption("  ■");
   m.animationCounter = 9;
   m.stallTicks = 3;
@@ -68,16 +68,16 @@ TEST_F(TrackingTest, StartResetsTheWindowAndSwitchesTheSchedulerOn) {
   EXPECT_EQ(m.gjc2.Caption(), Gb("手机"));
   EXPECT_EQ(m.gjc3.Caption(), SplitMixedKeywords(Gb(" 手机 ")));
   EXPECT_EQ(sa_values, (std::vector<Bytes>{"0", ""}));
-  EXPECT_EQ(m.sum1.Caption(), "0");
-  EXPECT_TRUE(m.sum1.Visible());
-  EXPECT_EQ(m.ss.Caption(), "0");
-  EXPECT_TRUE(m.ss.Visible());
+  EXPECT_EQ(m.viewer.sum1.Caption(), "0");
+  EXPECT_TRUE(m.viewer.sum1.Visible());
+  EXPECT_EQ(m.viewer.ss.Caption(), "0");
+  EXPECT_TRUE(m.viewer.ss.Visible());
   EXPECT_EQ(m.sbar.Caption(), Gb(" Vexo正在进行跟踪……"));
-  EXPECT_FALSE(m.Spt2.Visible());
+  EXPECT_FALSE(m.viewer.Spt2.Visible());
   for (int row = 1; row <= 8; ++row) {
-    EXPECT_EQ(m.LinkLabel(row)->Caption(), "") << row;
-    EXPECT_EQ(m.CaptionLabel(row)->Caption(), "") << row;
-    EXPECT_EQ(m.MarkCell(row)->Caption(), "") << row;
+    EXPECT_EQ(m.viewer.LinkLabel(row)->Caption(), "") << row;
+    EXPECT_EQ(m.viewer.CaptionLabel(row)->Caption(), "") << row;
+    EXPECT_EQ(m.viewer.MarkCell(row)->Caption(), "") << row;
   }
   ASSERT_NE(m.Store().OpenBlock(), nullptr);
   EXPECT_EQ(*m.Store().OpenBlock(), StringList{"1"});
@@ -177,15 +177,15 @@ TEST_F(TrackingTest, StopSavesTheOpenBlockAndTheRememberedSites) {
   m.Store().RememberSite("http://www.sina.com.cn/news/1.html");
   ASSERT_EQ(m.Store().AppendTarget("http://www.sina.com.cn/news/1.html", Gb("手机新品今日发布")),
             1);
-  EXPECT_EQ(m.LinkLabel(1)->Caption(), "http://www.sina.com.cn/news/1.html");
+  EXPECT_EQ(m.viewer.LinkLabel(1)->Caption(), "http://www.sina.com.cn/news/1.html");
   m.Spt1Click();
   EXPECT_EQ(m.Spt1.Caption(), Gb("跟踪"));
   EXPECT_TRUE(m.gjc.Enabled());
   EXPECT_EQ(m.trackingRun, 0);
   EXPECT_FALSE(m.Timer2.Enabled());
-  EXPECT_TRUE(m.Spt2.Visible());
+  EXPECT_TRUE(m.viewer.Spt2.Visible());
   EXPECT_EQ(m.sbar.Caption(), Gb(" Vexo已经停止跟踪"));
-  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:1个目标"));
+  EXPECT_EQ(m.viewer.TrayIcon1.ToolTip(), Gb("已跟踪到:1个目标"));
   EXPECT_EQ(Lines(Block(1)),
             (StringList{"1", "http://www.sina.com.cn/news/1.html", Gb("…手机新品今日发布…")}));
   EXPECT_EQ(Lines(Kix()), (StringList{"http://www.sina.com.cn", "[:--:]"}));
@@ -196,8 +196,8 @@ TEST_F(TrackingTest, StopWithNothingFoundWritesNoBlockFileAndHidesExport) {
   TMain& m = StartWith("k");
   m.Spt1Click();
   EXPECT_FALSE(FileExists(Block(1)));
-  EXPECT_FALSE(m.Spt2.Visible());
-  EXPECT_EQ(m.TrayIcon1.ToolTip(), Gb("已跟踪到:0个目标"));
+  EXPECT_FALSE(m.viewer.Spt2.Visible());
+  EXPECT_EQ(m.viewer.TrayIcon1.ToolTip(), Gb("已跟踪到:0个目标"));
 }
 
 TEST_F(TrackingTest, StopWithAOneLineQueueWritesNoSiteQueueFile) {

@@ -23,9 +23,10 @@ class LabelButtonsTest : public ViewTest {
   // What a click on a label could change, all in one text.
   std::string State() {
     const TMain& m = Model();
-    return std::string(View().isVisible() ? "shown" : "hidden") + "|" + m.x1.Caption() + "|" +
-           m.M11.Caption() + "|" + m.SaEdit.Text() + "|" + m.sum1.Caption() + "|" + m.Ts.Caption() +
-           "|" + m.Ru.Caption() + "|" + std::to_string(boxes_.shown.size()) + "|" +
+    return std::string(View().isVisible() ? "shown" : "hidden") + "|" + m.viewer.x1.Caption() +
+           "|" + m.viewer.M11.Caption() + "|" + m.viewer.SaEdit.Text() + "|" +
+           m.viewer.sum1.Caption() + "|" + m.viewer.Ts.Caption() + "|" + m.viewer.Ru.Caption() +
+           "|" + std::to_string(boxes_.shown.size()) + "|" +
            std::to_string(browser_.opened.size()) + "|" + std::to_string(closed_);
   }
 };
@@ -52,10 +53,10 @@ TEST_F(LabelButtonsTest, TheLeftButtonClicksEachOfThem) {
   };
   TMain& m = Model();
   const Case cases[] = {
-      {"x1", [&] { return m.M11.Caption().rfind('*', 0) == 0; }},
-      {"Spt6", [&] { return m.SaEdit.Text() == "5"; }},
-      {"Spt4", [&] { return m.SaEdit.Text() == "1"; }},
-      {"Ts", [&] { return m.Ts.Caption().empty(); }},
+      {"x1", [&] { return m.viewer.M11.Caption().rfind('*', 0) == 0; }},
+      {"Spt6", [&] { return m.viewer.SaEdit.Text() == "5"; }},
+      {"Spt4", [&] { return m.viewer.SaEdit.Text() == "1"; }},
+      {"Ts", [&] { return m.viewer.Ts.Caption().empty(); }},
       {"sbar", [&] { return browser_.opened.size() == 1; }},
       {"min1", [&] { return !View().isVisible(); }},
   };
@@ -75,7 +76,7 @@ TEST_F(LabelButtonsTest, ARightPressStillGivesThePressedLookAndOpensATarget) {
   EXPECT_TRUE(next->autoFillBackground());
   SendMouse(next, QEvent::MouseButtonRelease, inside, Qt::RightButton);
   EXPECT_FALSE(next->autoFillBackground());
-  EXPECT_EQ(Model().SaEdit.Text(), "1");
+  EXPECT_EQ(Model().viewer.SaEdit.Text(), "1");
 
   QWidget* caption = Part("M12");
   SendMouse(caption, QEvent::MouseButtonPress, caption->mapToGlobal(QPoint(10, 5)),
@@ -90,7 +91,7 @@ TEST_F(LabelButtonsTest, ALeftReleaseAfterARightPressIsNoClick) {
   const QPoint inside = mark->mapToGlobal(QPoint(3, 3));
   SendMouse(mark, QEvent::MouseButtonPress, inside, Qt::RightButton);
   SendMouse(mark, QEvent::MouseButtonRelease, inside, Qt::LeftButton);
-  EXPECT_EQ(Model().x1.Caption(), "");
+  EXPECT_EQ(Model().viewer.x1.Caption(), "");
 }
 
 }  // namespace

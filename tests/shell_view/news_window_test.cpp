@@ -54,7 +54,7 @@ TEST_F(NewsWindowView, NewsButtonOpensItModallyAndADoubleClickOpensTheRow) {
     NewsView* news = OpenNewsWindow();
     ASSERT_NE(news, nullptr);
     ran = true;
-    EXPECT_EQ(Model().modalGuard, 120);
+    EXPECT_EQ(Model().viewer.modalGuard, 120);
     EXPECT_EQ(news->windowTitle(), Q("Vexo新闻中心"));
     EXPECT_EQ(news->size(), QSize(536, 383));
     QTableView* grid = news->Grid();
@@ -87,7 +87,7 @@ TEST_F(NewsWindowView, NewsButtonOpensItModallyAndADoubleClickOpensTheRow) {
   QTest::mouseClick(Part("Spb1"), Qt::LeftButton);
   EXPECT_TRUE(ran);
   EXPECT_EQ(OpenNewsWindow(), nullptr);
-  EXPECT_EQ(Model().modalGuard, 0);
+  EXPECT_EQ(Model().viewer.modalGuard, 0);
   // Closing destroyed the window, which saved what it listed.
   EXPECT_EQ(Lines(Home() + "Temp/news1").size(), 7u);
 }

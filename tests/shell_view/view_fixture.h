@@ -71,7 +71,7 @@ class ViewTest : public ShellTest {
     view_ = std::make_unique<MainView>(*main_, &link_);
     view_->OnClosed = [this] { ++closed_; };
     view_->HasStatusArea = [this] { return status_area_.shown; };
-    main_->FormResize();
+    main_->viewer.FormResize();
     view_->show();
     return *view_;
   }

@@ -85,11 +85,11 @@ TEST_F(WindowBuildTest, EveryLaterChangeOfAComponentReachesItsWidget) {
   TMain& m = Model();
   m.sbar.SetCaption(Gb(" 测试中"));
   EXPECT_EQ(TextOf("sbar"), Q(" 测试中"));
-  m.M52.SetCaption(Gb("…新目标…"));
+  m.viewer.M52.SetCaption(Gb("…新目标…"));
   EXPECT_EQ(TextOf("M52"), Q("…新目标…"));
-  m.M52.SetHint("http://a.example/x");
+  m.viewer.M52.SetHint("http://a.example/x");
   EXPECT_EQ(Part("M52")->toolTip(), QStringLiteral("http://a.example/x"));
-  m.x5.SetCaption(Gb("×"));
+  m.viewer.x5.SetCaption(Gb("×"));
   EXPECT_EQ(TextOf("x5"), Q("×"));
   m.sbar.SetVisible(false);
   EXPECT_FALSE(ShownPart("sbar"));
@@ -144,12 +144,12 @@ TEST_F(WindowBuildTest, HostileTextsShowAsTextAndNeverBreakTheView) {
   const Bytes hostile[] = {"<b>bold</b><img src=x>", Bytes("\xB0", 1), Bytes("a\0b", 3),
                            Bytes("\xFF\xFF\x81", 3), Bytes(100000, '\xB0')};
   for (const Bytes& text : hostile) {
-    m.M12.SetCaption(text);
+    m.viewer.M12.SetCaption(text);
     m.sbar.SetCaption(text);
     m.gjc.SetText(text);
     QApplication::processEvents();
   }
-  m.M12.SetCaption("<b>bold</b>");
+  m.viewer.M12.SetCaption("<b>bold</b>");
   EXPECT_EQ(TextOf("M12"), QStringLiteral("<b>bold</b>"));
 }
 

@@ -85,7 +85,7 @@ TEST_F(WindowInputTest, BlankKeywordsGiveTheMessageAndNoRun) {
   EXPECT_EQ(boxes_.shown[0].buttons, MsgButtons::Ok);
   EXPECT_EQ(Model().trackingRun, 0);
   EXPECT_EQ(qobject_cast<QToolButton*>(Part("Spt1"))->text(), Q("跟踪"));
-  EXPECT_EQ(Model().modalGuard, 0) << "restored after the message";
+  EXPECT_EQ(Model().viewer.modalGuard, 0) << "restored after the message";
 }
 
 TEST_F(WindowInputTest, CancelledCloseQuestionKeepsTheWindowAndTheRun) {
@@ -100,7 +100,7 @@ TEST_F(WindowInputTest, CancelledCloseQuestionKeepsTheWindowAndTheRun) {
   EXPECT_TRUE(View().isVisible());
   EXPECT_EQ(closed_, 0);
   EXPECT_EQ(Model().trackingRun, 1);
-  EXPECT_EQ(Model().modalGuard, 0);
+  EXPECT_EQ(Model().viewer.modalGuard, 0);
 }
 
 TEST_F(WindowInputTest, ConfirmedCloseStopsTheRunSavesAndEnds) {
@@ -134,11 +134,11 @@ TEST_F(WindowInputTest, MinimisingDuringTheCloseQuestionDoesNotHide) {
   };
   View().close();
   EXPECT_TRUE(View().isVisible());
-  EXPECT_TRUE(Model().window.Visible());
+  EXPECT_TRUE(Model().viewer.window.Visible());
   boxes_.while_open = nullptr;
   QTest::mouseClick(Part("min1"), Qt::LeftButton);
   EXPECT_FALSE(View().isVisible()) << "hidden to the tray";
-  EXPECT_FALSE(Model().window.Visible());
+  EXPECT_FALSE(Model().viewer.window.Visible());
 }
 
 TEST_F(WindowInputTest, TrayClickBringsTheHiddenWindowBackCentred) {
@@ -149,7 +149,7 @@ TEST_F(WindowInputTest, TrayClickBringsTheHiddenWindowBackCentred) {
   EXPECT_FALSE(v.isVisible());
   status_area_.Mouse(StatusIconMouse::LeftUp);
   EXPECT_TRUE(v.isVisible());
-  EXPECT_TRUE(Model().window.Visible());
+  EXPECT_TRUE(Model().viewer.window.Visible());
   const ScreenSize screen = v.Screen();
   EXPECT_EQ(v.pos(), QPoint((screen.width - 540) / 2, (screen.height - 400) / 2));
   EXPECT_FALSE(v.windowFlags() & Qt::WindowStaysOnTopHint) << "raised, not kept on top";
@@ -161,7 +161,7 @@ TEST_F(WindowInputTest, WithoutAStatusAreaTheWindowIsNotHiddenForGood) {
   ASSERT_FALSE(status_area_.shown);
   QTest::mouseClick(Part("min1"), Qt::LeftButton);
   EXPECT_TRUE(v.isVisible()) << "nothing could bring it back";
-  EXPECT_TRUE(Model().window.Visible()) << "the model knows it is on show";
+  EXPECT_TRUE(Model().viewer.window.Visible()) << "the model knows it is on show";
 }
 
 TEST_F(WindowInputTest, HintsAppearAfterTheApplicationsHintPause) {
@@ -181,7 +181,7 @@ TEST_F(WindowInputTest, ThePopUpStaysAwayWhileADialogIsOpen) {
   boxes_.while_open = [this](const MessageBoxRequest&) {
     status_area_.Mouse(StatusIconMouse::LeftUp);
   };
-  Model().close1Click();
+  Model().viewer.close1Click();
   EXPECT_FALSE(v.isVisible());
 }
 
@@ -221,8 +221,8 @@ TEST_F(WindowInputTest, DraggingTheTitleMovesTheWindowByTheCursorsWay) {
   SendMouse(title, QEvent::MouseMove, start + QPoint(20, 4));
   SendMouse(title, QEvent::MouseButtonRelease, start + QPoint(30, 10));
   EXPECT_EQ(v.pos(), QPoint(130, 90));
-  EXPECT_EQ(Model().window.Left(), 130);
-  EXPECT_EQ(Model().window.Top(), 90);
+  EXPECT_EQ(Model().viewer.window.Left(), 130);
+  EXPECT_EQ(Model().viewer.window.Top(), 90);
   // After the release the drag is over.
   SendMouse(title, QEvent::MouseMove, start + QPoint(90, 90));
   EXPECT_EQ(v.pos(), QPoint(130, 90));

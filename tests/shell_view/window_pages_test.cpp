@@ -52,14 +52,14 @@ TEST_F(WindowPagesTest, NextAndPreviousPageThroughTheLabelButtons) {
   RunWithTargets(20);
   ASSERT_TRUE(ShownPart("Spt6"));
   QTest::mouseClick(Part("Spt6"), Qt::LeftButton);
-  EXPECT_EQ(Model().SaEdit.Text(), "9");
+  EXPECT_EQ(Model().viewer.SaEdit.Text(), "9");
   EXPECT_EQ(TextOf("M12"), Q("…奇瑞新能源车型规划曝光…"));
   QTest::mouseClick(Part("Spt6"), Qt::LeftButton);
-  EXPECT_EQ(Model().SaEdit.Text(), "13") << "the last page ends with the last target";
+  EXPECT_EQ(Model().viewer.SaEdit.Text(), "13") << "the last page ends with the last target";
   EXPECT_FALSE(ShownPart("Spt6"));
   EXPECT_TRUE(ShownPart("Spt5"));
   QTest::mouseClick(Part("Spt4"), Qt::LeftButton);
-  EXPECT_EQ(Model().SaEdit.Text(), "1");
+  EXPECT_EQ(Model().viewer.SaEdit.Text(), "1");
   EXPECT_EQ(TextOf("M12"), Q("…奇瑞新款轿车上市，售价公布…"));
 }
 
@@ -73,17 +73,17 @@ TEST_F(WindowPagesTest, LabelButtonsLookPressedOnlyWhileHeld) {
   EXPECT_EQ(next->palette().color(QPalette::Window).rgb() & 0xFFFFFF, 0xFFFFFFu);
   SendMouse(next, QEvent::MouseButtonRelease, inside + QPoint(0, 200));
   EXPECT_FALSE(next->autoFillBackground());
-  EXPECT_EQ(Model().SaEdit.Text(), "1") << "released elsewhere: no page turned";
+  EXPECT_EQ(Model().viewer.SaEdit.Text(), "1") << "released elsewhere: no page turned";
 }
 
 TEST_F(WindowPagesTest, MarkCellTogglesTheStoredMark) {
   RunWithTargets(5);
   QTest::mouseClick(Part("x3"), Qt::LeftButton);
   EXPECT_EQ(TextOf("x3"), Q("×"));
-  EXPECT_EQ(Model().M31.Caption(), "*http://auto.example.com/news/3.html");
+  EXPECT_EQ(Model().viewer.M31.Caption(), "*http://auto.example.com/news/3.html");
   QTest::mouseClick(Part("x3"), Qt::LeftButton);
   EXPECT_EQ(TextOf("x3"), QString());
-  EXPECT_EQ(Model().M31.Caption(), "http://auto.example.com/news/3.html");
+  EXPECT_EQ(Model().viewer.M31.Caption(), "http://auto.example.com/news/3.html");
 }
 
 TEST_F(WindowPagesTest, PressingACaptionOpensItsTargetAndHoverShowsTheLink) {
@@ -123,7 +123,7 @@ TEST_F(WindowPagesTest, TogglesSwitchAtOnce) {
   EXPECT_TRUE(FileExists(Autostart()));
   QTest::mouseClick(Part("Ts"), Qt::LeftButton);
   EXPECT_EQ(TextOf("Ts"), QString());
-  EXPECT_EQ(Model().popupOnNew, 0);
+  EXPECT_EQ(Model().viewer.popupOnNew, 0);
   Model().FormDestroy();
   EXPECT_NE(Content(Ini()).find("ts=0"), std::string::npos);
 }
@@ -135,7 +135,7 @@ TEST_F(WindowPagesTest, HelpExplainsAndFillsInTheExample) {
   EXPECT_EQ(boxes_.shown[0].caption, Gb("<关键词>填法"));
   EXPECT_EQ(boxes_.shown[1].caption, Gb("<关键词>例子"));
   EXPECT_EQ(qobject_cast<QLineEdit*>(Part("gjc"))->text(), Q("奇瑞/别克/宝来"));
-  EXPECT_EQ(Model().modalGuard, 0);
+  EXPECT_EQ(Model().viewer.modalGuard, 0);
 }
 
 TEST_F(WindowPagesTest, AboutBoxOpensModallyAndItsAddressOpensTheHomePage) {
@@ -148,7 +148,7 @@ TEST_F(WindowPagesTest, AboutBoxOpensModallyAndItsAddressOpensTheHomePage) {
     if (!box) return;
     title = box->windowTitle();
     size = box->size();
-    guard_while_open = Model().modalGuard;
+    guard_while_open = Model().viewer.modalGuard;
     for (QLabel* l : box->findChildren<QLabel*>()) {
       if (l->text() == QString::fromLatin1(kPublisherHomePage)) {
         EXPECT_TRUE(l->font().underline());
@@ -162,7 +162,7 @@ TEST_F(WindowPagesTest, AboutBoxOpensModallyAndItsAddressOpensTheHomePage) {
   EXPECT_EQ(title, Q("关于Vexo"));
   EXPECT_EQ(size, QSize(300, 190));
   EXPECT_EQ(guard_while_open, 120);
-  EXPECT_EQ(Model().modalGuard, 0);
+  EXPECT_EQ(Model().viewer.modalGuard, 0);
   ASSERT_EQ(browser_.opened.size(), 1u);
   EXPECT_EQ(browser_.opened[0], kPublisherHomePage);
 }

@@ -1,7 +1,8 @@
-// The open block: which targets are accepted, the duplicate test, the live
-// display of the eight rows, the roll-over into block files, and the saves at
-// a stop.
+// The open block: which targets are accepted, the duplicate test, the run's
+// count, the roll-over into block files, and the saves at a stop.
 #include "store/result_store.h"
+
+#include <climits>
 
 #include "store_fixture.h"
 
@@ -71,11 +72,43 @@ TEST_F(StoreTest, AppendsLinkLineThenTitleBetweenEllipsisMarks) {
   EXPECT_EQ(Gb("…"), "\xA1\xAD");
 }
 
-TEST_F(StoreTest, ACounterThatIsNotANumberRejectsWithoutAppending) {
+TEST_F(StoreTest, ACountAtItsLimitRejectsWithoutAppending) {
   StartRun();
-  host.sum1 = "many";
+  store.SetTargetCount(LLONG_MAX);
   EXPECT_EQ(store.AppendTarget(Link(1), Title(1)), 0);
   EXPECT_EQ(store.OpenBlock()->size(), 1u);
+  EXPECT_EQ(store.TargetCount(), LLONG_MAX);
+}
+
+TEST_F(StoreTest, TheCountGoesOnFromWhereItWasSetAndANewRunStartsItAgain) {
+  StartRun();
+  store.SetTargetCount(41);
+  ASSERT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
+  EXPECT_EQ(host.sum1, "42");
+  store.SetTargetCount(-5);  // no negative count
+  ASSERT_EQ(store.AppendTarget(Link(2), Title(2)), 1);
+  EXPECT_EQ(host.sum1, "1");
+  StartRun();
+  EXPECT_EQ(store.TargetCount(), 0);
+  ASSERT_EQ(store.AppendTarget(Link(3), Title(3)), 1);
+  EXPECT_EQ(host.sum1, "1");
+}
+
+TEST_F(StoreTest, EachTargetIsToldWithItsLinesAsStored) {
+  struct Told : FakeHost {
+    std::vector<std::string> lines;
+    void TargetAppended(long long n, std::string_view link, std::string_view title) override {
+      lines.push_back(std::to_string(n) + " " + std::string(link) + " " + std::string(title));
+    }
+  } told;
+  told.folder = host.folder;
+  ResultStore telling{told};
+  telling.CreateRunLists();
+  telling.SiteQueue()->push_back(Bytes(kPassMarker));
+  telling.EditOpenBlock()->push_back("1");
+  ASSERT_EQ(telling.AppendTarget(Link(1), Title(1)), 1);
+  ASSERT_EQ(telling.AppendTarget(Link(2), Title(1)), 0);
+  EXPECT_EQ(told.lines, std::vector<std::string>{"1 " + Link(1) + " " + TitleLine(1)});
 }
 
 // ---- Duplicate test ---------------------------------------------------------
@@ -113,120 +146,6 @@ TEST_F(StoreTest, HistoryIsNotConsultedWhileNotTracking) {
   host.tracking = false;
   EXPECT_EQ(store.InHistory(Title(1)), -1);
   EXPECT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
-}
-
-// ---- Live display -----------------------------------------------------------
-
-class DisplayTest : public StoreTest {
- protected:
-  void FillRows(int count, int firstTarget) {
-    for (int r = 1; r <= count; ++r) {
-      store.SetRowText(r, 1, Link(firstTarget + r - 1));
-      store.SetRowText(r, 2, TitleLine(firstTarget + r - 1));
-    }
-  }
-};
-
-TEST_F(DisplayTest, FirstPageFillsTheFirstEmptyRowAndStaysOnPageOne) {
-  StartRun();
-  FillRows(3, 1);
-  host.sum1 = "3";
-  host.sa = "1";
-  ASSERT_EQ(store.AppendTarget(Link(4), Title(4)), 1);
-  EXPECT_EQ(host.links[4], Link(4));
-  EXPECT_EQ(host.captions[4], TitleLine(4));
-  EXPECT_TRUE(host.links[5].empty());
-  EXPECT_EQ(host.saChanges, (std::vector<Bytes>{"2", "1"}));
-}
-
-TEST_F(DisplayTest, EmptyPageStartCountsAsTheFirstPage) {
-  StartRun();
-  ASSERT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
-  EXPECT_EQ(host.links[1], Link(1));
-  EXPECT_EQ(host.sa, "1");
-}
-
-TEST_F(DisplayTest, FullFirstPageShowsNothingNew) {
-  StartRun();
-  FillRows(8, 1);
-  host.sum1 = "8";
-  host.sa = "1";
-  const auto before = host.links;
-  ASSERT_EQ(store.AppendTarget(Link(9), Title(9)), 1);
-  EXPECT_EQ(host.links, before);
-  EXPECT_EQ(host.sa, "1");
-}
-
-TEST_F(DisplayTest, NewestEightScrollUpByOneWithTheirMarks) {
-  StartRun();
-  FillRows(8, 5);  // targets 5..12 on show
-  store.SetRowText(2, 1, "*" + Link(6));
-  host.sum1 = "12";
-  host.sa = "5";
-  host.saChanges.clear();
-  ASSERT_EQ(store.AppendTarget(Link(13), Title(13)), 1);
-  EXPECT_EQ(host.sa, "6");
-  EXPECT_EQ(host.saChanges, std::vector<Bytes>{"6"});
-  EXPECT_EQ(host.links[1], "*" + Link(6));
-  EXPECT_EQ(host.marks[1], Gb("×"));
-  EXPECT_TRUE(host.marks[2].empty());
-  EXPECT_EQ(host.captions[7], TitleLine(12));
-  EXPECT_EQ(host.links[8], Link(13));
-  EXPECT_EQ(host.captions[8], TitleLine(13));
-}
-
-TEST_F(DisplayTest, OtherPagesAreLeftAlone) {
-  StartRun();
-  FillRows(8, 5);
-  host.sum1 = "13";  // becomes 14: row 8 does not show the one before
-  host.sa = "5";
-  const auto before = host.links;
-  ASSERT_EQ(store.AppendTarget(Link(14), Title(14)), 1);
-  EXPECT_EQ(host.links, before);
-  EXPECT_EQ(host.sa, "5");
-}
-
-TEST_F(DisplayTest, APageStartThatIsNotANumberStillKeepsTheTarget) {
-  StartRun();
-  host.sa = "x";
-  EXPECT_EQ(store.AppendTarget(Link(1), Title(1)), 1);
-  EXPECT_EQ(store.OpenBlock()->size(), 3u);
-  EXPECT_TRUE(host.links[1].empty());
-}
-
-// ---- Rows and mark cells ----------------------------------------------------
-
-TEST_F(StoreTest, LinkLabelSetsTheMarkCellFromItsLeadingStar) {
-  host.marks[3] = "stale";
-  store.SetRowText(3, 1, "*http://www.a.com/x");
-  EXPECT_EQ(host.marks[3], "\xA1\xC1");
-  store.SetRowText(3, 1, "http://www.a.com/x");
-  EXPECT_EQ(host.marks[3], "");
-  store.SetRowText(3, 1, "*http://www.a.com/x");
-  store.SetRowText(3, 2, "*caption");  // captions leave the mark alone
-  EXPECT_EQ(host.marks[3], "\xA1\xC1");
-  store.SetRowText(3, 1, "");
-  EXPECT_EQ(host.marks[3], "");
-}
-
-TEST_F(StoreTest, AnyOtherWhichMeansTheCaption) {
-  for (const int which : {0, 2, 3, -1}) {
-    store.SetRowText(5, which, "cap" + std::to_string(which));
-    EXPECT_EQ(host.captions[5], "cap" + std::to_string(which));
-    EXPECT_EQ(store.GetRowText(5, which), "cap" + std::to_string(which));
-  }
-  EXPECT_TRUE(host.links[5].empty());
-}
-
-TEST_F(StoreTest, RowsOutsideOneToEightAreIgnored) {
-  for (const int row : {0, 9, -1, 1000}) {
-    store.SetRowText(row, 1, "*http://www.a.com/x");
-    EXPECT_EQ(store.GetRowText(row, 1), "");
-  }
-  for (int r = 1; r <= 8; ++r) {
-    EXPECT_TRUE(host.links[r].empty());
-    EXPECT_TRUE(host.marks[r].empty());
-  }
 }
 
 // ---- Roll-over --------------------------------------------------------------

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/codepage.h"
@@ -19,38 +19,18 @@
 
 namespace vexo::store_test {
 
-// The main window as the store sees it: rows, marks, counters, and a record of
-// every value `Sa` was given (its change handler runs on each).
+// The main window as the store sees it: the folder, the tracking flag, and
+// the count as the window shows it (the number of the last target told).
 class FakeHost : public StoreHost {
  public:
   bool tracking = true;
   std::string folder;
   Bytes sum1 = "0";
-  Bytes sa;
-  std::vector<Bytes> saChanges;
-  std::array<Bytes, 9> links{};
-  std::array<Bytes, 9> captions{};
-  std::array<Bytes, 9> marks{};
 
   bool Tracking() const override { return tracking; }
   std::string ProgramFolder() const override { return folder; }
-  Bytes Sum1() const override { return sum1; }
-  void SetSum1(const Bytes& text) override { sum1 = text; }
-  Bytes Sa() const override { return sa; }
-  void SetSa(const Bytes& text) override {
-    sa = text;
-    saChanges.push_back(text);
-  }
-  Bytes RowLabel(int row, int which) const override {
-    if (row < 1 || row > 8) return {};
-    return which == 1 ? links[row] : captions[row];
-  }
-  void SetRowLabel(int row, int which, const Bytes& text) override {
-    if (row < 1 || row > 8) return;
-    (which == 1 ? links[row] : captions[row]) = text;
-  }
-  void SetMarkCell(int row, const Bytes& text) override {
-    if (row >= 1 && row <= 8) marks[row] = text;
+  void TargetAppended(long long number, std::string_view, std::string_view) override {
+    sum1 = IntToText(number);
   }
 };
 
@@ -95,6 +75,7 @@ class StoreTest : public ::testing::Test {
   // in the site queue, and the first block number as line 0.
   void StartRun(int firstBlock = 1) {
     store.CreateRunLists();
+    host.sum1 = "0";
     store.SiteQueue()->push_back(Bytes(kPassMarker));
     store.EditOpenBlock()->push_back(IntToText(firstBlock));
   }

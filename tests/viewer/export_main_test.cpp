@@ -30,7 +30,7 @@ class MainExportTest : public ExportTest {
     LayOutRun(count);
     main_->Store().CreateRunLists();
     *main_->Store().EditOpenBlock() = open_block_;
-    main_->sum1.SetCaption(IntToText(count));
+    main_->viewer.sum1.SetCaption(IntToText(count));
     main_->gjc2.SetCaption(Gb("手机 报价"));
     main_->gjc3.SetCaption(Gb("手机+报价"));
     return *main_;
@@ -46,26 +46,26 @@ class MainExportTest : public ExportTest {
 TEST_F(MainExportTest, ExportButtonWritesThePagesWithTheWindowsKeywords) {
   TMain& m = WindowAfterRun(25);
   dialogs_.answers.push_back({true, out_ + "/back.htm", 1});
-  m.Spt2Click();
+  m.viewer.Spt2Click();
   ASSERT_EQ(OutNames(), (std::vector<std::string>{"back.htm", "back1.htm"}));
   EXPECT_NE(Read("back.htm").find(Gb("关键词：手机 报价</title>")), Bytes::npos);
   ASSERT_EQ(dialogs_.shown.size(), 1u);
   EXPECT_EQ(dialogs_.shown[0].title, Gb("Vexo信息导出"));
   EXPECT_EQ(dialogs_.shown[0].initial_folder, program_ + "Save");
-  EXPECT_EQ(m.Save1.file_name, "back.htm");
+  EXPECT_EQ(m.viewer.Save1.file_name, "back.htm");
 }
 
 TEST_F(MainExportTest, WindowCannotBeHiddenWhileTheDialogIsOpen) {
   TMain& m = WindowAfterRun(3);
-  const std::uint8_t before = m.modalGuard;
+  const std::uint8_t before = m.viewer.modalGuard;
   bool visible_during = false;
   dialogs_.while_open = [&](const SaveDialogRequest&) {
     m.AppMinimize();
-    visible_during = m.window.Visible();
+    visible_during = m.viewer.window.Visible();
   };
-  m.Spt2Click();  // cancelled
+  m.viewer.Spt2Click();  // cancelled
   EXPECT_TRUE(visible_during);
-  EXPECT_EQ(m.modalGuard, before);
+  EXPECT_EQ(m.viewer.modalGuard, before);
   EXPECT_TRUE(OutNames().empty());
 }
 
@@ -76,9 +76,9 @@ TEST_F(MainExportTest, WithoutADialogServiceTheExportIsCancelled) {
   main_->FormCreate();
   main_->Store().CreateRunLists();
   main_->Store().EditOpenBlock()->push_back("1");
-  main_->Spt2Click();
+  main_->viewer.Spt2Click();
   EXPECT_TRUE(OutNames().empty());
-  EXPECT_EQ(main_->modalGuard, 0);
+  EXPECT_EQ(main_->viewer.modalGuard, 0);
 }
 
 }  // namespace

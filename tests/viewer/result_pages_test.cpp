@@ -12,16 +12,16 @@ enum class Op { First, Previous, Next, Last };
 void Press(TMain& m, Op op) {
   switch (op) {
     case Op::First:
-      m.Spt4Click();
+      m.viewer.Spt4Click();
       break;
     case Op::Previous:
-      m.Spt5Click();
+      m.viewer.Spt5Click();
       break;
     case Op::Next:
-      m.Spt6Click();
+      m.viewer.Spt6Click();
       break;
     case Op::Last:
-      m.Spt7Click();
+      m.viewer.Spt7Click();
       break;
   }
 }
@@ -40,10 +40,10 @@ class PageTable : public ViewerTest, public ::testing::WithParamInterface<PageCa
 TEST_P(PageTable, ShowsTheRowsAndPageStart) {
   const PageCase& c = GetParam();
   TMain& m = Run(c.total);
-  m.SetSa(c.sa);
+  m.viewer.SetSa(c.sa);
   Press(m, c.op);
   EXPECT_EQ(Shown(), c.rows);
-  EXPECT_EQ(m.Sa(), c.sa_after);
+  EXPECT_EQ(m.viewer.Sa(), c.sa_after);
 }
 
 std::vector<int> Rows(std::initializer_list<int> r) {
@@ -81,40 +81,41 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Pages, FiveTargetsHideTheNavigationAndShowFiveRowBoxes) {
   TMain& m = Run(5);
   EXPECT_EQ(Shown(), Range(1, 5));
-  EXPECT_EQ(m.Sa(), "1");
-  for (SpeedButton* b : {&m.Spt4, &m.Spt5, &m.Spt6, &m.Spt7}) EXPECT_FALSE(b->Visible());
-  EXPECT_TRUE(m.Spt3.Visible());
-  for (int k = 1; k <= 8; ++k) EXPECT_EQ(m.RowBox(k)->Visible(), k <= 5) << k;
-  m.Spt6Click();
-  m.Spt7Click();
+  EXPECT_EQ(m.viewer.Sa(), "1");
+  for (SpeedButton* b : {&m.viewer.Spt4, &m.viewer.Spt5, &m.viewer.Spt6, &m.viewer.Spt7})
+    EXPECT_FALSE(b->Visible());
+  EXPECT_TRUE(m.viewer.Spt3.Visible());
+  for (int k = 1; k <= 8; ++k) EXPECT_EQ(m.viewer.RowBox(k)->Visible(), k <= 5) << k;
+  m.viewer.Spt6Click();
+  m.viewer.Spt7Click();
   EXPECT_EQ(Shown(), Range(1, 5)) << "fewer than nine targets: one page";
 }
 
 TEST_F(Pages, TwentyTargetsWalkForwardAndBackWithTheButtonsFollowing) {
   TMain& m = Run(20);
-  EXPECT_TRUE(m.Spt6.Visible());
-  EXPECT_TRUE(m.Spt7.Visible());
-  EXPECT_FALSE(m.Spt4.Visible());
-  m.Spt6Click();
-  EXPECT_TRUE(m.Spt4.Visible());
-  EXPECT_TRUE(m.Spt5.Visible());
-  m.Spt6Click();
-  EXPECT_EQ(m.Sa(), "13");
-  EXPECT_FALSE(m.Spt6.Visible()) << "row 8 holds the last target";
-  EXPECT_FALSE(m.Spt7.Visible());
-  m.Spt5Click();
-  m.Spt5Click();
-  EXPECT_EQ(m.Sa(), "1");
-  EXPECT_FALSE(m.Spt4.Visible());
-  EXPECT_FALSE(m.Spt5.Visible());
+  EXPECT_TRUE(m.viewer.Spt6.Visible());
+  EXPECT_TRUE(m.viewer.Spt7.Visible());
+  EXPECT_FALSE(m.viewer.Spt4.Visible());
+  m.viewer.Spt6Click();
+  EXPECT_TRUE(m.viewer.Spt4.Visible());
+  EXPECT_TRUE(m.viewer.Spt5.Visible());
+  m.viewer.Spt6Click();
+  EXPECT_EQ(m.viewer.Sa(), "13");
+  EXPECT_FALSE(m.viewer.Spt6.Visible()) << "row 8 holds the last target";
+  EXPECT_FALSE(m.viewer.Spt7.Visible());
+  m.viewer.Spt5Click();
+  m.viewer.Spt5Click();
+  EXPECT_EQ(m.viewer.Sa(), "1");
+  EXPECT_FALSE(m.viewer.Spt4.Visible());
+  EXPECT_FALSE(m.viewer.Spt5.Visible());
   EXPECT_EQ(Shown(), Range(1, 8));
 }
 
 TEST_F(Pages, LastPageOf405KeepsNextAndLastOffered) {
   TMain& m = Run(405);
-  m.Spt7Click();
-  EXPECT_TRUE(m.Spt6.Visible());
-  EXPECT_TRUE(m.Spt7.Visible());
+  m.viewer.Spt7Click();
+  EXPECT_TRUE(m.viewer.Spt6.Visible());
+  EXPECT_TRUE(m.viewer.Spt7.Visible());
 }
 
 TEST_F(Pages, NewTargetsAppearOnTheFirstPageAndOnTheNewestPage) {
@@ -122,8 +123,8 @@ TEST_F(Pages, NewTargetsAppearOnTheFirstPageAndOnTheNewestPage) {
   EXPECT_EQ(Shown(), Range(1, 3));
   Add(4, 12);
   EXPECT_EQ(Shown(), Range(1, 8)) << "first page stays";
-  m.Spt7Click();
-  EXPECT_EQ(m.Sa(), "5");
+  m.viewer.Spt7Click();
+  EXPECT_EQ(m.viewer.Sa(), "5");
   Add(13, 13);
   EXPECT_EQ(Shown(), Range(6, 13)) << "the newest page scrolls";
 }
@@ -131,33 +132,33 @@ TEST_F(Pages, NewTargetsAppearOnTheFirstPageAndOnTheNewestPage) {
 TEST_F(Pages, RunStartingAtALaterBlockNumberPagesThroughItsOwnBlocks) {
   TMain& m = Run(230, 7);
   EXPECT_TRUE(FileExists(Block(7)));
-  m.SetSa("185");
-  m.Spt6Click();
+  m.viewer.SetSa("185");
+  m.viewer.Spt6Click();
   EXPECT_EQ(Shown(), Range(193, 200));
-  m.Spt6Click();
+  m.viewer.Spt6Click();
   EXPECT_EQ(Shown(), Range(201, 208));
-  m.Spt4Click();
+  m.viewer.Spt4Click();
   EXPECT_EQ(Shown(), Range(1, 8));
 }
 
 TEST_F(Pages, MissingBlockFileLeavesTheRowsAsTheyWere) {
   TMain& m = Run(410);
-  m.SetSa("201");
-  m.Spt6Click();
+  m.viewer.SetSa("201");
+  m.viewer.Spt6Click();
   const std::vector<int> before = Shown();
   ASSERT_TRUE(DeleteFile(Block(1)));
-  m.SetSa("201");
-  m.Spt5Click();
+  m.viewer.SetSa("201");
+  m.viewer.Spt5Click();
   EXPECT_EQ(Shown(), before);
-  EXPECT_EQ(m.Sa(), "201");
+  EXPECT_EQ(m.viewer.Sa(), "201");
 }
 
 TEST_F(Pages, LastPageWithoutThePreviousBlockFallsBackToTheOpenBlock) {
   TMain& m = Run(405);
   ASSERT_TRUE(DeleteFile(Block(2)));
-  m.SetSa("9");
-  m.Spt7Click();
-  EXPECT_EQ(m.Sa(), "1");
+  m.viewer.SetSa("9");
+  m.viewer.Spt7Click();
+  EXPECT_EQ(m.viewer.Sa(), "1");
   const std::vector<int> shown = Shown();
   EXPECT_EQ(std::vector<int>(shown.begin(), shown.begin() + 5),
             (std::vector<int>{401, 402, 403, 404, 405}));
@@ -165,17 +166,17 @@ TEST_F(Pages, LastPageWithoutThePreviousBlockFallsBackToTheOpenBlock) {
 
 TEST_F(Pages, NextOnAnEmptyPageStartCountsItAsOne) {
   TMain& m = Run(20);
-  m.SetSa("");
-  m.Spt6Click();
-  EXPECT_EQ(m.Sa(), "9");
+  m.viewer.SetSa("");
+  m.viewer.Spt6Click();
+  EXPECT_EQ(m.viewer.Sa(), "9");
   EXPECT_EQ(Shown(), Range(9, 16));
 }
 
 TEST_F(Pages, BeforeAnyRunThePagingButtonsDoNothing) {
   TMain& m = Open();
-  const Bytes row1 = m.M12.Caption();
+  const Bytes row1 = m.viewer.M12.Caption();
   for (Op op : {Op::First, Op::Previous, Op::Next, Op::Last}) Press(m, op);
-  EXPECT_EQ(m.M12.Caption(), row1) << "the welcome rows stay";
+  EXPECT_EQ(m.viewer.M12.Caption(), row1) << "the welcome rows stay";
 }
 
 struct BadCounts {
@@ -187,11 +188,11 @@ class HostileCounts : public ViewerTest, public ::testing::WithParamInterface<Ba
 
 TEST_P(HostileCounts, EndTheHandlersWithoutHarm) {
   TMain& m = Run(410);
-  m.Spt7Click();
-  m.sum1.SetCaption(GetParam().sum);
-  m.SaEdit.SetText(GetParam().sa);
+  m.viewer.Spt7Click();
+  m.viewer.sum1.SetCaption(GetParam().sum);
+  m.viewer.SaEdit.SetText(GetParam().sa);
   for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(m, op);
-  for (int row = 1; row <= 8; ++row) m.MarkClick(row);
+  for (int row = 1; row <= 8; ++row) m.viewer.MarkClick(row);
   // Nothing crashes; the rows hold targets of the run or are as they were.
   for (int n : Shown()) EXPECT_TRUE(n >= 0 && n <= 410);
   EXPECT_EQ(m.Store().OpenBlock()->size(), 21u);
@@ -214,9 +215,9 @@ TEST_F(Pages, DamagedBlockFilesNeverCrashThePaging) {
                           Damage{2, StringList(3, Bytes(5000, '\xB0'))}}) {
     ASSERT_TRUE(SaveLines(Block(d.block), d.lines));
     for (const char* sa : {"1", "188", "193", "201", "390", "401"}) {
-      m.SetSa(sa);
+      m.viewer.SetSa(sa);
       for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(m, op);
-      m.MarkClick(2);
+      m.viewer.MarkClick(2);
     }
   }
   EXPECT_EQ(m.Store().OpenBlock()->size(), 21u) << "the open block is untouched";
@@ -225,24 +226,24 @@ TEST_F(Pages, DamagedBlockFilesNeverCrashThePaging) {
 
 TEST_F(Pages, SaChangeShowsClearAndHidesExportForTheWelcomeRows) {
   TMain& m = Open();
-  m.Spt2.SetVisible(true);
-  m.SetSa("0");
-  EXPECT_FALSE(m.Spt2.Visible()) << "row 1 holds the welcome link";
-  EXPECT_TRUE(m.Spt3.Visible());
-  m.Store().SetRowText(1, 1, Link(1));
-  m.Spt2.SetVisible(true);
-  m.SetSa("1");
-  EXPECT_TRUE(m.Spt2.Visible()) << "never hidden for a real target, never shown either";
+  m.viewer.Spt2.SetVisible(true);
+  m.viewer.SetSa("0");
+  EXPECT_FALSE(m.viewer.Spt2.Visible()) << "row 1 holds the welcome link";
+  EXPECT_TRUE(m.viewer.Spt3.Visible());
+  m.viewer.SetRowText(1, 1, Link(1));
+  m.viewer.Spt2.SetVisible(true);
+  m.viewer.SetSa("1");
+  EXPECT_TRUE(m.viewer.Spt2.Visible()) << "never hidden for a real target, never shown either";
 }
 
 TEST_F(Pages, ZeroTargetsEmptyEveryMarkCellAndHideEveryRowBox) {
   TMain& m = Run(12);
-  m.x1.SetCaption(Gb("×"));
-  m.sum1.SetCaption("0");
-  m.SetSa("7");
+  m.viewer.x1.SetCaption(Gb("×"));
+  m.viewer.sum1.SetCaption("0");
+  m.viewer.SetSa("7");
   for (int k = 1; k <= 8; ++k) {
-    EXPECT_TRUE(m.MarkCell(k)->Caption().empty());
-    EXPECT_FALSE(m.RowBox(k)->Visible());
+    EXPECT_TRUE(m.viewer.MarkCell(k)->Caption().empty());
+    EXPECT_FALSE(m.viewer.RowBox(k)->Visible());
   }
 }
 

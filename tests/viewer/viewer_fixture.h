@@ -52,12 +52,12 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
     s.chrome.raise_window = [this] { ++raised_; };
     s.chrome.close_window = [this] { ++closed_; };
     s.chrome.show_about = [this](Tmake& box) {
-      guard_seen_ = main_->modalGuard;
+      guard_seen_ = main_->viewer.modalGuard;
       about_caption_ = box.caption;
       if (about_) about_(box);
     };
     s.chrome.show_news = [this] {
-      guard_seen_ = main_->modalGuard;
+      guard_seen_ = main_->viewer.modalGuard;
       ++news_;
       return true;
     };
@@ -76,11 +76,11 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
   TMain& Run(int total, long long first_block = 1) {
     TMain& m = main_ ? *main_ : Open();
     for (int row = 1; row <= 8; ++row) {
-      m.Store().SetRowText(row, 1, "");
-      m.Store().SetRowText(row, 2, "");
+      m.viewer.SetRowText(row, 1, "");
+      m.viewer.SetRowText(row, 2, "");
     }
-    m.sum1.SetCaption("0");
-    m.SetSa("");
+    m.viewer.sum1.SetCaption("0");
+    m.viewer.SetSa("");
     m.Store().CreateRunLists();
     m.Store().EditOpenBlock()->push_back(std::to_string(first_block));
     Add(1, total);
@@ -95,7 +95,7 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
   std::vector<int> Shown() {
     std::vector<int> shown;
     for (int row = 1; row <= 8; ++row) {
-      Bytes link = main_->LinkLabel(row)->Caption();
+      Bytes link = main_->viewer.LinkLabel(row)->Caption();
       if (link.empty()) {
         shown.push_back(0);
         continue;
@@ -104,7 +104,7 @@ class ViewerTest : public ::testing::Test, protected testing::ProgramFolders {
       const std::string prefix = "http://news.example/";
       int n = -1;
       if (link.rfind(prefix, 0) == 0) n = std::atoi(link.c_str() + prefix.size());
-      EXPECT_EQ(main_->CaptionLabel(row)->Caption(), TitleLine(n)) << "row " << row;
+      EXPECT_EQ(main_->viewer.CaptionLabel(row)->Caption(), TitleLine(n)) << "row " << row;
       shown.push_back(n);
     }
     return shown;

@@ -25,14 +25,14 @@ class Drag : public ViewerTest, public ::testing::WithParamInterface<DragCase> {
 TEST_P(Drag, MovesTheWindowByTheCursorsPath) {
   const DragCase& c = GetParam();
   TMain& m = Open();
-  m.window.SetBounds(200, 100, 540, 400);
-  if (c.press) m.Image1MouseDown(300, 110);
-  for (const auto& [x, y] : c.moves) m.Image1MouseMove(x, y);
-  m.Image1MouseUp(c.release.first, c.release.second);
-  EXPECT_EQ(m.window.Left(), 200 + c.moved_by.first);
-  EXPECT_EQ(m.window.Top(), 100 + c.moved_by.second);
-  EXPECT_EQ(m.dragX, -1);
-  EXPECT_EQ(m.dragY, -1);
+  m.viewer.window.SetBounds(200, 100, 540, 400);
+  if (c.press) m.viewer.Image1MouseDown(300, 110);
+  for (const auto& [x, y] : c.moves) m.viewer.Image1MouseMove(x, y);
+  m.viewer.Image1MouseUp(c.release.first, c.release.second);
+  EXPECT_EQ(m.viewer.window.Left(), 200 + c.moved_by.first);
+  EXPECT_EQ(m.viewer.window.Top(), 100 + c.moved_by.second);
+  EXPECT_EQ(m.viewer.dragX, -1);
+  EXPECT_EQ(m.viewer.dragY, -1);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -46,55 +46,55 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Chrome, HideIsRefusedWhileADialogIsOpen) {
   TMain& m = Open();
-  m.modalGuard = 120;
-  m.min1Click();
-  EXPECT_TRUE(m.window.Visible());
-  m.modalGuard = 0;
-  m.min1Click();
-  EXPECT_FALSE(m.window.Visible());
+  m.viewer.modalGuard = 120;
+  m.viewer.min1Click();
+  EXPECT_TRUE(m.viewer.window.Visible());
+  m.viewer.modalGuard = 0;
+  m.viewer.min1Click();
+  EXPECT_FALSE(m.viewer.window.Visible());
   EXPECT_FALSE(app_.TaskbarButtonVisible());
   EXPECT_TRUE(icon_.shown) << "the tray icon stays";
 }
 
 TEST_F(Chrome, TrayClickBringsTheHiddenWindowBackCentred) {
   TMain& m = Open();
-  m.window.SetBounds(5, 7, 540, 400);
-  m.min1Click();
+  m.viewer.window.SetBounds(5, 7, 540, 400);
+  m.viewer.min1Click();
   icon_.Mouse(StatusIconMouse::LeftUp);
-  EXPECT_TRUE(m.window.Visible());
-  EXPECT_EQ(m.window.Left(), (1024 - 540) / 2);
-  EXPECT_EQ(m.window.Top(), (768 - 400) / 2);
+  EXPECT_TRUE(m.viewer.window.Visible());
+  EXPECT_EQ(m.viewer.window.Left(), (1024 - 540) / 2);
+  EXPECT_EQ(m.viewer.window.Top(), (768 - 400) / 2);
   EXPECT_EQ(restored_, 1);
   EXPECT_EQ(raised_, 1);
 }
 
 TEST_F(Chrome, TrayClickWhileADialogIsOpenNeitherShowsNorMoves) {
   TMain& m = Open();
-  m.window.SetBounds(5, 7, 540, 400);
-  m.min1Click();
-  m.modalGuard = 120;
-  m.TrayIcon1Click();
-  EXPECT_FALSE(m.window.Visible());
-  EXPECT_EQ(m.window.Left(), 5);
+  m.viewer.window.SetBounds(5, 7, 540, 400);
+  m.viewer.min1Click();
+  m.viewer.modalGuard = 120;
+  m.viewer.TrayIcon1Click();
+  EXPECT_FALSE(m.viewer.window.Visible());
+  EXPECT_EQ(m.viewer.window.Left(), 5);
   EXPECT_EQ(raised_, 0);
 }
 
 TEST_F(Chrome, TrayClickOnTheActiveWindowOnlyChecksTheTimers) {
   TMain& m = Open();
-  m.window.SetBounds(5, 7, 540, 400);
+  m.viewer.window.SetBounds(5, 7, 540, 400);
   active_ = true;
   m.trackingRun = 1;
-  m.TrayIcon1Click();
+  m.viewer.TrayIcon1Click();
   EXPECT_TRUE(m.Timer2.Enabled());
   EXPECT_TRUE(m.Tsys.Enabled());
-  EXPECT_EQ(m.window.Left(), 5);
+  EXPECT_EQ(m.viewer.window.Left(), 5);
   EXPECT_EQ(restored_ + raised_, 0);
 }
 
 TEST_F(Chrome, TimersOfAnIdleWindowStayOff) {
   TMain& m = Open();
-  m.modalGuard = 120;
-  m.TrayIcon1Click();
+  m.viewer.modalGuard = 120;
+  m.viewer.TrayIcon1Click();
   EXPECT_FALSE(m.Timer2.Enabled());
   EXPECT_FALSE(m.Tsys.Enabled());
 }
@@ -108,10 +108,10 @@ class Centre : public ViewerTest, public ::testing::WithParamInterface<ScreenCas
 TEST_P(Centre, TruncatesTowardZero) {
   screen_ = {GetParam().width, GetParam().height};
   TMain& m = Open();
-  m.FormResize();
-  EXPECT_EQ(m.window.Left(), GetParam().left);
-  EXPECT_EQ(m.window.Top(), GetParam().top);
-  EXPECT_EQ(m.window.Width(), 540);
+  m.viewer.FormResize();
+  EXPECT_EQ(m.viewer.window.Left(), GetParam().left);
+  EXPECT_EQ(m.viewer.window.Top(), GetParam().top);
+  EXPECT_EQ(m.viewer.window.Width(), 540);
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, Centre,
@@ -122,31 +122,31 @@ INSTANTIATE_TEST_SUITE_P(Screens, Centre,
 
 TEST_F(Chrome, CloseAsksTheWindowToClose) {
   TMain& m = Open();
-  m.close1Click();
+  m.viewer.close1Click();
   EXPECT_EQ(closed_, 1);
 }
 
 TEST_F(Chrome, TitleControlsShowTheirPressedLook) {
   TMain& m = Open();
-  m.min1MouseDown();
-  EXPECT_EQ(m.min1.Caption(), "_");
-  EXPECT_EQ(m.min1.Color(), 0xFFFFFF);
-  m.min1MouseUp();
-  EXPECT_TRUE(m.min1.Caption().empty());
-  EXPECT_EQ(m.min1.Color(), kDefaultColour);
-  m.close1MouseDown();
-  EXPECT_EQ(m.close1.Caption(), "\xA1\xEE");
-  m.close1MouseUp();
-  EXPECT_TRUE(m.close1.Caption().empty());
+  m.viewer.min1MouseDown();
+  EXPECT_EQ(m.viewer.min1.Caption(), "_");
+  EXPECT_EQ(m.viewer.min1.Color(), 0xFFFFFF);
+  m.viewer.min1MouseUp();
+  EXPECT_TRUE(m.viewer.min1.Caption().empty());
+  EXPECT_EQ(m.viewer.min1.Color(), kDefaultColour);
+  m.viewer.close1MouseDown();
+  EXPECT_EQ(m.viewer.close1.Caption(), "\xA1\xEE");
+  m.viewer.close1MouseUp();
+  EXPECT_TRUE(m.viewer.close1.Caption().empty());
 }
 
 TEST_F(Chrome, AboutBoxIsModalAndItsAddressOpensThePublisherPage) {
   TMain& m = Open();
-  m.modalGuard = 3;
+  m.viewer.modalGuard = 3;
   about_ = [](Tmake& box) { box.Label10Click(); };
-  m.about1Click();
+  m.viewer.about1Click();
   EXPECT_EQ(guard_seen_, 120);
-  EXPECT_EQ(m.modalGuard, 3);
+  EXPECT_EQ(m.viewer.modalGuard, 3);
   EXPECT_EQ(about_caption_, Gb("关于Vexo"));
   ASSERT_EQ(browser_.opened.size(), 1u);
   EXPECT_EQ(browser_.opened[0].rfind("http://", 0), 0u);
@@ -154,11 +154,11 @@ TEST_F(Chrome, AboutBoxIsModalAndItsAddressOpensThePublisherPage) {
 
 TEST_F(Chrome, NewsIsModalAndStatusLineOpensThePublisherPage) {
   TMain& m = Open();
-  m.Spb1Click();
+  m.viewer.Spb1Click();
   EXPECT_EQ(news_, 1);
   EXPECT_EQ(guard_seen_, 120);
-  EXPECT_EQ(m.modalGuard, 0);
-  m.sbarClick();
+  EXPECT_EQ(m.viewer.modalGuard, 0);
+  m.viewer.sbarClick();
   ASSERT_EQ(browser_.opened.size(), 1u);
   EXPECT_EQ(Tmake(browser_).Label10.Caption(), browser_.opened[0]);
 }
@@ -170,26 +170,26 @@ TEST_F(Chrome, WithoutAWindowSideTheHandlersDoNothing) {
   s.status_icon = nullptr;
   TMain m(s);
   m.FormCreate();
-  m.window.SetBounds(5, 7, 540, 400);
-  m.close1Click();
-  m.FormResize();
-  m.about1Click();
-  m.Spb1Click();
-  m.sbarClick();
-  m.TrayIcon1Click();
-  EXPECT_EQ(m.window.Left(), 5);
-  EXPECT_EQ(m.modalGuard, 0);
+  m.viewer.window.SetBounds(5, 7, 540, 400);
+  m.viewer.close1Click();
+  m.viewer.FormResize();
+  m.viewer.about1Click();
+  m.viewer.Spb1Click();
+  m.viewer.sbarClick();
+  m.viewer.TrayIcon1Click();
+  EXPECT_EQ(m.viewer.window.Left(), 5);
+  EXPECT_EQ(m.viewer.modalGuard, 0);
   EXPECT_TRUE(browser_.opened.empty());
 }
 
 TEST_F(Toggles, AutorunIsWrittenAndRemovedAtOnce) {
   TMain& m = Open();  // no vexo.ini: "ru" defaults to on
   ASSERT_TRUE(FileExists(Autostart()));
-  m.RuClick();
-  EXPECT_TRUE(m.Ru.Caption().empty());
+  m.viewer.RuClick();
+  EXPECT_TRUE(m.viewer.Ru.Caption().empty());
   EXPECT_FALSE(FileExists(Autostart()));
-  m.RuClick();
-  EXPECT_EQ(m.Ru.Caption(), Gb("√"));
+  m.viewer.RuClick();
+  EXPECT_EQ(m.viewer.Ru.Caption(), Gb("√"));
   Bytes entry;
   ASSERT_TRUE(ReadFileBytes(Autostart(), entry));
   EXPECT_NE(entry.find("Exec=/opt/vexo/vexo\n"), std::string::npos);
@@ -197,10 +197,10 @@ TEST_F(Toggles, AutorunIsWrittenAndRemovedAtOnce) {
 
 TEST_F(Toggles, BothAreWrittenToTheConfigurationAtShutdown) {
   TMain& m = Open();
-  m.TsClick();
-  m.RuClick();
-  EXPECT_EQ(m.popupOnNew, 0);
-  EXPECT_TRUE(m.Ts.Caption().empty());
+  m.viewer.TsClick();
+  m.viewer.RuClick();
+  EXPECT_EQ(m.viewer.popupOnNew, 0);
+  EXPECT_TRUE(m.viewer.Ts.Caption().empty());
   EXPECT_FALSE(FileExists(Ini())) << "written only at shutdown";
   m.FormDestroy();
   IniProfile ini(Ini());
@@ -210,28 +210,28 @@ TEST_F(Toggles, BothAreWrittenToTheConfigurationAtShutdown) {
 
   main_.reset();
   TMain& again = Open();
-  EXPECT_EQ(again.popupOnNew, 0);
+  EXPECT_EQ(again.viewer.popupOnNew, 0);
   EXPECT_FALSE(FileExists(Autostart()));
-  again.TsClick();
-  EXPECT_EQ(again.popupOnNew, 1);
-  EXPECT_EQ(again.Ts.Caption(), Gb("√"));
+  again.viewer.TsClick();
+  EXPECT_EQ(again.viewer.popupOnNew, 1);
+  EXPECT_EQ(again.viewer.Ts.Caption(), Gb("√"));
 }
 
 TEST_F(Help, ShowsBothMessagesAndFillsTheExampleKeywords) {
   TMain& m = Open();
   m.gjc.SetText(Gb("旧的"));
-  m.modalGuard = 9;
+  m.viewer.modalGuard = 9;
   std::vector<Bytes> keywords_during;
   std::vector<int> guard_during;
   boxes_.while_open = [&](const MessageBoxRequest&) {
     keywords_during.push_back(m.gjc.Text());
-    guard_during.push_back(m.modalGuard);
+    guard_during.push_back(m.viewer.modalGuard);
   };
-  m.help1Click();
+  m.viewer.help1Click();
   ASSERT_EQ(boxes_.shown.size(), 2u);
   EXPECT_EQ(keywords_during, (std::vector<Bytes>{Gb("旧的"), Gb("奇瑞/别克/宝来")}));
   EXPECT_EQ(guard_during, (std::vector<int>{120, 120}));
-  EXPECT_EQ(m.modalGuard, 9);
+  EXPECT_EQ(m.viewer.modalGuard, 9);
 
   const MessageBoxRequest& syntax = boxes_.shown[0];
   EXPECT_EQ(syntax.caption, Gb("<关键词>填法"));
@@ -264,10 +264,10 @@ TEST_F(Help, TheHelpPageIsGb2312WithTheKeywordSyntax) {
 TEST_F(Help, OpensTheProgramFoldersPageAndWritesNone) {
   TMain& m = Open();
   const std::string page = Home() + "help.htm";
-  m.help1Click();
+  m.viewer.help1Click();
   EXPECT_FALSE(FileExists(page)) << "the program writes no help page";
   ASSERT_TRUE(WriteFileAtomic(page, "mine"));
-  m.help1Click();
+  m.viewer.help1Click();
   EXPECT_EQ(browser_.opened, (std::vector<std::string>{page}));
 }
 
@@ -285,7 +285,7 @@ TEST_F(Help, WithoutOneInTheProgramFolderTheInstalledPageOpens) {
 TEST_F(Help, UnwritableFolderStillShowsTheMessages) {
   TMain& m = Open();
   m.kl2.SetCaption(Root() + "/missing/folder/");
-  m.help1Click();
+  m.viewer.help1Click();
   EXPECT_TRUE(browser_.opened.empty());
   EXPECT_EQ(boxes_.shown.size(), 2u);
   EXPECT_EQ(m.gjc.Text(), Gb("奇瑞/别克/宝来"));
