@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "store/block_files.h"
 
@@ -40,6 +41,11 @@ std::size_t HistoryIndex::Bucket(std::uint64_t piece) const {
 }
 
 void HistoryIndex::PutFile(long long number, std::string_view bytes) {
+  // The folder watch tells of the store's own saves too.
+  if (const auto it = files_.find(number); it != files_.end()) {
+    const Doc& doc = docs_[it->second];
+    if (std::string_view(text_).substr(doc.start, doc.size) == bytes) return;
+  }
   DropFile(number);
   files_[number] = AddDoc(bytes, false, {});
 }
@@ -62,14 +68,28 @@ void HistoryIndex::PushWaiting(const StringList& lines) {
   for (const Bytes& line : lines) {
     joined += line;
     ends.push_back(static_cast<std::uint32_t>(joined.size()));
+    joined += "\r\n";
   }
   waiting_.push_back(AddDoc(joined, true, std::move(ends)));
 }
 
-void HistoryIndex::PopWaiting() {
-  if (waiting_.empty()) return;
-  const std::uint32_t doc = waiting_.front();
-  waiting_.pop_front();
+void HistoryIndex::WaitingSaved(std::size_t i, long long number) {
+  if (i >= waiting_.size()) return;
+  const std::uint32_t doc = waiting_[i];
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+  Doc& d = docs_[doc];
+  d.waiting = false;
+  d.lineEnds = std::vector<std::uint32_t>();
+  const auto [it, added] = files_.try_emplace(number, doc);
+  if (added) return;
+  // Last: the documents may be laid out afresh.
+  KillDoc(std::exchange(it->second, doc));
+}
+
+void HistoryIndex::DropWaitingAt(std::size_t i) {
+  if (i >= waiting_.size()) return;
+  const std::uint32_t doc = waiting_[i];
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
   KillDoc(doc);
 }
 
@@ -186,7 +206,9 @@ const HistoryIndex::Doc& HistoryIndex::DocAt(std::uint32_t pos) const {
 bool HistoryIndex::Found(const Doc& doc, std::uint32_t at, std::size_t len) const {
   if (doc.waiting) {
     const auto end = std::upper_bound(doc.lineEnds.begin(), doc.lineEnds.end(), at);
-    return end != doc.lineEnds.end() && at + len <= *end;
+    if (end == doc.lineEnds.end()) return false;
+    const std::uint32_t start = end == doc.lineEnds.begin() ? 0 : *(end - 1) + 2;
+    return at >= start && at + len <= *end;
   }
   if (len > kWindowSize) return false;
   if (len <= kAnywhere) return true;

@@ -21,13 +21,19 @@ namespace vexo {
 
 class HistoryIndex {
  public:
-  // The bytes of block file `number`, in place of any earlier ones.
+  // The bytes of block file `number`, in place of any earlier ones (bytes
+  // equal to those held change nothing).
   void PutFile(long long number, std::string_view bytes);
   void DropFile(long long number);
   void DropFiles();
   // Blocks waiting to be saved, oldest first.
   void PushWaiting(const StringList& lines);
-  void PopWaiting();
+  // The i-th waiting block is now block file `number`, with the bytes
+  // JoinLines gives it: it stays indexed as that file.
+  void WaitingSaved(std::size_t i, long long number);
+  void PopWaiting() { DropWaitingAt(0); }
+  // The i-th waiting block, oldest first.
+  void DropWaitingAt(std::size_t i);
   void DropWaiting();
   // Lays the living documents out afresh, without the room kept for growth.
   void Pack() { Rebuild(); }
@@ -45,7 +51,9 @@ class HistoryIndex {
     std::uint32_t size = 0;
     bool alive = true;
     bool waiting = false;
-    std::vector<std::uint32_t> lineEnds;  // waiting blocks: where each line ends
+    // Waiting blocks: where each line ends; each is followed by CR LF, as in
+    // the file the block becomes.
+    std::vector<std::uint32_t> lineEnds;
   };
   struct Entry {
     std::uint32_t pos;   // a piece at text_[pos], pos a multiple of kStep

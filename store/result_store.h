@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/bytes.h"
 #include "store/block_folder.h"
 #include "store/block_history.h"
 #include "store/open_block.h"
 #include "store/site_queue.h"
 #include "store/store_host.h"
-#include "platform/bytes.h"
 
 namespace vexo {
 
@@ -59,8 +59,8 @@ class ResultStore {
   // 1 when a block file (or a block not yet saved) holds the title, only
   // while tracking; else -1.
   int InHistory(std::string_view title) { return history_.InHistory(title); }
-  // 1 when the target was added to the open block, 0 when rejected (or when
-  // the roll-over save failed; the full block then waits in memory).
+  // 1 when the target was added to the open block, 0 when rejected. A full
+  // block is saved in the background (see BlockHistory::SaveFullBlock).
   int AppendTarget(std::string_view link, std::string_view title);
 
   // Display rows 1-8; which 1 = the link label, any other = the caption.
@@ -89,10 +89,14 @@ class ResultStore {
   // Saves the blocks still waiting from failed saves, then the open block as
   // block file (line 0) when it has more than one line.
   bool SaveOpenBlock();
-  // Saves the blocks whose roll-over save failed, oldest first; true when
-  // none is left waiting. A failure is told to the host.
+  // Waits for the saves under way, then saves the blocks whose save failed,
+  // oldest first; true when none is left waiting. A failure is told to the
+  // host.
   bool SaveWaitingBlocks() { return history_.SaveWaitingBlocks(); }
+  // The full blocks only in memory: saves under way or failed.
   std::size_t WaitingBlocks() const { return history_.WaitingBlocks(); }
+  // Waits for the saves under way and tells the host of those that failed.
+  void FinishSaves() { history_.FinishSaves(); }
   // When the queue has more than one line: drops the lines up to and including
   // the pass marker and saves the rest as "kix".
   bool SaveSiteQueueAtStop() { return siteQueue_.SaveAtStop(SiteQueueFile()); }

@@ -5,15 +5,17 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QCoreApplication>
+
 #include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "store/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "store/result_store.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/sample_targets.h"
 
@@ -98,6 +100,9 @@ class StoreTest : public ::testing::Test {
     store.SiteQueue()->push_back(Bytes(kPassMarker));
     store.EditOpenBlock()->push_back(IntToText(firstBlock));
   }
+
+  // Changes by other writers reach the history's index from the event loop.
+  static void TurnEventLoop() { QCoreApplication::processEvents(); }
 
   std::string Temp() const { return root_ + "/Temp"; }
   std::string Block(int n) const { return Temp() + "/" + std::to_string(n) + ".tmp"; }

@@ -242,6 +242,7 @@ TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNex
   {
     FileChangeStop count;
     Append(1, 300);
+    failing.FinishSaves();
     writes = count.Count();
   }
   EXPECT_EQ(told.failures, std::vector<std::string>{Block(1)});
@@ -254,6 +255,7 @@ TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNex
 
   std::filesystem::remove(Block(1));
   Append(301, 400);  // the next boundary saves both
+  failing.FinishSaves();
   EXPECT_EQ(failing.WaitingBlocks(), 0u);
   EXPECT_EQ(ReadLines(Block(1)), BlockLines(1, 1, 200));
   EXPECT_EQ(ReadLines(Block(2)), BlockLines(2, 201, 400));
