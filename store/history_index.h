@@ -65,12 +65,19 @@ class HistoryIndex {
   void KillDoc(std::uint32_t doc);
   void IndexDoc(const Doc& doc);
   void Link(std::uint32_t pos, std::uint64_t piece);
-  void Grow();
+  // Fetches the bucket's head and count into the cache ahead of their use.
+  void Prefetch(std::size_t bucket) const {
+    __builtin_prefetch(heads_.data() + bucket, 1);
+    __builtin_prefetch(counts_.data() + bucket, 1);
+  }
+  void Grow(std::size_t entries);
   void Rebuild();
   const Doc& DocAt(std::uint32_t pos) const;
   bool Found(const Doc& doc, std::uint32_t at, std::size_t len) const;
   bool Scan(std::string_view title) const;
-  std::size_t Bucket(std::uint64_t piece) const;
+  std::size_t Bucket(std::uint64_t piece) const {
+    return static_cast<std::size_t>((piece * 0x9E3779B97F4A7C15ULL) >> (64 - bucketBits_));
+  }
 
   Bytes text_;
   std::vector<Doc> docs_;  // by start
