@@ -25,6 +25,10 @@ constexpr std::size_t kMaxFirstLine = 64;
 
 enum class Entry { kNone, kBlockFile, kOther };
 
+bool FirstLineOfBlockText(std::string_view firstLine) {
+  return firstLine.empty() || IsBlockNumberLine(firstLine) || firstLine.starts_with(kEllipsis);
+}
+
 // The program's block and history files are text whose first line is a
 // block number or a title in "…" marks. Anything else under such a name (a
 // binary file, someone's notes) is not ours to merge into history.
@@ -54,8 +58,7 @@ bool HoldsBlockText(int dirFd, const char* name) {
     }
   }
   ::close(fd);
-  return text &&
-         (firstLine.empty() || IsBlockNumberLine(firstLine) || firstLine.starts_with(kEllipsis));
+  return text && FirstLineOfBlockText(firstLine);
 }
 
 Entry Classify(int dirFd, const char* name) {
@@ -77,6 +80,13 @@ void Note(BlockFolder& folder, long long n, Entry e) {
 
 bool StandsAsBlockFile(const std::string& path) {
   return Classify(AT_FDCWD, path.c_str()) == Entry::kBlockFile;
+}
+
+bool BytesStandAsBlockFile(std::string_view bytes) {
+  if (bytes.size() > static_cast<std::size_t>(kMaxBlockFileBytes)) return false;
+  if (bytes.find('\0') != std::string_view::npos) return false;
+  return FirstLineOfBlockText(
+      bytes.substr(0, std::min(bytes.find_first_of("\r\n"), kMaxFirstLine + 1)));
 }
 
 bool BlockFolder::Taken(long long n) const {

@@ -36,6 +36,8 @@ long long BlockNumberOfName(std::string_view name);
 // empty): one the listing counts among the files. Anything else holds its
 // name and is never read, moved or deleted.
 bool StandsAsBlockFile(const std::string& path);
+// The same test for the bytes of a regular file about to be written.
+bool BytesStandAsBlockFile(std::string_view bytes);
 
 // Lists the folder. A missing folder is listed and empty. When the folder
 // cannot be read, the names 1 to 100 are tried one by one instead.

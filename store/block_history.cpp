@@ -1,5 +1,6 @@
 #include "store/block_history.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <set>
 #include <unordered_set>
@@ -23,40 +24,132 @@ bool BlockHistory::EnsureTempFolder() const {
   return DirExists(folder) || CreateDir(folder);
 }
 
+BlockHistory::BlockHistory(StoreHost& host)
+    : host_(host), wakeTarget_(std::make_unique<QObject>()), writer_([this] {
+        // On the writer's thread: the outcome is taken in on the store's.
+        if (QCoreApplication::instance() != nullptr)
+          QMetaObject::invokeMethod(
+              wakeTarget_.get(), [this] { CollectSaves(); }, Qt::QueuedConnection);
+      }) {
+  watch_.OnChange([this] { TakeFolderChanges(); });
+}
+
+BlockHistory::~BlockHistory() {
+  writer_.Wait();
+}
+
+std::string BlockHistory::PathOf(const StringList& block) const {
+  long long n = 0;
+  if (block.empty() || !TryTextToInt(block.front(), n) || n < 1 || n > kMaxBlockNumber) return {};
+  return BlockFile(n);
+}
+
 // Saves a block as the file named by its line 0. A line 0 that is not a
 // block number is never turned into a path.
 bool BlockHistory::SaveBlock(const StringList& block) {
-  if (block.empty()) return false;
-  long long n = 0;
-  if (!TryTextToInt(block.front(), n) || n < 1 || n > kMaxBlockNumber) return false;
-  if (!EnsureTempFolder()) return false;
-  return SaveLines(BlockFile(n), block);
+  const std::string path = PathOf(block);
+  if (path.empty() || !EnsureTempFolder()) return false;
+  const Bytes bytes = JoinLines(block);
+  if (!WriteFileAtomic(path, bytes)) return false;
+  NoteSaved(TextToInt(block.front()), bytes);
+  return true;
 }
 
 bool BlockHistory::SaveBlockOrTell(const StringList& block) {
+  FinishSaves();
   if (SaveBlock(block)) return true;
   host_.SaveFailed(block.empty() ? TempFolder() : BlockFile(TextToInt(block.front())));
   return false;
 }
 
-void BlockHistory::AddWaiting(StringList block) {
+void BlockHistory::SaveFullBlock(StringList block) {
+  CollectSaves();
   waiting_.push_back(std::move(block));
+  unsaved_.push_back({nextTicket_++, false});
   index_.PushWaiting(waiting_.back());
+  std::vector<BlockWriter::Job> jobs;
+  for (std::size_t i = 0; i < waiting_.size(); ++i) {
+    if (unsaved_[i].underWay) continue;
+    unsaved_[i].underWay = true;
+    jobs.push_back({unsaved_[i].ticket, TempFolder(), PathOf(waiting_[i]), JoinLines(waiting_[i])});
+  }
+  writer_.Queue(std::move(jobs));
+}
+
+void BlockHistory::FinishSaves() {
+  writer_.Wait();
+  CollectSaves();
+}
+
+void BlockHistory::CollectSaves() {
+  if (collecting_) return;  // a host told of a failure turned the event loop
+  collecting_ = true;
+  std::vector<std::string> failed;
+  for (auto outcomes = writer_.Take(); !outcomes.empty(); outcomes = writer_.Take()) {
+    for (BlockWriter::Outcome& o : outcomes) {
+      std::size_t i = 0;
+      while (i < unsaved_.size() && unsaved_[i].ticket != o.ticket) ++i;
+      if (i == unsaved_.size()) continue;
+      if (o.result == BlockWriter::Result::kSaved) {
+        WaitingSaved(i, o.bytes);
+        continue;
+      }
+      unsaved_[i].underWay = false;
+      if (o.result == BlockWriter::Result::kFailed) {
+        const StringList& block = waiting_[i];
+        failed.push_back(block.empty() ? TempFolder() : BlockFile(TextToInt(block.front())));
+      }
+    }
+  }
+  collecting_ = false;
+  for (const std::string& path : failed) host_.SaveFailed(path);
+}
+
+void BlockHistory::DropWaitingAt(std::size_t i) {
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+  unsaved_.erase(unsaved_.begin() + static_cast<std::ptrdiff_t>(i));
+  index_.DropWaitingAt(i);
+}
+
+// The block's indexed bytes are those of its file: they stay as they are.
+void BlockHistory::WaitingSaved(std::size_t i, std::string_view bytes) {
+  const long long n = TextToInt(waiting_[i].front());
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+  unsaved_.erase(unsaved_.begin() + static_cast<std::ptrdiff_t>(i));
+  if (indexed_.empty() || !BytesStandAsBlockFile(bytes)) {
+    index_.DropWaitingAt(i);
+    if (!indexed_.empty()) index_.DropFile(n);
+    return;
+  }
+  index_.WaitingSaved(i, n);
+}
+
+void BlockHistory::NoteSaved(long long n, std::string_view bytes) {
+  if (indexed_.empty()) return;  // read whole at the next test
+  if (BytesStandAsBlockFile(bytes))
+    index_.PutFile(n, bytes);
+  else
+    index_.DropFile(n);
+  WithinLimit();
 }
 
 bool BlockHistory::SaveWaitingBlocks() {
+  FinishSaves();
   while (!waiting_.empty()) {
     if (!SaveBlockOrTell(waiting_.front())) return false;
-    waiting_.erase(waiting_.begin());
-    index_.PopWaiting();
+    DropWaitingAt(0);
   }
   return true;
 }
 
 void BlockHistory::DeleteBlocks() {
+  FinishSaves();
   waiting_.clear();
+  unsaved_.clear();
   index_.DropWaiting();
-  for (const long long n : ListBlockFolder(TempFolder()).files) DeleteFile(BlockFile(n));
+  for (const long long n : ListBlockFolder(TempFolder()).files) {
+    if (DeleteFile(BlockFile(n))) index_.DropFile(n);
+  }
 }
 
 // --- the duplicate test ---------------------------------------------------------
@@ -75,12 +168,21 @@ int BlockHistory::InHistory(std::string_view title) {
 }
 
 bool BlockHistory::IndexCurrent() {
-  if (overLimit_) return false;
+  if (overLimit_ || watchFailed_) return false;
   const std::string temp = TempFolder();
-  bool whole = temp != indexed_ || !watch_.Watching();
+  return temp == indexed_ || Reindex(temp);
+}
+
+void BlockHistory::TakeFolderChanges() {
+  bool whole = false;
   changed_.clear();
-  if (!whole) watch_.Poll(whole, changed_);
-  if (whole) return Reindex(temp);
+  watch_.Poll(whole, changed_);
+  if (indexed_.empty()) return;  // read whole at the next test
+  if (whole) {
+    const std::string temp = indexed_;
+    Reindex(temp);
+    return;
+  }
   std::vector<long long> numbers;
   for (const std::string& name : changed_) {
     if (const long long n = BlockNumberOfName(name)) numbers.push_back(n);
@@ -88,28 +190,42 @@ bool BlockHistory::IndexCurrent() {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   for (const long long n : numbers) ReadIntoIndex(n);
-  return WithinLimit();
+  WithinLimit();
 }
 
 bool BlockHistory::WithinLimit() {
   if (index_.MemoryBytes() <= indexLimit_) return true;
   overLimit_ = true;
-  indexed_.clear();
-  watch_.Stop();
-  index_.DropFiles();
-  index_.Pack();
+  ForgetFiles();
   return false;
 }
 
+void BlockHistory::ForgetFiles() {
+  indexed_.clear();
+  index_.DropFiles();
+  index_.Pack();
+}
+
 // The watch starts before the listing, so that no change after the listing
-// goes untold.
+// goes untold; a watch kept from before has its news read first, since the
+// listing covers it.
 bool BlockHistory::Reindex(const std::string& temp) {
   indexed_.clear();
   index_.DropFiles();
-  if (!watch_.Start(temp)) return false;
+  if (watch_.Watching() && watch_.Folder() == temp) {
+    bool whole = false;
+    changed_.clear();
+    watch_.Poll(whole, changed_);
+  } else {
+    watch_.Start(temp);
+  }
+  if (!watch_.Watching()) {
+    watchFailed_ = true;
+    return false;
+  }
   const BlockFolder folder = ListBlockFolder(temp);
   if (!folder.listed) {
-    watch_.Stop();
+    watchFailed_ = true;
     return false;
   }
   for (const long long n : folder.files) {
@@ -131,10 +247,8 @@ void BlockHistory::ReadIntoIndex(long long n) {
 
 void BlockHistory::DropIndex() {
   overLimit_ = false;
-  indexed_.clear();
-  watch_.Stop();
-  index_.DropFiles();
-  index_.Pack();
+  watchFailed_ = false;
+  ForgetFiles();
 }
 
 // --- numbering, thinning, compaction ---------------------------------------------
@@ -184,8 +298,10 @@ void BlockHistory::ThinBlockFiles(const BlockFolder& folder) {
 }
 
 int BlockHistory::NextBlockNumber() {
+  FinishSaves();
   BlockFolder folder = ListBlockFolder(TempFolder());
   if (folder.listed && folder.files.size() > kKeptBlockFiles) {
+    ForgetFiles();
     // Only a run that was killed before its shutdown leaves this many
     // uncompacted blocks: compact them first, so that the thinning drops no
     // more history than after a clean shutdown.
@@ -215,6 +331,8 @@ int BlockHistory::NextBlockNumber() {
 // never interrupted. A file that cannot be read stays where it is and keeps
 // its number; so does anything else that holds a block name.
 bool BlockHistory::CompactHistory() {
+  FinishSaves();
+  ForgetFiles();
   const BlockFolder folder = ListBlockFolder(TempFolder());
   if (!folder.listed) return false;
   StringList acc;

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "store/block_files.h"
 
@@ -23,6 +24,9 @@ constexpr std::size_t kAnywhere = kWindowSize - kWindowStep + 1;
 
 constexpr unsigned kFirstBucketBits = 12;
 
+// How many pieces ahead a bucket is fetched: some hundreds of cycles of work.
+constexpr std::size_t kAhead = 16;
+
 std::uint64_t PieceAt(const char* p) {
   std::uint64_t w;
   ::memcpy(&w, p, kPiece);
@@ -35,11 +39,12 @@ std::size_t EntriesOf(std::size_t size) {
 
 }  // namespace
 
-std::size_t HistoryIndex::Bucket(std::uint64_t piece) const {
-  return static_cast<std::size_t>((piece * 0x9E3779B97F4A7C15ULL) >> (64 - bucketBits_));
-}
-
 void HistoryIndex::PutFile(long long number, std::string_view bytes) {
+  // The folder watch tells of the store's own saves too.
+  if (const auto it = files_.find(number); it != files_.end()) {
+    const Doc& doc = docs_[it->second];
+    if (std::string_view(text_).substr(doc.start, doc.size) == bytes) return;
+  }
   DropFile(number);
   files_[number] = AddDoc(bytes, false, {});
 }
@@ -62,14 +67,28 @@ void HistoryIndex::PushWaiting(const StringList& lines) {
   for (const Bytes& line : lines) {
     joined += line;
     ends.push_back(static_cast<std::uint32_t>(joined.size()));
+    joined += "\r\n";
   }
   waiting_.push_back(AddDoc(joined, true, std::move(ends)));
 }
 
-void HistoryIndex::PopWaiting() {
-  if (waiting_.empty()) return;
-  const std::uint32_t doc = waiting_.front();
-  waiting_.pop_front();
+void HistoryIndex::WaitingSaved(std::size_t i, long long number) {
+  if (i >= waiting_.size()) return;
+  const std::uint32_t doc = waiting_[i];
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
+  Doc& d = docs_[doc];
+  d.waiting = false;
+  d.lineEnds = std::vector<std::uint32_t>();
+  const auto [it, added] = files_.try_emplace(number, doc);
+  if (added) return;
+  // Last: the documents may be laid out afresh.
+  KillDoc(std::exchange(it->second, doc));
+}
+
+void HistoryIndex::DropWaitingAt(std::size_t i) {
+  if (i >= waiting_.size()) return;
+  const std::uint32_t doc = waiting_[i];
+  waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(i));
   KillDoc(doc);
 }
 
@@ -107,29 +126,39 @@ void HistoryIndex::KillDoc(std::uint32_t doc) {
   if (deadBytes_ * 2 > text_.size() || deadEntries_ * 2 > entries_.size()) Rebuild();
 }
 
+// The buckets a document's pieces fall in are spread over the whole table,
+// which outgrows the caches as a run saves block after block: each is
+// fetched kAhead pieces before it is linked, so that linking costs the same
+// per piece whatever the table's size.
 void HistoryIndex::IndexDoc(const Doc& doc) {
   const std::size_t n = EntriesOf(doc.size);
+  // About two entries a bucket at most; room for the whole document first.
+  if (heads_.empty() || entries_.size() + n > 2 * heads_.size()) Grow(entries_.size() + n);
+  const char* base = text_.data() + doc.start;
   for (std::size_t i = 0; i < n; ++i) {
-    const std::uint32_t pos = doc.start + static_cast<std::uint32_t>(i) * kStep;
-    Link(pos, PieceAt(text_.data() + pos));
+    if (i + kAhead < n) Prefetch(Bucket(PieceAt(base + (i + kAhead) * kStep)));
+    Link(doc.start + static_cast<std::uint32_t>(i) * kStep, PieceAt(base + i * kStep));
   }
 }
 
 void HistoryIndex::Link(std::uint32_t pos, std::uint64_t piece) {
-  // About two entries a bucket at most.
-  if (heads_.empty() || entries_.size() >= 2 * heads_.size()) Grow();
   const std::size_t b = Bucket(piece);
   entries_.push_back({pos, heads_[b]});
   heads_[b] = static_cast<std::uint32_t>(entries_.size() - 1);
   if (counts_[b] < 255) ++counts_[b];
 }
 
-void HistoryIndex::Grow() {
+// Twice the buckets at least, enough for `entries`, and every entry linked
+// afresh (the same fetching ahead as IndexDoc): amortised over the entries
+// that filled the table, a constant cost each.
+void HistoryIndex::Grow(std::size_t entries) {
   bucketBits_ = std::max(kFirstBucketBits, bucketBits_ + 1);
-  while ((std::size_t{1} << bucketBits_) * 2 < entries_.size()) ++bucketBits_;
+  while ((std::size_t{1} << bucketBits_) * 2 < entries) ++bucketBits_;
   heads_.assign(std::size_t{1} << bucketBits_, kNone);
   counts_.assign(heads_.size(), 0);
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
+  const std::size_t n = entries_.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + kAhead < n) Prefetch(Bucket(PieceAt(text_.data() + entries_[i + kAhead].pos)));
     const std::size_t b = Bucket(PieceAt(text_.data() + entries_[i].pos));
     entries_[i].next = heads_[b];
     heads_[b] = static_cast<std::uint32_t>(i);
@@ -186,7 +215,9 @@ const HistoryIndex::Doc& HistoryIndex::DocAt(std::uint32_t pos) const {
 bool HistoryIndex::Found(const Doc& doc, std::uint32_t at, std::size_t len) const {
   if (doc.waiting) {
     const auto end = std::upper_bound(doc.lineEnds.begin(), doc.lineEnds.end(), at);
-    return end != doc.lineEnds.end() && at + len <= *end;
+    if (end == doc.lineEnds.end()) return false;
+    const std::uint32_t start = end == doc.lineEnds.begin() ? 0 : *(end - 1) + 2;
+    return at >= start && at + len <= *end;
   }
   if (len > kWindowSize) return false;
   if (len <= kAnywhere) return true;
@@ -229,6 +260,7 @@ bool HistoryIndex::Holds(std::string_view title) const {
   std::uint32_t best = ~0u;
   std::size_t from = 0;
   for (std::size_t o = 0; o <= last; ++o) {
+    if (o + kAhead <= last) Prefetch(Bucket(PieceAt(title.data() + o + kAhead)));
     const std::uint32_t c = counts_[Bucket(PieceAt(title.data() + o))];
     sum += c - recent[o % kStep];
     recent[o % kStep] = c;

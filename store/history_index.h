@@ -21,13 +21,19 @@ namespace vexo {
 
 class HistoryIndex {
  public:
-  // The bytes of block file `number`, in place of any earlier ones.
+  // The bytes of block file `number`, in place of any earlier ones (bytes
+  // equal to those held change nothing).
   void PutFile(long long number, std::string_view bytes);
   void DropFile(long long number);
   void DropFiles();
   // Blocks waiting to be saved, oldest first.
   void PushWaiting(const StringList& lines);
-  void PopWaiting();
+  // The i-th waiting block is now block file `number`, with the bytes
+  // JoinLines gives it: it stays indexed as that file.
+  void WaitingSaved(std::size_t i, long long number);
+  void PopWaiting() { DropWaitingAt(0); }
+  // The i-th waiting block, oldest first.
+  void DropWaitingAt(std::size_t i);
   void DropWaiting();
   // Lays the living documents out afresh, without the room kept for growth.
   void Pack() { Rebuild(); }
@@ -45,7 +51,9 @@ class HistoryIndex {
     std::uint32_t size = 0;
     bool alive = true;
     bool waiting = false;
-    std::vector<std::uint32_t> lineEnds;  // waiting blocks: where each line ends
+    // Waiting blocks: where each line ends; each is followed by CR LF, as in
+    // the file the block becomes.
+    std::vector<std::uint32_t> lineEnds;
   };
   struct Entry {
     std::uint32_t pos;   // a piece at text_[pos], pos a multiple of kStep
@@ -57,12 +65,19 @@ class HistoryIndex {
   void KillDoc(std::uint32_t doc);
   void IndexDoc(const Doc& doc);
   void Link(std::uint32_t pos, std::uint64_t piece);
-  void Grow();
+  // Fetches the bucket's head and count into the cache ahead of their use.
+  void Prefetch(std::size_t bucket) const {
+    __builtin_prefetch(heads_.data() + bucket, 1);
+    __builtin_prefetch(counts_.data() + bucket, 1);
+  }
+  void Grow(std::size_t entries);
   void Rebuild();
   const Doc& DocAt(std::uint32_t pos) const;
   bool Found(const Doc& doc, std::uint32_t at, std::size_t len) const;
   bool Scan(std::string_view title) const;
-  std::size_t Bucket(std::uint64_t piece) const;
+  std::size_t Bucket(std::uint64_t piece) const {
+    return static_cast<std::size_t>((piece * 0x9E3779B97F4A7C15ULL) >> (64 - bucketBits_));
+  }
 
   Bytes text_;
   std::vector<Doc> docs_;  // by start

@@ -114,17 +114,13 @@ int ResultStore::AppendTarget(std::string_view link, std::string_view title) {
   host_.TargetAppended(count_, appendedLink_, appendedTitle_);
 
   if (static_cast<long long>(block.size()) > kMaxBlockLines) {
-    // A block that cannot be saved waits in memory, and the run goes on in
-    // the next block, so the block numbers stay those of a saved run. The
-    // waiting blocks are tried again at this boundary and at the stop, not
-    // on every append.
+    // The full block is written off this thread and waits in memory until
+    // its file is durable, or for the next try when the save fails; the run
+    // goes on in the next block, so the block numbers stay those of a saved
+    // run. Failed saves are tried again at the next boundary and at the
+    // stop, not on every append.
     const long long n = TextToInt(block.front());
-    const bool saved = history_.SaveWaitingBlocks() && history_.SaveBlockOrTell(block);
-    StringList full = openBlock_.RollOver(n + 1);
-    if (!saved) {
-      history_.AddWaiting(std::move(full));
-      return 0;
-    }
+    history_.SaveFullBlock(openBlock_.RollOver(n + 1));
   }
   return 1;
 }

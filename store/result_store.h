@@ -60,9 +60,9 @@ class ResultStore {
   // 1 when a block file (or a block not yet saved) holds the title, only
   // while tracking; else -1.
   int InHistory(std::string_view title) { return history_.InHistory(title); }
-  // 1 when the target was added to the open block, 0 when rejected (or when
-  // the roll-over save failed; the full block then waits in memory). Each
-  // target added is told to the host with its number in the run.
+  // 1 when the target was added to the open block, 0 when rejected. Each
+  // target added is told to the host with its number in the run; a full
+  // block is saved in the background (see BlockHistory::SaveFullBlock).
   int AppendTarget(std::string_view link, std::string_view title);
 
   // The run's target count: the number of the last target appended. New run
@@ -91,10 +91,14 @@ class ResultStore {
   // Saves the blocks still waiting from failed saves, then the open block as
   // block file (line 0) when it has more than one line.
   bool SaveOpenBlock();
-  // Saves the blocks whose roll-over save failed, oldest first; true when
-  // none is left waiting. A failure is told to the host.
+  // Waits for the saves under way, then saves the blocks whose save failed,
+  // oldest first; true when none is left waiting. A failure is told to the
+  // host.
   bool SaveWaitingBlocks() { return history_.SaveWaitingBlocks(); }
+  // The full blocks only in memory: saves under way or failed.
   std::size_t WaitingBlocks() const { return history_.WaitingBlocks(); }
+  // Waits for the saves under way and tells the host of those that failed.
+  void FinishSaves() { history_.FinishSaves(); }
   // When the queue has more than one line: drops the lines up to and including
   // the pass marker and saves the rest as "kix".
   bool SaveSiteQueueAtStop() { return siteQueue_.SaveAtStop(SiteQueueFile()); }

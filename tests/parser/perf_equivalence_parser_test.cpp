@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <random>
 
 #include "parser/html_text.h"
@@ -136,12 +138,14 @@ TEST_F(FastParserTest, RefreshStageFollowsTheSameTargetAsTheFullSearches) {
 
 TEST_F(FastParserTest, ABlockSavedByThePopUpCountsForTheRestOfThePiece) {
   // The pop-up hands control to the window, which may save blocks of its own;
-  // a title in such a block is a duplicate from then on, within the piece.
+  // a title in such a block is a duplicate from then on, within the piece,
+  // once the event loop has turned and brought the Temp folder's news.
   const Bytes second = Gb("第二条手机消息内容丁戊己");
   host.onPopUp = [&] {
     std::filesystem::create_directories(root_ + "/Temp");
     SaveLines(root_ + "/Temp/9.tmp",
               {"9", "http://www.other.com/x.htm", Gb("…") + second + Gb("…")});
+    QCoreApplication::processEvents();
   };
   const Bytes html = "<a href=\"http://www.a.com/1.htm\">x</a>" + Gb("第一条手机新闻报道甲乙丙") +
                      "<a href=\"http://www.a.com/2.htm\">y</a>" + second + "<a href=\"/z\">z</a>";

@@ -252,6 +252,7 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         break;
       case 4:
         what = "outside rewrite in place";
+        store.FinishSaves();  // the files listed do not hang on the writer's pace
         for (const long long n : ListBlockFolder(Temp()).files) {
           if (rng() % 2)
             WriteRaw(Block(static_cast<int>(n)), JoinLines(TitleLines(next, next + 1)));
@@ -260,6 +261,7 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         break;
       case 5:
         what = "outside deletion";
+        store.FinishSaves();  // the files listed do not hang on the writer's pace
         for (const long long n : ListBlockFolder(Temp()).files) {
           if (rng() % 3 == 0) std::filesystem::remove(Block(static_cast<int>(n)));
         }
@@ -283,6 +285,7 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         break;
       case 7:
         what = "name freed";
+        store.FinishSaves();  // the files listed do not hang on the writer's pace
         for (const long long n : ListBlockFolder(Temp()).taken) {
           if (std::filesystem::is_directory(Block(static_cast<int>(n))))
             std::filesystem::remove(Block(static_cast<int>(n)));
@@ -294,6 +297,7 @@ TEST_F(HistoryIndexStoreTest, AnswersAsTheWindowSearchWhateverChangesTheTempFold
         for (int i = 0; i < count; ++i, ++next) store.AppendTarget(Link(next), Title(next));
       }
     }
+    TurnEventLoop();
     ExpectSameAnswers(rng, titles, "step " + std::to_string(step) + " after " + what);
     waited += store.WaitingBlocks() > 0;
   }

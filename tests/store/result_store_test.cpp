@@ -157,6 +157,7 @@ TEST_F(StoreTest, TheTwoHundredthTargetClosesTheBlock) {
   EXPECT_FALSE(FileExists(Block(7)));
 
   ASSERT_EQ(store.AppendTarget(Link(200), Title(200)), 1);
+  store.FinishSaves();
   const StringList saved = ReadLines(Block(7));
   ASSERT_EQ(saved.size(), 401u);
   EXPECT_EQ(saved, BlockLines(7, 1, 200));
@@ -172,6 +173,7 @@ TEST_F(StoreTest, TheTwoHundredthTargetClosesTheBlock) {
 TEST_F(StoreTest, BlockFileLinesEndInCrLf) {
   StartRun(1);
   for (int i = 1; i <= 200; ++i) ASSERT_EQ(store.AppendTarget(Link(i), Title(i)), 1);
+  store.FinishSaves();
   const std::string raw = ReadRaw(Block(1));
   EXPECT_EQ(raw.substr(0, 3), "1\r\n");
   EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QCoreApplication>
+
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -79,6 +82,9 @@ class StoreTest : public ::testing::Test {
     store.SiteQueue()->push_back(Bytes(kPassMarker));
     store.EditOpenBlock()->push_back(IntToText(firstBlock));
   }
+
+  // Changes by other writers reach the history's index from the event loop.
+  static void TurnEventLoop() { QCoreApplication::processEvents(); }
 
   std::string Temp() const { return root_ + "/Temp"; }
   std::string Block(int n) const { return Temp() + "/" + std::to_string(n) + ".tmp"; }

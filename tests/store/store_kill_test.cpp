@@ -3,10 +3,12 @@
 // and blocks whose save fails.
 #include <map>
 #include <set>
+#include <thread>
 
 #include "store/block_folder.h"
 #include "store_fixture.h"
 #include "tests/support/file_change_gate.h"
+#include "tests/support/run_until.h"
 
 namespace vexo::store_test {
 namespace {
@@ -218,7 +220,11 @@ class FailingSaveTest : public StoreTest {
  protected:
   struct Told : FakeHost {
     std::vector<std::string> failures;
-    void SaveFailed(const std::string& path) override { failures.push_back(path); }
+    std::vector<std::thread::id> tellers;
+    void SaveFailed(const std::string& path) override {
+      failures.push_back(path);
+      tellers.push_back(std::this_thread::get_id());
+    }
   };
   Told told;
   ResultStore failing{told};
@@ -227,21 +233,25 @@ class FailingSaveTest : public StoreTest {
     StoreTest::SetUp();
     told.folder = host.folder;
   }
+  void StartFailingRun() {
+    failing.CreateRunLists();
+    failing.SiteQueue()->push_back(Bytes(kPassMarker));
+    failing.EditOpenBlock()->push_back("1");
+  }
   void Append(int first, int last) {
     for (int i = first; i <= last; ++i) failing.AppendTarget(Link(i), Title(i));
   }
 };
 
 TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNextBoundary) {
-  failing.CreateRunLists();
-  failing.SiteQueue()->push_back(Bytes(kPassMarker));
-  failing.EditOpenBlock()->push_back("1");
+  StartFailingRun();
   MakeTemp();
   std::filesystem::create_directory(Block(1));  // the block's name is taken
   int writes = 0;
   {
     FileChangeStop count;
     Append(1, 300);
+    failing.FinishSaves();
     writes = count.Count();
   }
   EXPECT_EQ(told.failures, std::vector<std::string>{Block(1)});
@@ -254,15 +264,46 @@ TEST_F(FailingSaveTest, AFullBlockThatCannotBeSavedWaitsAndIsRetriedOnlyAtTheNex
 
   std::filesystem::remove(Block(1));
   Append(301, 400);  // the next boundary saves both
+  failing.FinishSaves();
   EXPECT_EQ(failing.WaitingBlocks(), 0u);
   EXPECT_EQ(ReadLines(Block(1)), BlockLines(1, 1, 200));
   EXPECT_EQ(ReadLines(Block(2)), BlockLines(2, 201, 400));
 }
 
+TEST_F(FailingSaveTest, ABackgroundSaveThatFailsIsToldFromTheEventLoopAndStaysHistory) {
+  StartFailingRun();
+  MakeTemp();
+  std::filesystem::create_directory(Block(1));
+  Append(1, 200);
+  ASSERT_TRUE(testing::RunUntil([&] { return !told.failures.empty(); }));
+  EXPECT_EQ(told.failures, std::vector<std::string>{Block(1)});
+  EXPECT_EQ(told.tellers, std::vector<std::thread::id>{std::this_thread::get_id()});
+  EXPECT_EQ(failing.WaitingBlocks(), 1u);
+  EXPECT_EQ(failing.InHistory(Title(7)), 1);
+}
+
+TEST_F(FailingSaveTest, TheStopWaitsForTheSavesUnderWay) {
+  StartFailingRun();
+  std::vector<std::string> order;
+  {
+    FileChangeStop count;
+    Append(1, 450);
+    EXPECT_TRUE(failing.SaveOpenBlock());
+    for (const std::string& path : count.Paths()) {
+      const std::string block = path.substr(0, Block(1).size());
+      if (block != Temp() && (order.empty() || order.back() != block)) order.push_back(block);
+    }
+  }
+  // Each block's file operations whole and in the blocks' order: the open
+  // block's after those of the two full ones.
+  EXPECT_EQ(order, (std::vector<std::string>{Block(1), Block(2), Block(3)}));
+  EXPECT_EQ(failing.WaitingBlocks(), 0u);
+  EXPECT_EQ(ReadLines(Block(2)), BlockLines(2, 201, 400));
+  EXPECT_EQ(ReadLines(Block(3)), BlockLines(3, 401, 450));
+}
+
 TEST_F(FailingSaveTest, TheStopSavesTheWaitingBlocksOrSaysItCannot) {
-  failing.CreateRunLists();
-  failing.SiteQueue()->push_back(Bytes(kPassMarker));
-  failing.EditOpenBlock()->push_back("1");
+  StartFailingRun();
   MakeTemp();
   std::filesystem::create_directory(Block(1));
   Append(1, 210);
