@@ -17,6 +17,7 @@
 #include "platform/folders.h"
 #include "platform/message_box_qt_view.h"
 #include "platform/save_dialog_qt_view.h"
+#include "platform/shown_report_view.h"
 #include "platform/single_instance.h"
 #include "platform/status_icon_qt_view.h"
 #include "platform/timer_qt.h"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
       });
 
       form.FormResize();
+      // Inert unless the start-up benchmark asks for it.
+      vexo::ExitWhenShown(view);
       view.show();
       code = qt.exec();
       boxes.SetOwner(nullptr);
