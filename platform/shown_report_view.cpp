@@ -3,11 +3,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
-#include <QWindow>
 
 #include <cstdlib>
 #include <ctime>
@@ -17,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+
+#include "platform/first_expose_view.h"
 
 namespace vexo {
 
@@ -71,60 +68,15 @@ void Report(std::ostream& out) {
   out << line.str() << std::flush;
 }
 
-// Waits for the window's first expose; the report follows once that event,
-// with the painting it brings, is over.
-class ExposeWatch : public QObject {
- public:
-  ExposeWatch(QWidget& window, std::ostream& out, std::function<void()> quit)
-      : QObject(&window), window_(&window), out_(out), quit_(std::move(quit)) {
-    window.installEventFilter(this);
-    // A window already shown has its native window, perhaps exposed too.
-    if (window.windowHandle()) Watch();
-    if (watching_ && window.windowHandle()->isExposed()) ReportSoon();
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == window_ && event->type() == QEvent::Show && window_->windowHandle()) {
-      // The native window exists from the show on; its expose comes later.
-      Watch();
-    } else if (watching_ && event->type() == QEvent::Expose && watched == window_->windowHandle() &&
-               window_->windowHandle()->isExposed()) {
-      ReportSoon();
-    }
-    return false;
-  }
-
- private:
-  void Watch() {
-    if (watching_) return;
-    watching_ = true;
-    window_->windowHandle()->installEventFilter(this);
-  }
-
-  // After the event being handled, with the painting it brings.
-  void ReportSoon() {
-    if (done_) return;
-    done_ = true;
-    QTimer::singleShot(0, this, [this] {
-      Report(out_);
-      if (quit_) quit_();
-    });
-  }
-
-  QPointer<QWidget> window_;
-  std::ostream& out_;
-  std::function<void()> quit_;
-  bool watching_ = false;
-  bool done_ = false;
-};
-
 }  // namespace
 
 bool ExitWhenShown(QWidget& window, std::ostream& out, std::function<void()> quit) {
   const char* value = std::getenv(kExitWhenShownVariable);
   if (!value || std::string_view(value) != "1") return false;
-  new ExposeWatch(window, out, std::move(quit));
+  AfterFirstExpose(window, [&out, quit = std::move(quit)] {
+    Report(out);
+    if (quit) quit();
+  });
   return true;
 }
 

@@ -14,7 +14,8 @@ namespace vexo {
 
 inline constexpr const char* kExitWhenShownVariable = "VEXO_EXIT_WHEN_SHOWN";
 
-// Call before `window` is first shown. Returns whether the hook was armed.
+// Call before the work left for the first expose (AfterFirstExpose), which
+// the line then does not count. Returns whether the hook was armed.
 bool ExitWhenShown(QWidget& window);
 // The same with the line's stream and the ending given (for tests).
 bool ExitWhenShown(QWidget& window, std::ostream& out, std::function<void()> quit);
