@@ -9,7 +9,11 @@ before the process is started. Prints the medians and their ratios, under the
 offscreen platform and, when a display is at hand or Xvfb is installed, under
 xcb.
 
-    bench/startup_ratio.py [--build build] [--rounds 9] [--platform offscreen|xcb|all]
+    bench/startup_ratio.py [--build build] [--vexo PATH] [--rounds 9]
+                           [--platform offscreen|xcb|all]
+
+--vexo measures another build of the program (an earlier one, say) beside
+this build's bare window.
 """
 
 import argparse
@@ -117,12 +121,13 @@ class Xvfb:
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", default="build")
+    parser.add_argument("--vexo", help="the program to measure (default: the build's)")
     parser.add_argument("--rounds", type=int, default=9)
     parser.add_argument("--platform", choices=("offscreen", "xcb", "all"), default="all")
     args = parser.parse_args()
 
     programs = {
-        "vexo": os.path.join(args.build, "shell", "vexo"),
+        "vexo": args.vexo or os.path.join(args.build, "shell", "vexo"),
         "bare": os.path.join(args.build, "bench", "vexo-bare-window"),
     }
     for path in programs.values():
