@@ -82,6 +82,21 @@ bool AutoRunEntry::IsOwnEntry() const {
 
 bool AutoRunEntry::SetActive(bool on) {
   active_ = on;
+  if (held_) {
+    kept_.push_back(on);
+    return true;
+  }
+  return ChangeFile(on);
+}
+
+void AutoRunEntry::Release() {
+  held_ = false;
+  std::vector<bool> kept;
+  kept.swap(kept_);
+  for (const bool on : kept) ChangeFile(on);
+}
+
+bool AutoRunEntry::ChangeFile(bool on) {
   // Another copy's entry (the installed program's, seen from a build) or the
   // user's own stays.
   if (!on) {

@@ -6,6 +6,7 @@
 // program's own.
 
 #include <string>
+#include <vector>
 
 #include "platform/bytes.h"
 
@@ -24,14 +25,24 @@ class AutoRunEntry {
   bool SetActive(bool on);
   bool Active() const { return active_; }
 
+  // While held, switching changes Active at once and keeps its file change
+  // (a write with a flush to disk) for Release, which makes the kept changes
+  // in their order. The window holds the entry until it is first on screen.
+  void Hold() { held_ = true; }
+  void Release();
+
   const std::string& EntryPath() const { return entry_path_; }
   // The entry file exists and starts this executable.
   bool IsOwnEntry() const;
 
  private:
+  bool ChangeFile(bool on);
+
   std::string entry_path_;
   std::string executable_;
   bool active_ = false;
+  bool held_ = false;
+  std::vector<bool> kept_;
 };
 
 // The Exec value for a program path, quoted and escaped as desktop entries

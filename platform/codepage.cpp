@@ -3,8 +3,8 @@
 #include <iconv.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
-#include <memory>
 #include <mutex>
 
 namespace vexo {
@@ -82,47 +82,46 @@ class Converter {
   iconv_t cd_;
 };
 
-// GB2312 form of every UTF-16 code unit, built once on first use.
-class WideTable {
- public:
-  WideTable() {
-    Converter c("CP936", "UTF-16LE");
-    for (std::uint32_t u = 0; u < 0x10000; ++u) {
-      if (u >= 0xD800 && u <= 0xDFFF) {
-        table_[u] = Entry{1, {'?', 0}};
-        continue;
-      }
-      const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
-      const std::string out = c.Run(std::string_view(in, 2), "?", 2);
-      Entry e{};
-      if (out.size() == 1 || out.size() == 2) {
-        e.size = static_cast<std::uint8_t>(out.size());
-        e.bytes[0] = out[0];
-        e.bytes[1] = out.size() == 2 ? out[1] : 0;
-      } else {
-        e = Entry{1, {'?', 0}};
-      }
-      table_[u] = e;
-    }
-  }
-  Bytes Get(std::uint16_t code) const {
-    const Entry& e = table_[code];
-    return Bytes(e.bytes, e.size);
-  }
+// GB2312 form of every UTF-16 code unit, each converted at its first use:
+// a page or a text meets a few hundred characters, and converting all 65 536
+// at once cost the window's start tens of milliseconds. An entry holds its
+// size (1 or 2, 0 while unconverted) above its bytes; the zero-filled array
+// lies in memory that is only touched where characters are used.
+constexpr int kSizeShift = 16;
+constinit std::array<std::atomic<std::uint32_t>, 0x10000> g_wide_forms{};
+constinit std::mutex g_wide_mutex;
 
- private:
-  struct Entry {
-    std::uint8_t size;
-    char bytes[2];
-  };
-  std::array<Entry, 0x10000> table_{};
-};
+std::uint32_t Pack(std::string_view gb) {
+  if (gb.size() != 1 && gb.size() != 2) gb = "?";
+  std::uint32_t entry = static_cast<std::uint32_t>(gb.size()) << kSizeShift;
+  entry |= static_cast<unsigned char>(gb[0]);
+  if (gb.size() == 2) entry |= static_cast<std::uint32_t>(static_cast<unsigned char>(gb[1])) << 8;
+  return entry;
+}
+
+// Converts one code unit under the lock (an iconv descriptor serves one
+// thread at a time) and publishes it.
+std::uint32_t ConvertWide(std::uint16_t code) {
+  const std::lock_guard lock(g_wide_mutex);
+  std::atomic<std::uint32_t>& slot = g_wide_forms[code];
+  if (const std::uint32_t done = slot.load(std::memory_order_relaxed)) return done;
+  std::uint32_t entry = Pack("?");
+  if (code < 0xD800 || code > 0xDFFF) {
+    static Converter converter("CP936", "UTF-16LE");
+    const char in[2] = {static_cast<char>(code & 0xFF), static_cast<char>(code >> 8)};
+    entry = Pack(converter.Run(std::string_view(in, 2), "?", 2));
+  }
+  slot.store(entry, std::memory_order_release);
+  return entry;
+}
 
 }  // namespace
 
 Bytes WideCharToGb(std::uint16_t code) {
-  static const auto table = std::make_unique<WideTable>();
-  return table->Get(code);
+  std::uint32_t entry = g_wide_forms[code].load(std::memory_order_acquire);
+  if (entry == 0) entry = ConvertWide(code);
+  const char bytes[2] = {static_cast<char>(entry & 0xFF), static_cast<char>((entry >> 8) & 0xFF)};
+  return Bytes(bytes, entry >> kSizeShift);
 }
 
 Bytes WideCharToGb2312(std::uint16_t code) {

@@ -1,6 +1,10 @@
 #include "platform/codepage.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <thread>
+#include <vector>
 
 namespace vexo {
 namespace {
@@ -46,6 +50,53 @@ TEST(Codepage, WideCharactersBecomeGbOrQuestionMark) {
   EXPECT_EQ(WideCharToGb(0x0E01), "?");  // Thai: no GB form
   EXPECT_EQ(WideCharToGb(0xD800), "?");
   EXPECT_EQ(WideCharToGb(0), Bytes(1, '\0'));
+}
+
+// One code unit through a descriptor of its own: the form every entry of the
+// converted-at-first-use table must hold.
+Bytes IconvForm(std::uint16_t code) {
+  if (code >= 0xD800 && code <= 0xDFFF) return "?";
+  iconv_t cd = iconv_open("CP936", "UTF-16LE");
+  char in[2] = {static_cast<char>(code & 0xFF), static_cast<char>(code >> 8)};
+  char out[8] = {};
+  char* src = in;
+  char* dst = out;
+  std::size_t left = 2;
+  std::size_t room = sizeof out;
+  const bool ok = iconv(cd, &src, &left, &dst, &room) != static_cast<std::size_t>(-1);
+  iconv_close(cd);
+  const std::size_t size = sizeof out - room;
+  return ok && (size == 1 || size == 2) ? Bytes(out, size) : Bytes("?");
+}
+
+TEST(Codepage, EveryCodeUnitConvertsAsIconvDoesWhicheverThreadAsksFirst) {
+  // Four threads walk the whole range from different starts, so that most
+  // entries are first converted while another thread may be reading them.
+  constexpr int kThreads = 4;
+  std::vector<std::vector<Bytes>> seen(kThreads, std::vector<Bytes>(0x10000));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t, &seen] {
+      for (std::uint32_t i = 0; i < 0x10000; ++i) {
+        const auto code = static_cast<std::uint16_t>(i + static_cast<std::uint32_t>(t) * 0x4000);
+        seen[static_cast<std::size_t>(t)][code] = WideCharToGb(code);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  iconv_t probe = iconv_open("CP936", "UTF-16LE");
+  ASSERT_NE(probe, reinterpret_cast<iconv_t>(-1));
+  iconv_close(probe);
+  int wrong = 0;
+  for (std::uint32_t code = 0; code < 0x10000 && wrong < 5; ++code) {
+    const Bytes expected = IconvForm(static_cast<std::uint16_t>(code));
+    for (int t = 0; t < kThreads; ++t) {
+      if (seen[static_cast<std::size_t>(t)][code] != expected) {
+        ADD_FAILURE() << "U+" << std::hex << code << " in thread " << t;
+        ++wrong;
+      }
+    }
+  }
 }
 
 TEST(Codepage, PageCharactersOutsideGb2312BecomeTheLackingMark) {

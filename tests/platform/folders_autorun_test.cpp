@@ -142,6 +142,34 @@ TEST_F(FoldersTest, AutorunRemovesOnlyItsOwnEntry) {
   EXPECT_TRUE(FileExists(entry)) << "the user's own file stays";
 }
 
+TEST_F(FoldersTest, AHeldAutorunEntryChangesItsFileOnlyOnReleaseAndInOrder) {
+  const std::string entry = Tmp("/conf/autostart/vexo.desktop");
+  ASSERT_TRUE(CreateDir(Tmp("/conf/autostart")));
+  const Bytes earlier = DesktopEntryText("/opt/vexo/vexo") + "X-Earlier=1\n";
+  ASSERT_TRUE(WriteFileAtomic(entry, earlier));
+  AutoRunEntry run(entry, "/opt/vexo/vexo");
+  run.Hold();
+  run.Loaded();
+  EXPECT_TRUE(run.SetActive(true));
+  EXPECT_TRUE(run.Active());
+  Bytes text;
+  ASSERT_TRUE(ReadFileBytes(entry, text));
+  EXPECT_EQ(text, earlier) << "untouched while held";
+
+  run.Release();
+  ASSERT_TRUE(ReadFileBytes(entry, text));
+  EXPECT_EQ(text, DesktopEntryText("/opt/vexo/vexo")) << "removed, then written";
+
+  run.Hold();
+  run.SetActive(true);
+  run.SetActive(false);
+  EXPECT_TRUE(FileExists(entry));
+  run.Release();
+  EXPECT_FALSE(FileExists(entry)) << "the last switch wins";
+  run.SetActive(true);
+  EXPECT_TRUE(FileExists(entry)) << "released: at once again";
+}
+
 TEST_F(FoldersTest, AutorunCreatesTheAutostartFolder) {
   AutoRunEntry run(Tmp("/x/y/autostart/vexo.desktop"), "/opt/vexo/vexo");
   EXPECT_TRUE(run.SetActive(true));
