@@ -20,9 +20,9 @@
 #include "parser/gb18030_text.h"
 #include "parser/parser_host.h"
 #include "parser/result_reading.h"
-#include "store/result_store.h"
 #include "parser/thrd1.h"
 #include "platform/codepage.h"
+#include "store/result_store.h"
 #include "tests/support/sample_result_reading.h"
 
 namespace {

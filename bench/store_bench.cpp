@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "store/history_index.h"
-#include "store/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "store/history_index.h"
+#include "store/result_store.h"
 #include "tests/reference/history_search.h"
 #include "tests/support/folder_only_host.h"
 

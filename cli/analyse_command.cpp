@@ -5,8 +5,8 @@
 #include <iterator>
 #include <ostream>
 
-#include "parser/thrd1.h"
 #include "cli/cli_commands.h"
+#include "parser/thrd1.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "shell/fvexo1.h"

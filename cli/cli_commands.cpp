@@ -5,13 +5,13 @@
 #include <ostream>
 #include <string_view>
 
+#include "cli/analyse_command.h"
+#include "cli/sources_command.h"
+#include "cli/track_command.h"
 #include "parser/cvcode.h"
 #include "parser/html_text.h"
 #include "parser/keyword_expression.h"
 #include "parser/keyword_query.h"
-#include "cli/analyse_command.h"
-#include "cli/sources_command.h"
-#include "cli/track_command.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "vexo_version.h"

@@ -2,9 +2,9 @@
 
 #include <ostream>
 
+#include "cli/cli_commands.h"
 #include "parser/source_set.h"
 #include "parser/source_urls.h"
-#include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/folders.h"
 #include "platform/ini_profile.h"

@@ -1,9 +1,9 @@
 // Charset conversion of page pieces: Big5, UTF-8 and GB18030 to GB2312, and
 // the code-page helpers.
+#include "fuzz/fuzz_input.h"
 #include "parser/cvcode.h"
 #include "parser/gb18030_text.h"
 #include "parser/html_text.h"
-#include "fuzz/fuzz_input.h"
 #include "platform/codepage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

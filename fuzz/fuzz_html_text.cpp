@@ -1,8 +1,8 @@
 // The HTML text helpers on hostile pieces: cleaning, tag stripping, link
 // resolution and making links absolute.
+#include "fuzz/fuzz_input.h"
 #include "parser/html_text.h"
 #include "parser/link_resolver.h"
-#include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexo;

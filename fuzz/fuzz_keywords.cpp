@@ -1,8 +1,8 @@
 // Keyword expressions as people type them: normalising, the mixed-keyword
 // split, the query encoding, matching on fuzzed text and learning a split.
+#include "fuzz/fuzz_input.h"
 #include "parser/keyword_expression.h"
 #include "parser/keyword_query.h"
-#include "fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vexo;

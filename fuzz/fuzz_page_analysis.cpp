@@ -7,11 +7,11 @@
 #include <array>
 #include <string>
 
-#include "parser/parser_host.h"
-#include "store/result_store.h"
-#include "parser/thrd1.h"
 #include "fuzz/fuzz_input.h"
+#include "parser/parser_host.h"
+#include "parser/thrd1.h"
 #include "platform/codepage.h"
+#include "store/result_store.h"
 
 namespace vexo {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "parser/source_set.h"
-#include "parser/source_urls.h"
 #include "fetch/cookie_jar.h"
 #include "fuzz/fuzz_input.h"
+#include "parser/source_set.h"
+#include "parser/source_urls.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
 

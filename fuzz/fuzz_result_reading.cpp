@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "fuzz/fuzz_input.h"
 #include "parser/address_decoding.h"
 #include "parser/markup_text.h"
 #include "parser/result_reading.h"
-#include "fuzz/fuzz_input.h"
 #include "tests/support/sample_result_reading.h"
 
 namespace vexo {

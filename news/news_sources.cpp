@@ -1,7 +1,7 @@
 #include "news/news_sources.h"
 
-#include "parser/source_set.h"
 #include "news/news_feeds.h"
+#include "parser/source_set.h"
 #include "platform/ini_profile.h"
 #include "platform/quietly.h"
 

@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "store/result_store.h"
 #include "platform/bytes.h"
+#include "store/result_store.h"
 
 namespace vexo {
 

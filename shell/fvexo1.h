@@ -15,14 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "parser/parser_host.h"
-#include "store/result_store.h"
-#include "parser/source_set.h"
-#include "store/store_host.h"
 #include "fetch/client_pool.h"
 #include "fetch/cookie_jar.h"
 #include "fetch/host_courtesy.h"
 #include "fetch/revisit_validators.h"
+#include "parser/parser_host.h"
+#include "parser/source_set.h"
 #include "platform/autorun.h"
 #include "platform/browser.h"
 #include "platform/components.h"
@@ -31,6 +29,8 @@
 #include "platform/status_icon.h"
 #include "platform/timer.h"
 #include "shell/application.h"
+#include "store/result_store.h"
+#include "store/store_host.h"
 #include "viewer/chrome_services.h"
 #include "viewer/viewer_part.h"
 

@@ -5,11 +5,11 @@
 #include <ctime>
 #include <limits>
 
+#include "fetch/charset_memo.h"
+#include "fetch/http_client.h"
 #include "parser/page_codes.h"
 #include "parser/source_urls.h"
 #include "parser/thrd1.h"
-#include "fetch/charset_memo.h"
-#include "fetch/http_client.h"
 #include "platform/codepage.h"
 #include "platform/quietly.h"
 #include "shell/fvexo1.h"

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "store/block_folder.h"
 #include "platform/byte_search.h"
 #include "platform/files.h"
+#include "store/block_folder.h"
 
 namespace vexo {
 

@@ -4,9 +4,9 @@
 #include <set>
 #include <unordered_set>
 
+#include "platform/files.h"
 #include "store/block_files.h"
 #include "store/open_block.h"
-#include "platform/files.h"
 
 namespace vexo {
 

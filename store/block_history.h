@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/bytes.h"
+#include "platform/folder_watch.h"
 #include "store/block_folder.h"
 #include "store/history_index.h"
 #include "store/store_host.h"
-#include "platform/bytes.h"
-#include "platform/folder_watch.h"
 
 namespace vexo {
 

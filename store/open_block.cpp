@@ -1,7 +1,7 @@
 #include "store/open_block.h"
 
-#include "store/folded_line.h"
 #include "platform/codepage.h"
+#include "store/folded_line.h"
 #include "texts/texts.h"
 
 namespace vexo {

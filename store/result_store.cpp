@@ -4,10 +4,10 @@
 
 #include <climits>
 
-#include "store/block_files.h"
-#include "store/folded_line.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "store/block_files.h"
+#include "store/folded_line.h"
 #include "texts/texts.h"
 
 namespace vexo {

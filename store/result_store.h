@@ -11,12 +11,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/bytes.h"
 #include "store/block_folder.h"
 #include "store/block_history.h"
 #include "store/open_block.h"
 #include "store/site_queue.h"
 #include "store/store_host.h"
-#include "platform/bytes.h"
 
 namespace vexo {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "store/block_files.h"
 #include "store/folded_line.h"
-#include "platform/files.h"
 
 namespace vexo {
 

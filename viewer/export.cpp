@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "store/open_block.h"
 #include "platform/files.h"
+#include "store/open_block.h"
 #include "viewer/export_files.h"
 #include "viewer/export_html.h"
 #include "viewer/export_text.h"

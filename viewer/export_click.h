@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "store/result_store.h"
 #include "platform/bytes.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
+#include "store/result_store.h"
 
 namespace vexo {
 

@@ -1,9 +1,9 @@
 // Paging through the targets of a run, eight rows at a time, across the saved
 // block files and the open block; and the visibility of the buttons and row
 // boxes that follows the page start `Sa`.
-#include "store/open_block.h"
 #include "platform/files.h"
 #include "platform/quietly.h"
+#include "store/open_block.h"
 #include "texts/texts.h"
 #include "viewer/run_numbers.h"
 #include "viewer/viewer_part.h"

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "store/result_store.h"
 #include "platform/bytes.h"
+#include "store/result_store.h"
 
 namespace vexo {
 

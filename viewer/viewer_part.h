@@ -11,12 +11,12 @@
 #include <cstdint>
 #include <string>
 
-#include "store/result_store.h"
 #include "platform/browser.h"
 #include "platform/components.h"
 #include "platform/message_box.h"
 #include "platform/save_dialog.h"
 #include "platform/status_icon.h"
+#include "store/result_store.h"
 #include "viewer/chrome_services.h"
 #include "viewer/tray_icon.h"
 

@@ -10,12 +10,12 @@
 #include <set>
 #include <sstream>
 
-#include "store/result_store.h"
 #include "cli/cli_commands.h"
 #include "platform/codepage.h"
 #include "platform/connect_to.h"
 #include "platform/files.h"
 #include "platform/ini_profile.h"
+#include "store/result_store.h"
 #include "tests/support/mock_web.h"
 #include "tests/support/offline.h"
 

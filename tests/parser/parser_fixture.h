@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "parser/parser_host.h"
-#include "store/result_store.h"
 #include "parser/thrd1.h"
 #include "platform/codepage.h"
+#include "store/result_store.h"
 
 namespace vexo::parser_test {
 

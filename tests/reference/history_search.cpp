@@ -1,8 +1,8 @@
 #include "tests/reference/history_search.h"
 
+#include "platform/files.h"
 #include "store/block_files.h"
 #include "store/block_folder.h"
-#include "platform/files.h"
 
 namespace vexo::reference {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <map>
 
-#include "parser/source_urls.h"
 #include "fetch/http_client.h"
+#include "parser/source_urls.h"
 #include "platform/connect_to.h"
 #include "tests/shell/shell_fixture.h"
 #include "tests/support/offline.h"

@@ -13,8 +13,8 @@
 
 #include "store/block_files.h"
 #include "store/history_index.h"
-#include "tests/store/store_fixture.h"
 #include "tests/reference/history_search.h"
+#include "tests/store/store_fixture.h"
 
 namespace vexo::store_test {
 namespace {

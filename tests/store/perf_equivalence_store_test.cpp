@@ -9,10 +9,10 @@
 
 #include "store/block_files.h"
 #include "store/site_queue.h"
-#include "tests/store/store_fixture.h"
 #include "tests/reference/folded_line.h"
 #include "tests/reference/history_search.h"
 #include "tests/reference/site_queue.h"
+#include "tests/store/store_fixture.h"
 
 namespace vexo::store_test {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "store/result_store.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "store/result_store.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/sample_targets.h"
 
