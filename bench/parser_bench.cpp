@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "parser/gb18030_text.h"
+#include "parser/page_codes.h"
 #include "parser/parser_host.h"
 #include "parser/result_reading.h"
 #include "parser/thrd1.h"
@@ -216,7 +217,8 @@ const std::vector<Piece>& Corpus() {
       cut(1 + i % 8, "http://" + engine + "/s?wd=x&pn=" + std::to_string(i * 10),
           w.ResultPage(engine));
     }
-    for (int i = 0; i < 60; ++i) cut(51 + i % 8, w.Site() + w.Path(), w.NewsPage());
+    for (int i = 0; i < 60; ++i)
+      cut(vexo::kFollowUpTagBase + 1 + i % 8, w.Site() + w.Path(), w.NewsPage());
     return pieces;
   }();
   return corpus;
@@ -241,7 +243,7 @@ void BM_ParserAnalysePage(benchmark::State& state) {
   std::size_t targets = 0;
   for (auto _ : state) {
     for (const Piece& p : corpus) {
-      vexo::AnalysePageNow(0, p.tag, p.text, p.address, expression, window);
+      vexo::AnalysePageNow(vexo::kCharsetGb, p.tag, p.text, p.address, expression, window);
       if (window.OpenBlock().size() > 300) {
         state.PauseTiming();
         targets += (window.OpenBlock().size() - 1) / 2;

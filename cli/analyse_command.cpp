@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/cli_commands.h"
+#include "parser/page_codes.h"
 #include "parser/thrd1.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
@@ -44,7 +45,7 @@ bool Parse(const std::vector<std::string>& args, AnalyseArgs& a) {
       a.have_expr = true;
     } else if (w == "--charset") {
       if (!TryTextToInt(args[++i], a.charset) ||
-          (a.charset != 0 && a.charset != 5 && a.charset != 8))
+          (a.charset != kCharsetGb && a.charset != kCharsetBig5 && a.charset != kCharsetUtf8))
         return false;
     } else if (w == "--gb") {
       a.gb = true;

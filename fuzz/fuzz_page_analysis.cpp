@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
+#include "parser/page_codes.h"
 #include "parser/parser_host.h"
 #include "parser/thrd1.h"
 #include "platform/codepage.h"
@@ -68,8 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Gb("中文"), Gb("中文+新闻"), Gb("奇瑞/别克/宝来"), Gb("汽车+|二手"), "news/(a+b)", ""};
   fuzz::Input in(data, size);
   const std::uint8_t choice = in.Byte();
-  const int charset = choice % 3 == 0 ? 8 : choice % 3 == 1 ? 5 : 0;
-  const int tag = (choice & 0x80) ? 51 + (choice >> 3) % 8 : 1 + (choice >> 3) % 8;
+  const int charset = choice % 3 == 0 ? kCharsetUtf8 : choice % 3 == 1 ? kCharsetBig5 : kCharsetGb;
+  const int tag =
+      (choice & 0x80) ? kFollowUpTagBase + 1 + (choice >> 3) % 8 : 1 + (choice >> 3) % 8;
   const char* address = kAddresses[in.Byte() % std::size(kAddresses)];
   const std::uint8_t pick = in.Byte();
   Bytes expression = pick < 200 ? kExpressions[pick % kExpressions.size()] : Bytes(in.Text());

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "fetch/charset_memo.h"
 #include "news/news_headlines.h"
+#include "parser/page_codes.h"
 #include "platform/bytes.h"
 
 namespace vexo {
@@ -17,7 +17,7 @@ namespace vexo {
 inline constexpr std::size_t kMaxFeedHeadlines = 200;
 
 // The charset of a feed (kCharsetGb, kCharsetBig5 or kCharsetUtf8 of
-// fetch/charset_memo.h): the Content-Type header's, else the XML
+// parser/page_codes.h): the Content-Type header's, else the XML
 // declaration's encoding, else UTF-8 as XML has it.
 int FeedCharset(const StringList& header_lines, std::string_view body);
 

@@ -136,7 +136,6 @@ void Tnews::StartCategory() {
     Stgd.SetRow(0);
     SetCategoryButtonsEnabled(false);
     Stgd.SetCell(1, 0, GetNewsTexts().waiting);
-    newsClients = std::make_unique<std::vector<HttpClient*>>();
     // A timer already on keeps its period: a fetch started soon after the
     // previous one ends with that one's period.
     Tsys.SetEnabled(true);
@@ -149,13 +148,12 @@ void Tnews::StartCategory() {
     StartWaiting();
   });
   // A category without a single address is over at once.
-  if (newsClients && newsClients->empty()) FinishFetch();
+  if (!Fetching()) FinishFetch();
 }
 
 // Starts, in order, the waiting sources whose host has a connection to spare;
 // the others start as the host's requests end.
 void Tnews::StartWaiting() {
-  if (!newsClients) return;
   const int n = category >= 1 && category <= kCategories ? category : 1;
   for (auto it = waiting_.begin(); it != waiting_.end();) {
     const int i = *it;
@@ -165,9 +163,9 @@ void Tnews::StartWaiting() {
       continue;
     }
     it = waiting_.erase(it);
-    HttpClient& client = clients_.Make(address, i);
-    if (services_.sources.IsFeed(n, i)) ReadWhole(client);
-    newsClients->push_back(&client);
+    ClientPool::Request& request = clients_.Make(address, i);
+    HttpClient& client = *request.client;
+    if (services_.sources.IsFeed(n, i)) ReadWhole(request);
     courtesy_.Started(address, 0);
     // A client that cannot start stays listed until the abort timer cancels
     // it; the sources after it are not fetched.
@@ -178,8 +176,9 @@ void Tnews::StartWaiting() {
   }
 }
 
-void Tnews::ReadWhole(HttpClient& client) {
-  if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
+void Tnews::ReadWhole(ClientPool::Request& request) {
+  request.gathersWhole = true;
+  HttpClient& client = *request.client;
   client.Agent = services_.user_agent;
   client.Accept = "application/rss+xml, application/atom+xml, application/xml;q=0.9, */*;q=0.8";
   client.AcceptCompressed = true;
@@ -197,37 +196,31 @@ void Tnews::AddRows(const std::vector<Headline>& headlines) {
 
 void Tnews::NewsDocData(HttpClient& client, const char* piece, int length) {
   Quietly([&] {
-    if (ClientPool::Request* r = clients_.RequestOf(client); r && r->gathersWhole) {
+    ClientPool::Request* r = clients_.RequestOf(client);
+    if (r && r->gathersWhole) {
       // The client stops at its body cap, so the gathered feed stays bounded.
       if (piece && length > 0 && client.StatusCode() == 200)
         r->body.append(piece, static_cast<std::size_t>(length));
       return;
     }
     if (!piece || length < 10 || client.StatusCode() != 200) return;
-    const Bytes* start = clients_.StartAddress(client);
-    const Bytes page = start ? *start : client.URL;
+    const Bytes page = r ? r->address : client.URL;
     AddRows(ExtractHeadlines(std::string_view(piece, static_cast<std::size_t>(length)), page));
   });
 }
 
 void Tnews::NewsRequestDone(HttpClient& client) {
   Quietly([&] {
-    if (!newsClients) return;
-    if (const ClientPool::Request* r = clients_.RequestOf(client);
-        r && r->gathersWhole && client.StatusCode() == 200)
+    const ClientPool::Request* r = clients_.RequestOf(client);
+    // A client of no fetch of ours: a left category's are destroyed unheard.
+    if (!r) return;
+    if (r->gathersWhole && client.StatusCode() == 200)
       AddRows(FeedHeadlines(r->body, client.ReceivedHeaderLines(), r->address));
-    auto& list = *newsClients;
-    for (auto it = list.begin(); it != list.end(); ++it) {
-      if (*it == &client) {
-        list.erase(it);
-        break;
-      }
-    }
-    if (const Bytes* address = clients_.StartAddress(client)) courtesy_.Ended(*address);
+    courtesy_.Ended(r->address);
     // The client copied its handler before calling it, so it may go now.
     clients_.Release(client);
     StartWaiting();
-    if (list.empty()) FinishFetch();
+    if (!Fetching()) FinishFetch();
   });
 }
 
@@ -257,7 +250,6 @@ void Tnews::LeaveCategory() {
     const bool unfinished = Fetching();
     // No OnRequestDone follows the destruction of a running client.
     clients_.ReleaseAll();
-    newsClients.reset();
     waiting_.clear();
     courtesy_ = HostCourtesy(0);
     if (!HasFolder()) return;
@@ -274,10 +266,10 @@ void Tnews::LeaveCategory() {
 
 void Tnews::TsysTimer() {
   Tsys.SetEnabled(false);
-  if (!newsClients) return;
   // What has not started by now is not fetched.
   waiting_.clear();
-  CancelEach(*newsClients, [](HttpClient* c) { Quietly([&] { c->Cancel(); }); });
+  // A cancel may report at once and change the list: the list as it is now.
+  for (HttpClient* client : clients_.Running()) Quietly([&] { client->Cancel(); });
 }
 
 // ---- Opening and paging ----

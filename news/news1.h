@@ -12,7 +12,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,8 +83,8 @@ class Tnews {
   void NewsRequestDone(HttpClient& client);
 
   // ---- Queries ----
-  bool Fetching() const { return newsClients && !newsClients->empty(); }
-  std::size_t RunningClients() const { return newsClients ? newsClients->size() : 0; }
+  bool Fetching() const { return clients_.RunningCount() != 0; }
+  std::size_t RunningClients() const { return clients_.RunningCount(); }
   // Category n's title files.
   std::string LastVisitFile(int n) const;
   std::string EarlierVisitFile(int n) const;
@@ -104,13 +103,11 @@ class Tnews {
 
   // ---- State ----
   std::uint8_t category = 1;
-  // The clients of the current fetch still running; null between fetches.
-  std::unique_ptr<std::vector<HttpClient*>> newsClients;
 
  private:
   void StartWaiting();
   // A feed is gathered whole and read when it has arrived.
-  void ReadWhole(HttpClient& client);
+  void ReadWhole(ClientPool::Request& request);
   void AddRows(const std::vector<Headline>& headlines);
   void FinishFetch();
   void OpenCurrentRow();
@@ -122,7 +119,8 @@ class Tnews {
 
   std::array<SpeedButton*, kCategories> categories_;
   std::array<SpeedButton*, 4> paging_;
-  // The window owns its clients, each with the address its fetch started with.
+  // The requests of the current fetch, each running until its end; none
+  // between fetches.
   ClientPool clients_{[this](HttpClient& sender, RequestType, int) { NewsRequestDone(sender); },
                       [this](HttpClient& sender, const char* piece, int length) {
                         NewsDocData(sender, piece, length);

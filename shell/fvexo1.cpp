@@ -86,7 +86,8 @@ void TMain::SaveFailed(const std::string& path) {
 }
 
 void TMain::CancelAllClients() {
-  if (runningClients) CancelEach(*runningClients, [this](HttpClient* c) { CancelClient(c); });
+  // A cancel may report at once and change the list: the list as it is now.
+  for (HttpClient* client : clients_.Running()) CancelClient(client);
 }
 
 void TMain::ResumeRunTimers() {

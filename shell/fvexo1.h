@@ -202,9 +202,11 @@ class TMain {
   std::uint8_t animationCounter = 0;
   std::uint8_t stallTicks = 0;
   int runningParsers = 0;  // wider than a byte: a busy run can queue hundreds of pieces
-  // Created by FormCreate, destroyed by FormDestroy.
-  std::unique_ptr<std::vector<HttpClient*>> runningClients;
-  std::unique_ptr<StringList> charsetMemo;
+
+  // The requests of the run, one record each. Tests list stand-ins as
+  // running here (ClientPool::Adopt); cancel_client then sees them.
+  ClientPool& Clients() { return clients_; }
+  const ClientPool& Clients() const { return clients_; }
 
  private:
   // Calls Cancel on every running client; false when one raised.
@@ -234,7 +236,7 @@ class TMain {
   void ShowPause(const Bytes& address, long long now);
   // A page of a source read whole: its results, and whether it showed that
   // the engine blocks us.
-  void ReadWholePage(HttpClient& sender, const Bytes& address, std::string_view body);
+  void ReadWholePage(ClientPool::Request& request);
   bool ShowsBlock(const Source& source, const HttpClient& sender, int results) const;
   // The headers every request of the current sources carries.
   void DressRequest(HttpClient& client);
@@ -273,6 +275,9 @@ class TMain {
   bool sitesDue_ = true;              // the remembered sites are fetched once a pass
   std::set<Bytes> followedThisPass_;  // follow-up URLs asked in this pass
   long long passMs_ = 60000;
+  // Between FormCreate and FormDestroy: requests start and their pieces are
+  // read.
+  bool open_ = false;
   // Every client the scheduler created and its request-done event has not
   // destroyed yet; whatever is left goes with the window.
   ClientPool clients_{[this](HttpClient& sender, RequestType type, int error) {

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <limits>
 
-#include "fetch/charset_memo.h"
 #include "fetch/http_client.h"
+#include "fetch/page_charset.h"
 #include "parser/page_codes.h"
 #include "parser/source_urls.h"
 #include "parser/thrd1.h"
@@ -82,7 +82,7 @@ void TMain::Schedule() {
 
   StringList* queue = store_.SiteQueue();
   StringList* follow = store_.FollowUp();
-  if (!queue || !follow || !runningClients) return;
+  if (!queue || !follow || !open_) return;
   const long long now = services_.timers->NowMs();
   StartWaiting(now);
 
@@ -98,7 +98,7 @@ void TMain::Schedule() {
       if (now - passStartedAt_ >= passMs_) RefillPass(*queue);
     }
     for (int slot = 1; slot <= 8; ++slot) {
-      if (queueCursor >= queue->size() || runningClients->size() >= kMaxClients) continue;
+      if (queueCursor >= queue->size() || clients_.RunningCount() >= kMaxClients) continue;
       if (queueCursor == kCursorMax) break;  // a queue longer than the cursor can count
       ++queueCursor;
       const Bytes line = (*queue)[queueCursor - 1u];
@@ -109,7 +109,7 @@ void TMain::Schedule() {
     }
   } else {
     for (int slot = 1; slot <= 8; ++slot) {
-      if (follow->empty() || runningClients->size() >= kMaxClients) break;
+      if (follow->empty() || clients_.RunningCount() >= kMaxClients) break;
       // Marker lines are never fetched, however many stand together (a site
       // queue saved by older versions may hold several age markers); empty
       // lines (only a hand-edited site-queue file has them) neither.
@@ -130,7 +130,7 @@ void TMain::Schedule() {
 
 void TMain::Offer(const Bytes& url, int tag, long long now) {
   if (courtesy_.Paused(url, now)) return;
-  if (courtesy_.Ready(url, now) && runningClients->size() < kMaxClients) {
+  if (courtesy_.Ready(url, now) && clients_.RunningCount() < kMaxClients) {
     StartClient(url, tag);
   } else {
     waiting_.push_back({url, tag});
@@ -141,7 +141,7 @@ void TMain::StartWaiting(long long now) {
   for (auto it = waiting_.begin(); it != waiting_.end();) {
     if (courtesy_.Paused(it->url, now)) {
       it = waiting_.erase(it);
-    } else if (runningClients->size() < kMaxClients && courtesy_.Ready(it->url, now)) {
+    } else if (clients_.RunningCount() < kMaxClients && courtesy_.Ready(it->url, now)) {
       const Waiting next = std::move(*it);
       it = waiting_.erase(it);
       StartClient(next.url, next.tag);
@@ -170,18 +170,17 @@ void TMain::RefillPass(StringList& queue) {
 }
 
 void TMain::StartClient(const Bytes& url, int tag) {
-  HttpClient& client = clients_.Make(url, tag);
+  ClientPool::Request& request = clients_.Make(url, tag);
+  HttpClient& client = *request.client;
   // Revisits of sites may come compressed; the engine requests keep their
   // exact headers.
   client.AcceptCompressed = IsFollowUpTag(tag);
   if (IsFollowUpTag(tag)) client.ExtraHeaders = revisits_.HeadersFor(url);
   if (sources_.name != "classic") DressRequest(client);
+  request.source = IsEnginePageTag(tag) ? SourceOfUrl(sources_, url) : nullptr;
   // Today's result pages and feeds are read whole: a result is often cut by
   // the boundary of two pieces.
-  const Source* source = IsEnginePageTag(tag) ? SourceOfUrl(sources_, url) : nullptr;
-  if (source && source->reading == SourceReading::kResults)
-    if (ClientPool::Request* r = clients_.RequestOf(client)) r->gathersWhole = true;
-  runningClients->push_back(&client);
+  request.gathersWhole = request.source && request.source->reading == SourceReading::kResults;
   courtesy_.Started(url, services_.timers->NowMs());
   courtesyHeld_.insert(&client);
   // A request that cannot start stays in the list until the stall timer
@@ -207,10 +206,11 @@ void TMain::CancelClient(HttpClient* client) {
 
 void TMain::TsysTimer() {
   Quietly([&] {
-    if (trackingRun == 1 && runningClients && !runningClients->empty()) {
+    const std::vector<HttpClient*> running = clients_.Running();
+    if (trackingRun == 1 && !running.empty()) {
       Bytes memo = "|";
       const Bytes seen = sys.Caption();
-      CancelEach(*runningClients, [&](HttpClient* client) {
+      for (HttpClient* client : running) {
         Quietly([&] {
           // A substring test: a site root is caught by a deeper page of it.
           if (Contains(seen, client->URL)) {
@@ -219,7 +219,7 @@ void TMain::TsysTimer() {
             memo += "|" + client->URL;
           }
         });
-      });
+      }
       sys.SetCaption(memo);
     }
   });
@@ -242,21 +242,15 @@ void TMain::HttpRequestDone(HttpClient& sender, RequestType, int) {
   bool noted = true;
   Quietly([&] {
     ClientPool::Request* r = clients_.RequestOf(sender);
-    if (r && r->gathersWhole) ReadWholePage(sender, r->address, r->body);
+    if (r && r->gathersWhole) ReadWholePage(*r);
   });
-  noted &= Quietly([&] {
-    if (runningClients) {
-      auto it = std::find(runningClients->begin(), runningClients->end(), &sender);
-      if (it != runningClients->end()) runningClients->erase(it);
-    }
-    if (charsetMemo) ForgetCharset(*charsetMemo, sender.URL);
-  });
+  noted &= Quietly([&] { clients_.StopRunning(&sender); });
   Quietly([&] {
-    if (const Bytes* address = clients_.StartAddress(sender)) {
-      if (courtesyHeld_.erase(&sender) != 0) courtesy_.Ended(*address);
-      NoteRefusal(*address, sender.StatusCode(), sender.ReceivedHeaderLines(),
+    if (const ClientPool::Request* r = clients_.RequestOf(sender)) {
+      if (courtesyHeld_.erase(&sender) != 0) courtesy_.Ended(r->address);
+      NoteRefusal(r->address, sender.StatusCode(), sender.ReceivedHeaderLines(),
                   services_.timers->NowMs());
-      if (IsFollowUpTag(sender.Tag)) NoteRevisit(*address, sender);
+      if (IsFollowUpTag(r->tag)) NoteRevisit(r->address, sender);
     }
   });
   noted &= Quietly([&] {
@@ -318,20 +312,22 @@ void TMain::ShowPause(const Bytes& address, long long now) {
                   Texts().sbar_host_paused_between + clock + Texts().sbar_host_paused_after);
 }
 
-void TMain::ReadWholePage(HttpClient& sender, const Bytes& address, std::string_view body) {
-  const Source* source = SourceOfUrl(sources_, address);
-  if (!source || !charsetMemo) return;
+void TMain::ReadWholePage(ClientPool::Request& request) {
+  const Source* source = request.source;
+  if (!source || !open_) return;
+  const HttpClient& sender = *request.client;
+  const std::string_view body = request.body;
   int results = 0;
   if (sender.StatusCode() == 200 && !body.empty() && trackingRun == 1) {
-    const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), body);
+    const int code = CharsetOfPiece(request.charset, sender.ReceivedHeaderLines(), body);
     const Bytes expression = Trim(gjc3.Caption());
     results = AnalyseWholePage(
         WholePage{code, body, sender.URL, expression, *source, engineLabels_}, parserLink_);
   }
   if (results > 0) answeredSources_.insert(source->name);
   const long long now = services_.timers->NowMs();
-  if (ShowsBlock(*source, sender, results) && courtesy_.Blocked(address, now))
-    ShowPause(address, now);
+  if (ShowsBlock(*source, sender, results) && courtesy_.Blocked(request.address, now))
+    ShowPause(request.address, now);
 }
 
 // How the source shows that it no longer answers us: a status it names, a
@@ -354,18 +350,19 @@ void TMain::HttpDocData(HttpClient& sender, const char* buffer, int len) {
     const std::string_view piece = buffer && len > 0
                                        ? std::string_view(buffer, static_cast<std::size_t>(len))
                                        : std::string_view();
-    if (!charsetMemo) return;
-    if (ClientPool::Request* r = clients_.RequestOf(sender); r && r->gathersWhole) {
+    ClientPool::Request* r = clients_.RequestOf(sender);
+    if (!r || !open_) return;
+    if (r->gathersWhole) {
       // The client caps the body, so the gathered page stays bounded.
       if (sender.StatusCode() == 200) r->body.append(piece);
       return;
     }
-    const int code = CharsetOfPiece(*charsetMemo, sender.URL, sender.ReceivedHeaderLines(), piece);
+    const int code = CharsetOfPiece(r->charset, sender.ReceivedHeaderLines(), piece);
     // A page reached through a redirect (an engine's link to a result) is
     // read at the address it came from, so its links resolve to its site.
     const Bytes& address = sender.Location().empty() ? sender.URL : sender.Location();
     if (len > 10 && sender.StatusCode() == 200 && trackingRun == 1)
-      StartParser(code, sender.Tag, UpToZero(piece), address, Trim(gjc3.Caption()), parserLink_);
+      StartParser(code, r->tag, UpToZero(piece), address, Trim(gjc3.Caption()), parserLink_);
   });
 }
 

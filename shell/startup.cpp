@@ -57,9 +57,7 @@ void TMain::FormCreate() {
     sbar.SetCaption(Texts().publisher_line);
 
     store_.DestroyLists();
-    runningClients = std::make_unique<std::vector<HttpClient*>>();
-    charsetMemo = std::make_unique<StringList>();
-    charsetMemo->push_back("");
+    open_ = true;
 
     ReadConfiguration();
     // What a killed run left half-written.
@@ -195,12 +193,11 @@ void TMain::FormDestroy() {
     viewer.window.SetVisible(false);
     App().SetTaskbarButtonVisible(false);
     store_.ClearLists();
-    if (!charsetMemo) charsetMemo = std::make_unique<StringList>();
-    charsetMemo->clear();
     store_.CompactHistory();
-    runningClients.reset();
+    // The requests still under way end unread.
+    clients_.StopAllRunning();
+    open_ = false;
     store_.DestroyLists();
-    charsetMemo.reset();
   });
 }
 

@@ -28,7 +28,7 @@ void TMain::Spt1Click() {
     Tsys.SetEnabled(false);
     // Cancelled clients are destroyed by their own request-done handler.
     CancelAllClients();
-    if (runningClients) runningClients->clear();
+    clients_.StopAllRunning();
     waiting_.clear();
     for (const HttpClient* client : courtesyHeld_) {
       if (const Bytes* address = clients_.StartAddress(*client)) courtesy_.Ended(*address);

@@ -270,7 +270,7 @@ TEST_F(ProxyTest, PoolClientsUseTheProgramProxyAndItsFailureIsToldOnce) {
         pool.Release(c);
       },
       nullptr);
-  for (int i = 0; i < 2; ++i) pool.Make(std::string("http://") + kHost + "/", i).StartGet();
+  for (int i = 0; i < 2; ++i) pool.Make(std::string("http://") + kHost + "/", i).client->StartGet();
   EXPECT_TRUE(RunUntil([&] { return done == 2; }));
   SetProxyFailureHook(nullptr);
   SetProgramProxy(std::nullopt);

@@ -52,10 +52,10 @@ TEST_F(ClientCancelTest, StopCancelsARealRequestInProgress) {
   bool done = false;
   client.OnRequestDone = [&](HttpClient&, RequestType, int) { done = true; };
   client.StartGet();
-  main_->runningClients->push_back(&client);
+  main_->Clients().Adopt(&client);
 
   main_->Spt1Click();
-  EXPECT_TRUE(main_->runningClients->empty());
+  EXPECT_TRUE(main_->Clients().Running().empty());
   QElapsedTimer clock;
   clock.start();
   while (!done && clock.elapsed() < 3000)

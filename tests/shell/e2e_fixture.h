@@ -63,8 +63,7 @@ class E2eRun : public ShellTest {
   // sockets and the workers. While nothing runs and no page waits, the run
   // only waits for its time (a host's spacing, the next pass): a longer step.
   void Step() {
-    const bool idle = main_ && main_->runningParsers == 0 && main_->runningClients &&
-                      main_->runningClients->empty();
+    const bool idle = main_ && main_->runningParsers == 0 && main_->Clients().Running().empty();
     time_.AdvanceBy(idle ? 200 : 20);
     testing::RunFor(2);
   }
@@ -79,8 +78,8 @@ class E2eRun : public ShellTest {
   }
   // Only the request that never ends is left, and no page waits.
   bool Quiet() const {
-    if (!main_ || main_->runningParsers != 0 || !main_->runningClients) return false;
-    for (HttpClient* c : *main_->runningClients)
+    if (!main_ || main_->runningParsers != 0) return false;
+    for (HttpClient* c : main_->Clients().Running())
       if (!Contains(c->URL, "www.silent.cn")) return false;
     return main_->Store().FollowUp() && main_->Store().FollowUp()->empty();
   }

@@ -63,7 +63,7 @@ TEST_F(SourcesRunTest, TodaysEngineIsAskedLikeABrowserReadWholeAndPausedOnItsCap
   main_ = std::make_unique<TMain>(services);
   main_->FormCreate();
   TMain& m = StartWith("中文");
-  for (int i = 0; i < 2000 && !(asked.size() >= 3 && m.runningClients->empty()); ++i) {
+  for (int i = 0; i < 2000 && !(asked.size() >= 3 && m.Clients().Running().empty()); ++i) {
     time_.AdvanceBy(20);
     testing::RunFor(2);
   }

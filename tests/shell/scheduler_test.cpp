@@ -5,6 +5,7 @@
 #include <map>
 
 #include "fetch/http_client.h"
+#include "parser/page_codes.h"
 #include "parser/source_urls.h"
 #include "platform/connect_to.h"
 #include "tests/shell/shell_fixture.h"
@@ -32,12 +33,12 @@ class SchedulerTest : public ShellTest {
 
   std::vector<Bytes> Urls() const {
     std::vector<Bytes> urls;
-    for (HttpClient* c : *main_->runningClients) urls.push_back(c->URL);
+    for (HttpClient* c : main_->Clients().Running()) urls.push_back(c->URL);
     return urls;
   }
   std::vector<int> Tags() const {
     std::vector<int> tags;
-    for (HttpClient* c : *main_->runningClients) tags.push_back(c->Tag);
+    for (HttpClient* c : main_->Clients().Running()) tags.push_back(c->Tag);
     return tags;
   }
   // One scheduler tick.
@@ -62,26 +63,48 @@ TEST_F(SchedulerTest, TheFirstTickTakesEightEngineUrlsAndStartsThoseWhoseHostHas
   EXPECT_EQ(Urls(), std::vector<Bytes>(all.begin(), all.begin() + 6));
   EXPECT_EQ(Tags(), (std::vector<int>{1, 2, 3, 4, 5, 6}));
   EXPECT_TRUE(Contains(Urls().front(), "/news?") && Contains(Urls().front(), "start=0"));
-  for (HttpClient* c : *m.runningClients) {
+  for (HttpClient* c : m.Clients().Running()) {
     EXPECT_TRUE(c->NoCache);
     EXPECT_TRUE(c->MultiThreaded);
   }
   for (int i = 0; i < 5; ++i) Tick();
-  EXPECT_EQ(m.runningClients->size(), 8u) << "other hosts fill the pool, never more than eight";
+  EXPECT_EQ(m.Clients().Running().size(), 8u) << "other hosts fill the pool, never more than eight";
   EXPECT_EQ(m.Courtesy().MostAtOnce(), 2);
   EXPECT_TRUE(m.Tsys.Enabled());
+}
+
+TEST_F(SchedulerTest, EachRequestsRecordCarriesItsTagAndAnEnginePagesSource) {
+  TMain& m = StartWith("手机");
+  Tick();
+  ASSERT_FALSE(m.Clients().Running().empty());
+  for (const HttpClient* c : m.Clients().Running()) {
+    const ClientPool::Request* r = m.Clients().RequestOf(*c);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->address, c->URL);
+    EXPECT_EQ(r->tag, c->Tag);
+    EXPECT_TRUE(IsEnginePageTag(r->tag));
+    EXPECT_NE(r->source, nullptr);
+    EXPECT_EQ(r->source, SourceOfUrl(m.Sources(), c->URL));
+  }
+  *m.Store().FollowUp() = {"http://a.cn/1.htm"};
+  Tick();
+  const ClientPool::Request* follow = m.Clients().RequestOf(*m.Clients().Running().back());
+  ASSERT_NE(follow, nullptr);
+  EXPECT_EQ(follow->address, "http://a.cn/1.htm");
+  EXPECT_TRUE(IsFollowUpTag(follow->tag));
+  EXPECT_EQ(follow->source, nullptr) << "a site is no engine's";
 }
 
 TEST_F(SchedulerTest, AFreedSlotIsFilledWithTheNextEngineUrlAsSlotOne) {
   TMain& m = StartWith("手机");
   *m.Store().SiteQueue() = DistinctHosts(10);
   Tick();
-  ASSERT_EQ(m.runningClients->size(), 8u);
-  m.runningClients->erase(m.runningClients->begin() + 2);
+  ASSERT_EQ(m.Clients().Running().size(), 8u);
+  m.Clients().StopRunning(m.Clients().Running()[2]);
   Tick();
-  ASSERT_EQ(m.runningClients->size(), 8u);
-  EXPECT_EQ(m.runningClients->back()->URL, "http://e9.cn/q");
-  EXPECT_EQ(m.runningClients->back()->Tag, 1);
+  ASSERT_EQ(m.Clients().Running().size(), 8u);
+  EXPECT_EQ(m.Clients().Running().back()->URL, "http://e9.cn/q");
+  EXPECT_EQ(m.Clients().Running().back()->Tag, 1);
 }
 
 TEST_F(SchedulerTest, NothingStartsWhileAParserIsPending) {
@@ -89,11 +112,11 @@ TEST_F(SchedulerTest, NothingStartsWhileAParserIsPending) {
   *m.Store().SiteQueue() = DistinctHosts(10);
   m.runningParsers = 1;
   for (int i = 0; i < 10; ++i) Tick();
-  EXPECT_TRUE(m.runningClients->empty());
+  EXPECT_TRUE(m.Clients().Running().empty());
   EXPECT_EQ(m.queueCursor, 0);
   m.runningParsers = 0;
   Tick();
-  EXPECT_EQ(m.runningClients->size(), 8u);
+  EXPECT_EQ(m.Clients().Running().size(), 8u);
 }
 
 TEST_F(SchedulerTest, StartsToOneHostAreSpacedByASecondWithJitterAndNeverMoreThanTwoAtOnce) {
@@ -102,9 +125,9 @@ TEST_F(SchedulerTest, StartsToOneHostAreSpacedByASecondWithJitterAndNeverMoreTha
   std::map<Bytes, std::vector<long long>> starts;  // host: start times
   for (int i = 0; i < 250; ++i) {
     Tick();
-    for (const HttpClient* c : *m.runningClients)
+    for (const HttpClient* c : m.Clients().Running())
       starts[HostCourtesy::HostOf(c->URL)].push_back(time_.NowMs());
-    m.runningClients->clear();  // out of the pool's count, still the host's connections
+    m.Clients().StopAllRunning();  // out of the pool's count, still the host's connections
   }
   ASSERT_GE(starts.size(), 4u);
   for (const auto& [host, times] : starts) {
@@ -121,7 +144,7 @@ TEST_F(SchedulerTest, APassThatFailsAtOnceWaitsItsTimeAndSettlesAtAFewRequestsAM
   // Every request is refused at once; ten minutes of it.
   for (int second = 0; second < 600; ++second) {
     time_.AdvanceBy(1000);
-    testing::RunUntil([&] { return m.runningClients->empty(); }, 1000);
+    testing::RunUntil([&] { return m.Clients().Running().empty(); }, 1000);
   }
   EXPECT_LE(m.Courtesy().Starts(), 1 + 10 * 4) << "three news pages and one site a minute";
   EXPECT_GE(m.Courtesy().Starts(), 9 * 4);
@@ -138,14 +161,15 @@ TEST_F(SchedulerTest, TheFollowUpListGoesFirstFromItsEndWithTagsFromFiftyOne) {
   EXPECT_EQ(Urls(),
             (std::vector<Bytes>{"http://c.cn/3.htm", "http://b.cn/2.htm", "http://a.cn/1.htm"}));
   EXPECT_EQ(Tags(), (std::vector<int>{51, 52, 53}));
-  for (const HttpClient* c : *m.runningClients)
+  for (const HttpClient* c : m.Clients().Running())
     EXPECT_TRUE(c->AcceptCompressed) << "a revisit may come compressed";
   EXPECT_EQ(m.queueCursor, 0) << "the engine URLs wait";
   EXPECT_TRUE(m.Store().FollowUp()->empty());
   Tick();
-  EXPECT_EQ(m.runningClients->size(), 8u) << "then the engine URLs fill the free slots";
-  EXPECT_EQ(m.runningClients->back()->Tag, 5);
-  EXPECT_FALSE(m.runningClients->back()->AcceptCompressed) << "engine requests stay as they were";
+  EXPECT_EQ(m.Clients().Running().size(), 8u) << "then the engine URLs fill the free slots";
+  EXPECT_EQ(m.Clients().Running().back()->Tag, 5);
+  EXPECT_FALSE(m.Clients().Running().back()->AcceptCompressed)
+      << "engine requests stay as they were";
 }
 
 TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
@@ -185,8 +209,8 @@ TEST_F(SchedulerTest, FollowUpMarkersAtTheEndAreDroppedUnfetched) {
     m.runningParsers = 0;
     Tick();
     std::vector<Bytes> started;
-    for (HttpClient* client : *m.runningClients)
-      if (client->Tag > 50) started.push_back(client->URL);
+    for (HttpClient* client : m.Clients().Running())
+      if (IsFollowUpTag(client->Tag)) started.push_back(client->URL);
     EXPECT_EQ(started, c.started);
     if (!c.left.empty()) {
       EXPECT_EQ(*m.Store().FollowUp(), c.left);
@@ -222,14 +246,14 @@ TEST_F(SchedulerTest, ThePassEndsAtThePassMarkerTheSitesFollowAndTheNextPassWait
 
   time_.AdvanceBy(m.PassMs() - 80);
   EXPECT_EQ(m.Store().SiteQueue()->size(), 5u) << "the next pass waits its time";
-  EXPECT_EQ(m.runningClients->size(), 3u);
+  EXPECT_EQ(m.Clients().Running().size(), 3u);
   Tick();  // the next pass: the news front above the remembered sites
   const StringList news = FrontUrls(m.Sources(), m.gjc.Text());
   StringList expected_queue = news;
   for (const Bytes& line : {kPass, Bytes("http://s1.cn"), Bytes("http://s2.cn"), Bytes("[:--:]")})
     expected_queue.push_back(line);
   EXPECT_EQ(*m.Store().SiteQueue(), expected_queue);
-  ASSERT_EQ(m.runningClients->size(), 6u);
+  ASSERT_EQ(m.Clients().Running().size(), 6u);
   EXPECT_EQ(Urls()[3], news[0]);
   EXPECT_EQ(Tags(), (std::vector<int>{1, 51, 52, 1, 2, 3}));
 }
@@ -269,9 +293,9 @@ TEST_F(SchedulerTest, ARevisitAsksChangedSinceAndAnUnchangedSiteIsNotReadAgain) 
   const auto quietAfter = [&](std::size_t visits) {
     for (int i = 0; i < 5000; ++i) {
       if (asked["same.cn"].size() >= visits && asked["deaf.cn"].size() >= visits &&
-          m.runningClients->empty() && m.runningParsers == 0)
+          m.Clients().Running().empty() && m.runningParsers == 0)
         return true;
-      time_.AdvanceBy(m.runningClients->empty() && m.runningParsers == 0 ? 200 : 20);
+      time_.AdvanceBy(m.Clients().Running().empty() && m.runningParsers == 0 ? 200 : 20);
       testing::RunFor(2);
     }
     return false;
@@ -369,14 +393,14 @@ TEST_F(SchedulerTest, ARequestRunningAtTwoStallTicksIsCancelledAtTheSecond) {
   TMain& m = StartWith("k");
   *m.Store().SiteQueue() = DistinctHosts(10);
   Tick();
-  ASSERT_EQ(m.runningClients->size(), 8u);
+  ASSERT_EQ(m.Clients().Running().size(), 8u);
   time_.AdvanceBy(15000);
   EXPECT_TRUE(cancelled_.empty());
   Bytes memo = "|";
   for (const Bytes& url : Urls()) memo += "|" + url;
   EXPECT_EQ(m.sys.Caption(), memo);
   time_.AdvanceBy(15000);
-  EXPECT_EQ(cancelled_, *m.runningClients);
+  EXPECT_EQ(cancelled_, m.Clients().Running());
   EXPECT_EQ(m.sys.Caption(), "|");
 }
 
@@ -386,13 +410,14 @@ TEST_F(SchedulerTest, ANewRequestInsideAnInFlightUrlIsCancelledAtTheFirstTick) {
   HttpClient root, other;
   root.URL = "http://site.cn";
   other.URL = "http://else.cn/a";
-  m.runningClients->assign({&root, &other});
+  m.Clients().Adopt(&root);
+  m.Clients().Adopt(&other);
   m.sys.SetCaption("||http://site.cn/deep/page.htm");
   m.Tsys.SetEnabled(true);
   time_.AdvanceBy(15000);
   EXPECT_EQ(cancelled_, (std::vector<HttpClient*>{&root}));
   EXPECT_EQ(m.sys.Caption(), "||http://else.cn/a");
-  m.runningClients->clear();
+  m.Clients().StopAllRunning();
 }
 
 TEST_F(SchedulerTest, TheCycleCounterGrowsEveryEightStallTicks) {
@@ -421,8 +446,8 @@ TEST_F(SchedulerTest, TheStallTimerSwitchesItselfOffOutsideARunAndRestartsTheSch
 TEST_F(SchedulerTest, RefusedConnectionsAtTheStartShowTheNetworkMessage) {
   TMain& m = StartWith("k");
   Tick();
-  ASSERT_FALSE(m.runningClients->empty());
-  ASSERT_TRUE(testing::RunUntil([&] { return m.runningClients->empty(); }));
+  ASSERT_FALSE(m.Clients().Running().empty());
+  ASSERT_TRUE(testing::RunUntil([&] { return m.Clients().Running().empty(); }));
   EXPECT_EQ(m.sbar.Caption(), Gb(" ★ 还没有拨号连接上网络 or 此时网络线路出现故障"));
   EXPECT_TRUE(m.Timer2.Enabled());
   EXPECT_TRUE(m.Tsys.Enabled());
@@ -433,7 +458,7 @@ TEST_F(SchedulerTest, FailuresAfterTheFirstStallTickLeaveTheStatusLineAlone) {
   m.sys.SetCaption("|");
   const Bytes before = m.sbar.Caption();
   Tick();
-  ASSERT_TRUE(testing::RunUntil([&] { return m.runningClients->empty(); }));
+  ASSERT_TRUE(testing::RunUntil([&] { return m.Clients().Running().empty(); }));
   EXPECT_EQ(m.sbar.Caption(), before);
 }
 
@@ -444,9 +469,9 @@ TEST_F(SchedulerTest, ClientsCancelledByStopStillDestroyThemselvesQuietly) {
   main_->FormCreate();
   TMain& m = StartWith("k");
   Tick();
-  ASSERT_FALSE(m.runningClients->empty());
+  ASSERT_FALSE(m.Clients().Running().empty());
   m.Spt1Click();  // stop: cancelled, out of the list
-  EXPECT_TRUE(m.runningClients->empty());
+  EXPECT_TRUE(m.Clients().Running().empty());
   testing::RunFor(50);
   EXPECT_NE(m.sbar.Caption(), Gb(" ★ 上网带宽较窄 or 此时网络较拥挤"));
   EXPECT_EQ(m.Parsers().PendingWorkers(), 0);

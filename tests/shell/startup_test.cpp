@@ -42,10 +42,7 @@ TEST_F(StartupTest, CreationSetsTheStateAndTheWelcomeRows) {
   EXPECT_EQ(m.viewer.sum1.Caption(), "0");
   EXPECT_EQ(m.viewer.SaEdit.Text(), "");
   EXPECT_EQ(m.Spt1.Caption(), Gb("跟踪"));
-  ASSERT_TRUE(m.charsetMemo);
-  EXPECT_EQ(*m.charsetMemo, StringList{""});
-  ASSERT_TRUE(m.runningClients);
-  EXPECT_TRUE(m.runningClients->empty());
+  EXPECT_EQ(m.Clients().Size(), 0u);
   EXPECT_EQ(m.Store().OpenBlock(), nullptr);
   EXPECT_EQ(m.Store().SiteQueue(), nullptr);
   EXPECT_FALSE(m.Timer2.Enabled());
@@ -163,7 +160,7 @@ TEST_F(StartupTest, MinimisingWhileTheCloseQuestionIsOpenDoesNotHide) {
 
 TEST_F(StartupTest, CancelOnTheCloseQuestionKeepsTheRunAndRestoresModalGuard) {
   TMain& m = StartWith("手机");
-  m.runningClients->push_back(FakeClient(1));
+  m.Clients().Adopt(FakeClient(1));
   m.viewer.modalGuard = 7;
   boxes_.answers = {MsgAnswer::Cancel};
   EXPECT_FALSE(m.FormCloseQuery());
@@ -183,8 +180,8 @@ TEST_F(StartupTest, OkOnTheCloseQuestionStopsTheRunAndSavesTheStore) {
   TMain& m = StartWith("手机");
   m.Store().SiteQueue()->push_back("http://www.example.cn");
   ASSERT_EQ(m.Store().AppendTarget("http://www.example.cn/a.html", Gb("手机新品今日发布")), 1);
-  m.runningClients->push_back(FakeClient(1));
-  m.runningClients->push_back(FakeClient(2));
+  m.Clients().Adopt(FakeClient(1));
+  m.Clients().Adopt(FakeClient(2));
   m.viewer.modalGuard = 3;
   m.Tsys.SetEnabled(true);
   boxes_.answers = {MsgAnswer::Ok};
@@ -195,7 +192,7 @@ TEST_F(StartupTest, OkOnTheCloseQuestionStopsTheRunAndSavesTheStore) {
   EXPECT_FALSE(m.Tsys.Enabled());
   // Cancelled twice (step 3 and step 6); the list is not emptied.
   EXPECT_EQ(cancelled_.size(), 4u);
-  EXPECT_EQ(m.runningClients->size(), 2u);
+  EXPECT_EQ(m.Clients().Running().size(), 2u);
   EXPECT_EQ(Lines(Block(1)),
             (StringList{"1", "http://www.example.cn/a.html", Gb("…手机新品今日发布…")}));
   EXPECT_EQ(Lines(Kix()), (StringList{"[:--:]", "http://www.example.cn"}));
@@ -222,8 +219,6 @@ TEST_F(StartupTest, DestroyWritesTheConfigurationTrimmedAndKeepsOtherLines) {
             "[vexo]\r\nkeep_me=*=127.0.0.1:8080\r\nru=0\r\ngjc=" + Gb("手机 诺基亚") +
                 "\r\ngjc3=" + Gb("手机+诺基亚") + "\r\nts=1\r\n[other]\r\nk=v\r\n");
   EXPECT_FALSE(m.viewer.window.Visible());
-  EXPECT_FALSE(m.runningClients);
-  EXPECT_FALSE(m.charsetMemo);
   EXPECT_EQ(m.Store().OpenBlock(), nullptr);
 }
 

@@ -209,13 +209,13 @@ TEST_F(TrackingTest, StopWithAOneLineQueueWritesNoSiteQueueFile) {
 
 TEST_F(TrackingTest, EveryClickCancelsTheRunningClientsFirst) {
   TMain& m = StartWith("k");
-  m.runningClients->push_back(FakeClient(1));
-  m.runningClients->push_back(FakeClient(2));
+  m.Clients().Adopt(FakeClient(1));
+  m.Clients().Adopt(FakeClient(2));
   m.Tsys.SetEnabled(true);
   m.Tsys.SetInterval(100);
   m.Spt1Click();
   EXPECT_EQ(cancelled_, (std::vector<HttpClient*>{FakeClient(1), FakeClient(2)}));
-  EXPECT_TRUE(m.runningClients->empty());
+  EXPECT_TRUE(m.Clients().Running().empty());
   EXPECT_FALSE(m.Tsys.Enabled());
   EXPECT_EQ(m.Tsys.Interval(), 15000);
 }
