@@ -22,8 +22,6 @@ constexpr int kOpeningMax = 50;  // paren codes 1..50 open groups
 constexpr int kClosingMin = 50;  // paren codes 50 and above close them (50 does both)
 constexpr int kParenCodeCap = INT_MAX / 2;
 
-constexpr std::size_t kCacheSize = 4;
-
 // Every "-" becomes "+|" (and not), or "|" when it opens the text. Only the
 // first byte of the text can be a leading "-", since each one is replaced.
 Bytes MinusToNot(std::string_view s) {
@@ -294,25 +292,18 @@ PreparedExpression PrepareExpression(std::string_view expr) {
   return px;
 }
 
-std::shared_ptr<const PreparedExpression> CachedExpression(std::string_view expr) {
-  struct Entry {
-    Bytes text;
-    std::shared_ptr<const PreparedExpression> prepared;
-    std::uint64_t used = 0;
-  };
-  thread_local std::array<Entry, kCacheSize> cache;
-  thread_local std::uint64_t clock = 0;
-  ++clock;
-  for (auto& e : cache) {
+std::shared_ptr<const PreparedExpression> ExpressionCache::Get(std::string_view expr) {
+  ++clock_;
+  for (auto& e : entries_) {
     if (e.prepared && e.text == expr) {
-      e.used = clock;
+      e.used = clock_;
       return e.prepared;
     }
   }
   auto prepared = std::make_shared<const PreparedExpression>(PrepareExpression(expr));
-  auto& victim = *std::min_element(cache.begin(), cache.end(),
+  auto& victim = *std::min_element(entries_.begin(), entries_.end(),
                                    [](const Entry& a, const Entry& b) { return a.used < b.used; });
-  victim = Entry{Bytes(expr), prepared, clock};
+  victim = Entry{Bytes(expr), prepared, clock_};
   return prepared;
 }
 
@@ -337,7 +328,7 @@ Pos FirstTermPosition(const PreparedExpression& expr, std::string_view loweredTe
 
 Pos FirstTermPosition(std::string_view expr, std::string_view loweredText) {
   Pos found = 0;
-  Quietly([&] { found = FirstTermPosition(*CachedExpression(expr), loweredText); });
+  Quietly([&] { found = FirstTermPosition(PrepareExpression(expr), loweredText); });
   return found;
 }
 
@@ -363,7 +354,7 @@ Pos MatchExpression(const PreparedExpression& expr, std::string_view loweredText
 
 Pos MatchExpression(std::string_view expr, std::string_view loweredText) {
   Pos found = 0;
-  Quietly([&] { found = MatchExpression(*CachedExpression(expr), loweredText); });
+  Quietly([&] { found = MatchExpression(PrepareExpression(expr), loweredText); });
   return found;
 }
 

@@ -6,6 +6,7 @@
 // word once and share searches between terms; tests/reference/keyword_simple.h
 // holds the plain forms that they must equal.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -79,9 +80,20 @@ struct PreparedExpression {
 // Prepares an expression as both matchers do, without any caching.
 PreparedExpression PrepareExpression(std::string_view expr);
 
-// The prepared form of expr from a small per-thread cache of the last few
-// expression texts.
-std::shared_ptr<const PreparedExpression> CachedExpression(std::string_view expr);
+// The prepared forms of the last few expression texts.
+class ExpressionCache {
+ public:
+  std::shared_ptr<const PreparedExpression> Get(std::string_view expr);
+
+ private:
+  struct Entry {
+    Bytes text;
+    std::shared_ptr<const PreparedExpression> prepared;
+    std::uint64_t used = 0;
+  };
+  std::array<Entry, 4> entries_;
+  std::uint64_t clock_ = 0;
+};
 
 // The earliest position (2 or more) in loweredText of any wanted word, whether
 // or not the whole expression is satisfied; 0 when there is none. An

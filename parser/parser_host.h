@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "parser/analysis_caches.h"
 #include "platform/bytes.h"
 #include "store/result_store.h"
 
@@ -51,9 +52,13 @@ class ParserHost {
   // so nothing may run the event loop in between). Safe to call repeatedly.
   void StopParsers();
 
+  // What this host's analyses keep from one to the next.
+  AnalysisCaches& Caches() { return caches_; }
+
  private:
   friend class Pthrd;
   std::vector<Pthrd*> workers_;
+  AnalysisCaches caches_;
 };
 
 }  // namespace vexo

@@ -178,20 +178,6 @@ void DropCutCharacters(Bytes& title) {
 
 namespace {
 
-// A few buffers per thread are enough: runs nest only when a pop-up lets
-// another analysis in.
-constexpr std::size_t kSpareBuffers = 4;
-// Pieces are 8 KB; a buffer grown by an unusually large text is not kept.
-constexpr std::size_t kLargestSpareBuffer = 64 * 1024;
-thread_local std::vector<Bytes> spareBuffers;
-
-Bytes TakeSpareBuffer() {
-  if (spareBuffers.empty()) return {};
-  Bytes buffer = std::move(spareBuffers.back());
-  spareBuffers.pop_back();
-  return buffer;
-}
-
 std::string_view LoweredInto(std::string_view text, Bytes& buffer) {
   LowerInto(text, buffer);
   return buffer;
@@ -201,13 +187,13 @@ std::string_view LoweredInto(std::string_view text, Bytes& buffer) {
 
 AnalysisRun::AnalysisRun(ParserHost& h, const Pthrd* s, std::string_view a, std::string_view e,
                          std::string_view p)
-    : lowerBuffer_(TakeSpareBuffer()),
+    : lowerBuffer_(h.Caches().TakeBuffer()),
       host(h),
       sender(s),
       address(a),
       page(p),
       lower(LoweredInto(p, lowerBuffer_)),
-      expression_(CachedExpression(e)),
+      expression_(h.Caches().Expression(e)),
       links_(a) {}
 
 std::string_view AnalysisRun::LowerSnippet(std::string_view snippet) {
@@ -216,12 +202,7 @@ std::string_view AnalysisRun::LowerSnippet(std::string_view snippet) {
 }
 
 AnalysisRun::~AnalysisRun() {
-  // Without room for it the buffer is simply freed.
-  Quietly([&] {
-    if (spareBuffers.size() < kSpareBuffers && lowerBuffer_.capacity() <= kLargestSpareBuffer) {
-      spareBuffers.push_back(std::move(lowerBuffer_));
-    }
-  });
+  Quietly([&] { host.Caches().GiveBack(std::move(lowerBuffer_)); });
 }
 
 Pos AnalysisRun::FirstTerm(std::string_view loweredText) const {

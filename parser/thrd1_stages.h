@@ -130,9 +130,8 @@ void DropCutCharacters(Bytes& title);
 
 // One analysis: the host, the decoded page, the prepared keyword expression.
 class AnalysisRun {
-  // The buffer of `lower`: taken from the thread's spare buffers and given
-  // back at the end, since a fresh page-sized allocation for every piece
-  // costs more than lower-casing it.
+  // The buffer of `lower`: taken from the host's spare buffers and given
+  // back at the end.
   Bytes lowerBuffer_;
 
  public:

@@ -407,8 +407,9 @@ TEST(MatchExpression, PreparedAndCachedFormsAgree) {
   EXPECT_EQ(px.terms.size(), 3u);
   EXPECT_EQ(MatchExpression(px, "..y.z"), 3);
   EXPECT_EQ(FirstTermPosition(px, "..y.z"), 3);
-  const auto cached = CachedExpression("(x/y)+z");
-  EXPECT_EQ(cached, CachedExpression("(x/y)+z"));  // one preparation per text
+  ExpressionCache cache;
+  const auto cached = cache.Get("(x/y)+z");
+  EXPECT_EQ(cached, cache.Get("(x/y)+z"));  // one preparation per text
   EXPECT_EQ(cached->expression, px.expression);
 }
 
@@ -502,13 +503,15 @@ TEST(KeywordExpressionRandom, CacheReturnsWhatAFreshPreparationGives) {
   std::vector<Bytes> exprs;
   for (int i = 0; i < 9; ++i) exprs.push_back(RandomSoup(rng, 10));
   std::uniform_int_distribution<std::size_t> pick(0, exprs.size() - 1);
+  ExpressionCache cache;
   for (int round = 0; round < 4000; ++round) {
     const Bytes& expr = exprs[pick(rng)];
     const Bytes text = RandomText(rng);
     const PreparedExpression fresh = PrepareExpression(expr);
-    ASSERT_EQ(MatchExpression(expr, text), MatchExpression(fresh, text));
-    ASSERT_EQ(FirstTermPosition(expr, text), FirstTermPosition(fresh, text));
-    ASSERT_EQ(CachedExpression(expr)->expression, fresh.expression);
+    const auto cached = cache.Get(expr);
+    ASSERT_EQ(cached->expression, fresh.expression);
+    ASSERT_EQ(MatchExpression(*cached, text), MatchExpression(fresh, text));
+    ASSERT_EQ(FirstTermPosition(*cached, text), FirstTermPosition(fresh, text));
   }
 }
 
@@ -530,7 +533,7 @@ TEST(KeywordExpressionRandom, HostileSizesFinish) {
     EXPECT_LE(m, Len(text));
     EXPECT_GE(f, 0);
     EXPECT_LE(f, Len(text));
-    EXPECT_LE(CachedExpression(e)->terms.size(), kMaxTerms);
+    EXPECT_LE(PrepareExpression(e).terms.size(), kMaxTerms);
     EXPECT_GE(SplitLearnedWord(e, "(").size(), e.size());
   }
   // The thousand-term expression itself agrees with the plain rules.
