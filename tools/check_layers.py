@@ -1,6 +1,12 @@
 #!/usr/bin/env python3
 """Fails when a file of a layer includes a header of a higher layer.
 
+Tests keep the same order: a file of tests/<layer>/ (or tests/<layer>_view/)
+includes program headers of its layer and lower ones only, and a shared test
+header (tests/support/, tests/reference/, another folder's fixture) only when
+everything it includes, followed through, is that low too; so the tests of a
+layer link no higher one.
+
 The layers and their order are cmake/layers.txt, lowest first; the same list
 makes the configuration fail when a library links a library above it. Besides
 the order, the include graph between the folders is searched for a cycle, so
@@ -82,9 +88,59 @@ def check(root):
     return problems
 
 
+TEST_INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+
+
+def test_folder_layer(name, rank):
+    """The layer whose tests a folder of tests/ holds, or None for shared ones."""
+    base = name[: -len("_view")] if name.endswith("_view") else name
+    return rank.get(base)
+
+
+def header_layer(root, path, rank, memo, trail=()):
+    """The highest layer a file reaches through its quoted includes."""
+    key = path.as_posix()
+    if key in memo:
+        return memo[key]
+    if key in trail:
+        return -1
+    highest = -1
+    for target in TEST_INCLUDE.findall(path.read_text(errors="replace")):
+        first = target.split("/", 1)[0]
+        if first in rank:
+            highest = max(highest, rank[first])
+        elif first == "tests" and (root / target).is_file():
+            highest = max(highest, header_layer(root, root / target, rank, memo, trail + (key,)))
+    memo[key] = highest
+    return highest
+
+
+def check_tests(root):
+    layers = read_layers(root)
+    rank = {name: i for i, name in enumerate(layers)}
+    problems = []
+    memo = {}
+    tests = root / "tests"
+    if not tests.is_dir():
+        return problems
+    for folder in sorted(p for p in tests.iterdir() if p.is_dir()):
+        own = test_folder_layer(folder.name, rank)
+        if own is None:
+            continue
+        for path in sorted(folder.rglob("*")):
+            if path.suffix not in (".h", ".cpp"):
+                continue
+            reached = header_layer(root, path, rank, memo)
+            if reached > rank[layers[own]]:
+                problems.append(
+                    f"{path.relative_to(root).as_posix()}: tests of {layers[own]}/ reach "
+                    f"{layers[reached]}/, a higher layer")
+    return problems
+
+
 def main():
     root = pathlib.Path(sys.argv[1]) if len(sys.argv) > 1 else ROOT
-    problems = check(root)
+    problems = check(root) + check_tests(root)
     for p in problems:
         print("check_layers: " + p, file=sys.stderr)
     return 1 if problems else 0

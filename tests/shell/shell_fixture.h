@@ -14,12 +14,12 @@
 #include "platform/message_box.h"
 #include "platform/timer.h"
 #include "shell/fvexo1.h"
+#include "tests/shell/window_folders.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/support/program_folders.h"
 
 namespace vexo {
 
-class ShellTest : public ::testing::Test, protected testing::ProgramFolders {
+class ShellTest : public ::testing::Test, protected testing::WindowFolders {
  protected:
   ShellTest() {
     char cwd[4096];

@@ -35,10 +35,6 @@ TEST_F(StartupTest, FirstStartWithoutConfigurationGivesDefaultsAndSwitchesAutoru
 TEST_F(StartupTest, CreationSetsTheStateAndTheWelcomeRows) {
   TMain& m = Open();
   EXPECT_EQ(m.kl2.Caption(), Home());
-  EXPECT_EQ(m.viewer.dragX, -1);
-  EXPECT_EQ(m.viewer.dragY, -1);
-  EXPECT_EQ(m.viewer.modalGuard, 0);
-  EXPECT_EQ(m.trackingRun, 0);
   EXPECT_EQ(m.viewer.sum1.Caption(), "0");
   EXPECT_EQ(m.viewer.SaEdit.Text(), "");
   EXPECT_EQ(m.Spt1.Caption(), Gb("跟踪"));
@@ -59,9 +55,6 @@ TEST_F(StartupTest, CreationSetsTheStateAndTheWelcomeRows) {
   }
   EXPECT_EQ(m.viewer.LinkLabel(4)->Caption(), "");
   EXPECT_NE(m.sbar.Caption().find(kPublisherHomePage), Bytes::npos);
-  EXPECT_EQ(m.La1.FontColor(), 0x44A2FF);
-  EXPECT_EQ(m.viewer.z5.Color(), 0x88C4FF);
-  EXPECT_EQ(m.sbar.Color(), 0xDFF0FF);
 }
 
 TEST_F(StartupTest, EntryAndShowSetTheApplicationUp) {

@@ -11,14 +11,6 @@ const Bytes kAge1(kAgeMarker1);
 const Bytes kAge2(kAgeMarker2);
 const Bytes kAge3(kAgeMarker3);
 
-TEST(Markers, AreTheExactBytes) {
-  EXPECT_EQ(kPass, std::string("[:\\\\:]"));
-  EXPECT_EQ(kPass.size(), 6u);
-  EXPECT_EQ(kAge1, "[:--:]");
-  EXPECT_EQ(kAge2, "[:==:]");
-  EXPECT_EQ(kAge3, "[:++:]");
-}
-
 // ---- Site roots ------------------------------------------------------------------
 
 struct RootCase {

@@ -1,12 +1,11 @@
 #pragma once
-// A program folder and a configuration folder under one temporary folder, and
-// the window services that point at them, for tests that create a main window.
+// A program folder and a configuration folder under one temporary folder, for
+// tests that create a main window or a part of it.
 
 #include <QTemporaryDir>
 #include <string>
 
 #include "platform/files.h"
-#include "shell/fvexo1.h"
 
 namespace vexo::testing {
 
@@ -24,20 +23,6 @@ class ProgramFolders {
   std::string Autostart() const { return Conf() + "autostart/vexo.desktop"; }
   std::string Block(long long n) const { return Home() + "Temp/" + std::to_string(n) + ".tmp"; }
   std::string Kix() const { return Home() + "kix"; }
-
-  // Services on these folders; the rest is left to the test.
-  MainServices FolderServices(Application& app, TimerService& timers,
-                              MessageBoxService& messages) const {
-    MainServices s;
-    s.app = &app;
-    s.timers = &timers;
-    s.messages = &messages;
-    s.program_folder = Home();
-    s.config_file = Ini();
-    s.autostart_entry = Autostart();
-    s.executable = "/opt/vexo/vexo";
-    return s;
-  }
 
  private:
   QTemporaryDir dir_;

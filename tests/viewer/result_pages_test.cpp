@@ -9,19 +9,19 @@ using Pages = ViewerTest;
 
 enum class Op { First, Previous, Next, Last };
 
-void Press(TMain& m, Op op) {
+void Press(ViewerPart& v, Op op) {
   switch (op) {
     case Op::First:
-      m.viewer.Spt4Click();
+      v.Spt4Click();
       break;
     case Op::Previous:
-      m.viewer.Spt5Click();
+      v.Spt5Click();
       break;
     case Op::Next:
-      m.viewer.Spt6Click();
+      v.Spt6Click();
       break;
     case Op::Last:
-      m.viewer.Spt7Click();
+      v.Spt7Click();
       break;
   }
 }
@@ -39,11 +39,11 @@ class PageTable : public ViewerTest, public ::testing::WithParamInterface<PageCa
 
 TEST_P(PageTable, ShowsTheRowsAndPageStart) {
   const PageCase& c = GetParam();
-  TMain& m = Run(c.total);
-  m.viewer.SetSa(c.sa);
-  Press(m, c.op);
+  ViewerPart& v = Run(c.total);
+  v.SetSa(c.sa);
+  Press(v, c.op);
   EXPECT_EQ(Shown(), c.rows);
-  EXPECT_EQ(m.viewer.Sa(), c.sa_after);
+  EXPECT_EQ(v.Sa(), c.sa_after);
 }
 
 std::vector<int> Rows(std::initializer_list<int> r) {
@@ -79,104 +79,103 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Pages, FiveTargetsHideTheNavigationAndShowFiveRowBoxes) {
-  TMain& m = Run(5);
+  ViewerPart& v = Run(5);
   EXPECT_EQ(Shown(), Range(1, 5));
-  EXPECT_EQ(m.viewer.Sa(), "1");
-  for (SpeedButton* b : {&m.viewer.Spt4, &m.viewer.Spt5, &m.viewer.Spt6, &m.viewer.Spt7})
-    EXPECT_FALSE(b->Visible());
-  EXPECT_TRUE(m.viewer.Spt3.Visible());
-  for (int k = 1; k <= 8; ++k) EXPECT_EQ(m.viewer.RowBox(k)->Visible(), k <= 5) << k;
-  m.viewer.Spt6Click();
-  m.viewer.Spt7Click();
+  EXPECT_EQ(v.Sa(), "1");
+  for (SpeedButton* b : {&v.Spt4, &v.Spt5, &v.Spt6, &v.Spt7}) EXPECT_FALSE(b->Visible());
+  EXPECT_TRUE(v.Spt3.Visible());
+  for (int k = 1; k <= 8; ++k) EXPECT_EQ(v.RowBox(k)->Visible(), k <= 5) << k;
+  v.Spt6Click();
+  v.Spt7Click();
   EXPECT_EQ(Shown(), Range(1, 5)) << "fewer than nine targets: one page";
 }
 
 TEST_F(Pages, TwentyTargetsWalkForwardAndBackWithTheButtonsFollowing) {
-  TMain& m = Run(20);
-  EXPECT_TRUE(m.viewer.Spt6.Visible());
-  EXPECT_TRUE(m.viewer.Spt7.Visible());
-  EXPECT_FALSE(m.viewer.Spt4.Visible());
-  m.viewer.Spt6Click();
-  EXPECT_TRUE(m.viewer.Spt4.Visible());
-  EXPECT_TRUE(m.viewer.Spt5.Visible());
-  m.viewer.Spt6Click();
-  EXPECT_EQ(m.viewer.Sa(), "13");
-  EXPECT_FALSE(m.viewer.Spt6.Visible()) << "row 8 holds the last target";
-  EXPECT_FALSE(m.viewer.Spt7.Visible());
-  m.viewer.Spt5Click();
-  m.viewer.Spt5Click();
-  EXPECT_EQ(m.viewer.Sa(), "1");
-  EXPECT_FALSE(m.viewer.Spt4.Visible());
-  EXPECT_FALSE(m.viewer.Spt5.Visible());
+  ViewerPart& v = Run(20);
+  EXPECT_TRUE(v.Spt6.Visible());
+  EXPECT_TRUE(v.Spt7.Visible());
+  EXPECT_FALSE(v.Spt4.Visible());
+  v.Spt6Click();
+  EXPECT_TRUE(v.Spt4.Visible());
+  EXPECT_TRUE(v.Spt5.Visible());
+  v.Spt6Click();
+  EXPECT_EQ(v.Sa(), "13");
+  EXPECT_FALSE(v.Spt6.Visible()) << "row 8 holds the last target";
+  EXPECT_FALSE(v.Spt7.Visible());
+  v.Spt5Click();
+  v.Spt5Click();
+  EXPECT_EQ(v.Sa(), "1");
+  EXPECT_FALSE(v.Spt4.Visible());
+  EXPECT_FALSE(v.Spt5.Visible());
   EXPECT_EQ(Shown(), Range(1, 8));
 }
 
 TEST_F(Pages, LastPageOf405KeepsNextAndLastOffered) {
-  TMain& m = Run(405);
-  m.viewer.Spt7Click();
-  EXPECT_TRUE(m.viewer.Spt6.Visible());
-  EXPECT_TRUE(m.viewer.Spt7.Visible());
+  ViewerPart& v = Run(405);
+  v.Spt7Click();
+  EXPECT_TRUE(v.Spt6.Visible());
+  EXPECT_TRUE(v.Spt7.Visible());
 }
 
 TEST_F(Pages, NewTargetsAppearOnTheFirstPageAndOnTheNewestPage) {
-  TMain& m = Run(3);
+  ViewerPart& v = Run(3);
   EXPECT_EQ(Shown(), Range(1, 3));
   Add(4, 12);
   EXPECT_EQ(Shown(), Range(1, 8)) << "first page stays";
-  m.viewer.Spt7Click();
-  EXPECT_EQ(m.viewer.Sa(), "5");
+  v.Spt7Click();
+  EXPECT_EQ(v.Sa(), "5");
   Add(13, 13);
   EXPECT_EQ(Shown(), Range(6, 13)) << "the newest page scrolls";
 }
 
 TEST_F(Pages, RunStartingAtALaterBlockNumberPagesThroughItsOwnBlocks) {
-  TMain& m = Run(230, 7);
+  ViewerPart& v = Run(230, 7);
   EXPECT_TRUE(FileExists(Block(7)));
-  m.viewer.SetSa("185");
-  m.viewer.Spt6Click();
+  v.SetSa("185");
+  v.Spt6Click();
   EXPECT_EQ(Shown(), Range(193, 200));
-  m.viewer.Spt6Click();
+  v.Spt6Click();
   EXPECT_EQ(Shown(), Range(201, 208));
-  m.viewer.Spt4Click();
+  v.Spt4Click();
   EXPECT_EQ(Shown(), Range(1, 8));
 }
 
 TEST_F(Pages, MissingBlockFileLeavesTheRowsAsTheyWere) {
-  TMain& m = Run(410);
-  m.viewer.SetSa("201");
-  m.viewer.Spt6Click();
+  ViewerPart& v = Run(410);
+  v.SetSa("201");
+  v.Spt6Click();
   const std::vector<int> before = Shown();
   ASSERT_TRUE(DeleteFile(Block(1)));
-  m.viewer.SetSa("201");
-  m.viewer.Spt5Click();
+  v.SetSa("201");
+  v.Spt5Click();
   EXPECT_EQ(Shown(), before);
-  EXPECT_EQ(m.viewer.Sa(), "201");
+  EXPECT_EQ(v.Sa(), "201");
 }
 
 TEST_F(Pages, LastPageWithoutThePreviousBlockFallsBackToTheOpenBlock) {
-  TMain& m = Run(405);
+  ViewerPart& v = Run(405);
   ASSERT_TRUE(DeleteFile(Block(2)));
-  m.viewer.SetSa("9");
-  m.viewer.Spt7Click();
-  EXPECT_EQ(m.viewer.Sa(), "1");
+  v.SetSa("9");
+  v.Spt7Click();
+  EXPECT_EQ(v.Sa(), "1");
   const std::vector<int> shown = Shown();
   EXPECT_EQ(std::vector<int>(shown.begin(), shown.begin() + 5),
             (std::vector<int>{401, 402, 403, 404, 405}));
 }
 
 TEST_F(Pages, NextOnAnEmptyPageStartCountsItAsOne) {
-  TMain& m = Run(20);
-  m.viewer.SetSa("");
-  m.viewer.Spt6Click();
-  EXPECT_EQ(m.viewer.Sa(), "9");
+  ViewerPart& v = Run(20);
+  v.SetSa("");
+  v.Spt6Click();
+  EXPECT_EQ(v.Sa(), "9");
   EXPECT_EQ(Shown(), Range(9, 16));
 }
 
 TEST_F(Pages, BeforeAnyRunThePagingButtonsDoNothing) {
-  TMain& m = Open();
-  const Bytes row1 = m.viewer.M12.Caption();
-  for (Op op : {Op::First, Op::Previous, Op::Next, Op::Last}) Press(m, op);
-  EXPECT_EQ(m.viewer.M12.Caption(), row1) << "the welcome rows stay";
+  ViewerPart& v = Open();
+  const Bytes row1 = v.M12.Caption();
+  for (Op op : {Op::First, Op::Previous, Op::Next, Op::Last}) Press(v, op);
+  EXPECT_EQ(v.M12.Caption(), row1) << "the welcome rows stay";
 }
 
 struct BadCounts {
@@ -187,15 +186,15 @@ struct BadCounts {
 class HostileCounts : public ViewerTest, public ::testing::WithParamInterface<BadCounts> {};
 
 TEST_P(HostileCounts, EndTheHandlersWithoutHarm) {
-  TMain& m = Run(410);
-  m.viewer.Spt7Click();
-  m.viewer.sum1.SetCaption(GetParam().sum);
-  m.viewer.SaEdit.SetText(GetParam().sa);
-  for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(m, op);
-  for (int row = 1; row <= 8; ++row) m.viewer.MarkClick(row);
+  ViewerPart& v = Run(410);
+  v.Spt7Click();
+  v.sum1.SetCaption(GetParam().sum);
+  v.SaEdit.SetText(GetParam().sa);
+  for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(v, op);
+  for (int row = 1; row <= 8; ++row) v.MarkClick(row);
   // Nothing crashes; the rows hold targets of the run or are as they were.
   for (int n : Shown()) EXPECT_TRUE(n >= 0 && n <= 410);
-  EXPECT_EQ(m.Store().OpenBlock()->size(), 21u);
+  EXPECT_EQ(v.Store().OpenBlock()->size(), 21u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, HostileCounts,
@@ -206,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, HostileCounts,
                                            BadCounts{"410", "-400"}, BadCounts{"", ""}));
 
 TEST_F(Pages, DamagedBlockFilesNeverCrashThePaging) {
-  TMain& m = Run(410);
+  ViewerPart& v = Run(410);
   struct Damage {
     long long block;
     StringList lines;
@@ -215,35 +214,35 @@ TEST_F(Pages, DamagedBlockFilesNeverCrashThePaging) {
                           Damage{2, StringList(3, Bytes(5000, '\xB0'))}}) {
     ASSERT_TRUE(SaveLines(Block(d.block), d.lines));
     for (const char* sa : {"1", "188", "193", "201", "390", "401"}) {
-      m.viewer.SetSa(sa);
-      for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(m, op);
-      m.viewer.MarkClick(2);
+      v.SetSa(sa);
+      for (Op op : {Op::Previous, Op::Next, Op::Last, Op::First}) Press(v, op);
+      v.MarkClick(2);
     }
   }
-  EXPECT_EQ(m.Store().OpenBlock()->size(), 21u) << "the open block is untouched";
+  EXPECT_EQ(v.Store().OpenBlock()->size(), 21u) << "the open block is untouched";
   EXPECT_EQ(Lines(Block(1)), (StringList{"1", "http://x/1.htm"})) << "marks found nothing to store";
 }
 
 TEST_F(Pages, SaChangeShowsClearAndHidesExportForTheWelcomeRows) {
-  TMain& m = Open();
-  m.viewer.Spt2.SetVisible(true);
-  m.viewer.SetSa("0");
-  EXPECT_FALSE(m.viewer.Spt2.Visible()) << "row 1 holds the welcome link";
-  EXPECT_TRUE(m.viewer.Spt3.Visible());
-  m.viewer.SetRowText(1, 1, Link(1));
-  m.viewer.Spt2.SetVisible(true);
-  m.viewer.SetSa("1");
-  EXPECT_TRUE(m.viewer.Spt2.Visible()) << "never hidden for a real target, never shown either";
+  ViewerPart& v = Open();
+  v.Spt2.SetVisible(true);
+  v.SetSa("0");
+  EXPECT_FALSE(v.Spt2.Visible()) << "row 1 holds the welcome link";
+  EXPECT_TRUE(v.Spt3.Visible());
+  v.SetRowText(1, 1, Link(1));
+  v.Spt2.SetVisible(true);
+  v.SetSa("1");
+  EXPECT_TRUE(v.Spt2.Visible()) << "never hidden for a real target, never shown either";
 }
 
 TEST_F(Pages, ZeroTargetsEmptyEveryMarkCellAndHideEveryRowBox) {
-  TMain& m = Run(12);
-  m.viewer.x1.SetCaption(Gb("×"));
-  m.viewer.sum1.SetCaption("0");
-  m.viewer.SetSa("7");
+  ViewerPart& v = Run(12);
+  v.x1.SetCaption(Gb("×"));
+  v.sum1.SetCaption("0");
+  v.SetSa("7");
   for (int k = 1; k <= 8; ++k) {
-    EXPECT_TRUE(m.viewer.MarkCell(k)->Caption().empty());
-    EXPECT_FALSE(m.viewer.RowBox(k)->Visible());
+    EXPECT_TRUE(v.MarkCell(k)->Caption().empty());
+    EXPECT_FALSE(v.RowBox(k)->Visible());
   }
 }
 

@@ -1,9 +1,9 @@
 // The export button of the main window model.
 #include <gtest/gtest.h>
 
-#include "export_fixture.h"
 #include "platform/save_dialog.h"
 #include "shell/fvexo1.h"
+#include "tests/viewer/export_fixture.h"
 
 namespace vexo::export_test {
 namespace {
