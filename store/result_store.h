@@ -52,6 +52,12 @@ class ResultStore {
   // Paths below the program folder (which ends with "/").
   std::string TempFolder() const { return history_.TempFolder(); }  // folder + "Temp"
   std::string BlockFile(long long n) const { return history_.BlockFile(n); }
+  // BlockFile for reading or changing the file: the saves under way land
+  // first, so a block that just rolled over is on disk.
+  std::string SettledBlockFile(long long n) {
+    FinishSaves();
+    return BlockFile(n);
+  }
   std::string SiteQueueFile() const;  // folder + "kix"
 
   // 1 when the file holds the text, read through overlapping 2,048-byte

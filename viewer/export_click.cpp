@@ -93,6 +93,9 @@ void Spt2Click(ExportClickContext& c) {
 
 void ViewerPart::Spt2Click() {
   if (Save1.title.empty()) Save1 = MakeExportDialog();
+  // The export reads the block files: a block that just rolled over is
+  // written first.
+  Store().FinishSaves();
   ScriptedSaveDialogs cancelling;
   SaveDialogService& dialogs = services_.save_dialogs ? *services_.save_dialogs : cancelling;
   ExportClickContext c{modalGuard,     Store(),      host_.ProgramFolder(),

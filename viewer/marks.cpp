@@ -49,7 +49,7 @@ void ViewerPart::MarkClick(int row) {
     std::string file;
     StringList* list = nullptr;
     if (c < sum / kBlockTargets) {
-      file = Store().BlockFile(FirstBlockNumber(Store().OpenBlock(), sum) + c);
+      file = Store().SettledBlockFile(FirstBlockNumber(Store().OpenBlock(), sum) + c);
       if (!LoadBlock(file, loaded)) return;
       list = &loaded;
     } else {
@@ -69,8 +69,8 @@ void ViewerPart::MarkClick(int row) {
       SaveLines(file, loaded);
     } else {
       long long n = 0;
-      if (ValidBlockNumber(list->front(), n) && FileExists(Store().BlockFile(n)))
-        SaveLines(Store().BlockFile(n), *list);
+      if (ValidBlockNumber(list->front(), n) && FileExists(Store().SettledBlockFile(n)))
+        SaveLines(Store().SettledBlockFile(n), *list);
     }
   });
 }

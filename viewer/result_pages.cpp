@@ -39,7 +39,7 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
   if (c < sum / kBlockTargets) {
     const long long n = FirstBlockNumber(store.OpenBlock(), sum) + c;
     StringList block;
-    if (!LoadBlock(store.BlockFile(n), block)) return;
+    if (!LoadBlock(store.SettledBlockFile(n), block)) return;
     for (int i = 1; i <= 8; ++i) {
       if (2 * (o + i) - 2 > kMaxBlockLines) continue;
       m.SetSa(start);
@@ -48,7 +48,7 @@ void FillPage(ViewerPart& m, long long s, MissingRows missing) {
     if (o + 7 > kBlockTargets) {
       // The page runs on into the next block, or into the open block.
       StringList later;
-      if (!LoadBlock(store.BlockFile(n + 1), later)) {
+      if (!LoadBlock(store.SettledBlockFile(n + 1), later)) {
         if (!store.OpenBlock()) throw RunNumberError("open block");
         later = *store.OpenBlock();
       }
@@ -111,7 +111,7 @@ void ViewerPart::Spt4Click() {
     const long long sum = ReadNumber(sum1.Caption());
     const StringList* open = Store().OpenBlock();
     StringList block;
-    if (LoadBlock(Store().BlockFile(FirstBlockNumber(open, sum)), block)) {
+    if (LoadBlock(Store().SettledBlockFile(FirstBlockNumber(open, sum)), block)) {
       for (int i = 1; i <= 8; ++i) SetRowFromTarget(*this, i, block, i);
       SetSa("1");
       return;
@@ -162,7 +162,7 @@ void ViewerPart::Spt7Click() {
     }
     long long p = 0;
     StringList previous;
-    if (LoadBlock(Store().BlockFile(ReadNumber(open->front()) - 1), previous)) {
+    if (LoadBlock(Store().SettledBlockFile(ReadNumber(open->front()) - 1), previous)) {
       p = (static_cast<long long>(previous.size()) - 1) / 2;
       for (long long i = 1; i <= 8 - m; ++i)
         SetRowFromTarget(*this, static_cast<int>(i), previous, p - (8 - m) + i);

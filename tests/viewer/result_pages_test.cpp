@@ -140,6 +140,18 @@ TEST_F(Pages, RunStartingAtALaterBlockNumberPagesThroughItsOwnBlocks) {
   EXPECT_EQ(Shown(), Range(1, 8));
 }
 
+TEST_F(Pages, APageOfABlockJustRolledOverIsReadOnceItsFileIsWritten) {
+  ViewerPart& v = Run(0);
+  Add(1, 205);  // block 1 is written in the background
+  v.SetSa("185");
+  v.Spt6Click();
+  EXPECT_EQ(Shown(), Range(193, 200));
+  v.x1Click();
+  const StringList block = Lines(Block(1));
+  ASSERT_EQ(block.size(), 401u);
+  EXPECT_EQ(block[2 * 193 - 1], "*" + Link(193)) << "marked in the written file";
+}
+
 TEST_F(Pages, MissingBlockFileLeavesTheRowsAsTheyWere) {
   ViewerPart& v = Run(410);
   v.SetSa("201");

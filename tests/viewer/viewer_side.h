@@ -107,6 +107,8 @@ class DesktopSide {
     part.Store().CreateRunLists();
     part.Store().EditOpenBlock()->push_back(std::to_string(first_block));
     AddTargets(part.Store(), 1, total);
+    // The run's full blocks on disk, where the tests read them.
+    part.Store().FinishSaves();
   }
 
   static StringList Lines(const std::string& path) {
