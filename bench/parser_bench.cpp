@@ -59,8 +59,8 @@ class BenchWindow : public vexo::StoreHost, public vexo::ParserHost {
   }
 
   bool Tracking() const override { return true; }
-  std::string ProgramFolder() const override { return folder_; }
-  Bytes Gjc3() const override { return gjc3_; }
+  const std::string& ProgramFolder() const override { return folder_; }
+  const Bytes& Gjc3() const override { return gjc3_; }
   void SetGjc3(const Bytes& text) override { gjc3_ = text; }
   vexo::ResultStore& Store() override { return store_; }
   void NewTargetStored(const vexo::Pthrd*) override {}

@@ -25,8 +25,8 @@ class Host : public StoreHost, public ParserHost {
     folder_ = ::mkdtemp(pattern) ? std::string(pattern) + "/" : std::string("/tmp/");
   }
   bool Tracking() const override { return true; }
-  std::string ProgramFolder() const override { return folder_; }
-  Bytes Gjc3() const override { return gjc3_; }
+  const std::string& ProgramFolder() const override { return folder_; }
+  const Bytes& Gjc3() const override { return gjc3_; }
   void SetGjc3(const Bytes& text) override { gjc3_ = text; }
   ResultStore& Store() override { return store_; }
   void NewTargetStored(const Pthrd*) override {}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <optional>
 
 #include "parser/keyword_rewrite.h"
 #include "platform/byte_search.h"
@@ -382,11 +383,17 @@ bool StandsApart(unsigned char b, char closing) {
   return b == ' ' || b == '+' || b == '-' || b == '|' || b == '/' || b == closing;
 }
 
-}  // namespace
+// Where SplitLearnedWord puts its "+": the word's offset and the sides that
+// need one.
+struct LearnedWordSplit {
+  std::size_t at;
+  bool before;
+  bool behind;
+};
 
-Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
+std::optional<LearnedWordSplit> FindLearnedWordSplit(std::string_view expr, std::string_view word) {
   const std::size_t n = word.size();
-  if (n == 0) return Bytes(expr);
+  if (n == 0) return std::nullopt;
   // A split inside a double-byte character would break the keyword for
   // good, so only occurrences on character boundaries count. Starts and ends
   // of occurrences both rise, so one walk serves each.
@@ -395,14 +402,27 @@ Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
   std::size_t at = expr.find(word);
   while (at != std::string_view::npos && !(starts.BoundaryAt(at) && ends.BoundaryAt(at + n)))
     at = expr.find(word, at + 1);
-  if (at == std::string_view::npos) return Bytes(expr);
+  if (at == std::string_view::npos) return std::nullopt;
   const std::size_t after = at + n;
   const bool before = at > 0 && !StandsApart(static_cast<unsigned char>(expr[at - 1]), '(');
   // The byte after the word counts only when another byte follows it.
   const bool behind =
       after + 1 < expr.size() && !StandsApart(static_cast<unsigned char>(expr[after]), ')');
-  // Mostly the word stands apart already.
-  if (!before && !behind) return Bytes(expr);
+  if (!before && !behind) return std::nullopt;
+  return LearnedWordSplit{at, before, behind};
+}
+
+}  // namespace
+
+bool LearnedWordStandsApart(std::string_view expr, std::string_view word) {
+  return !FindLearnedWordSplit(expr, word);
+}
+
+Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
+  const std::optional<LearnedWordSplit> split = FindLearnedWordSplit(expr, word);
+  if (!split) return Bytes(expr);
+  const auto [at, before, behind] = *split;
+  const std::size_t after = at + word.size();
   Bytes e;
   // Out of memory: the expression as far as it was built.
   Quietly([&] {

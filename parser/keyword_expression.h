@@ -111,5 +111,8 @@ Pos MatchExpression(std::string_view expr, std::string_view loweredText);
 // highlights in halves becomes two words. Case-sensitive. Occurrences that
 // start or end inside a double-byte character are passed over.
 Bytes SplitLearnedWord(std::string_view expr, std::string_view word);
+// True when SplitLearnedWord would give the expression back unchanged: most
+// learned words stand apart already, and asking costs no copy.
+bool LearnedWordStandsApart(std::string_view expr, std::string_view word);
 
 }  // namespace vexo

@@ -90,13 +90,17 @@ void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::str
       ++q;
     }
     if (q - p > 3) {
-      const Bytes word(TrimView(View(s, p + 1, q - 1)));
-      host.SetGjc3(SplitLearnedWord(host.Gjc3(), word));
+      LearnWord(host, TrimView(View(s, p + 1, q - 1)));
     }
     const Pos drop = std::min(q - 1, Len(s));
     s.remove_prefix(static_cast<std::size_t>(drop));
     base += drop;
   }
+}
+
+void LearnWord(ParserHost& host, std::string_view word) {
+  const Bytes& expr = host.Gjc3();
+  if (!LearnedWordStandsApart(expr, word)) host.SetGjc3(SplitLearnedWord(expr, word));
 }
 
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {

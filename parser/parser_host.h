@@ -26,7 +26,7 @@ class ParserHost {
   virtual bool Tracking() const = 0;
 
   // The caption of the hidden label `gjc3`.
-  virtual Bytes Gjc3() const = 0;
+  virtual const Bytes& Gjc3() const = 0;
   virtual void SetGjc3(const Bytes& text) = 0;
 
   virtual ResultStore& Store() = 0;

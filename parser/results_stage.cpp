@@ -42,9 +42,8 @@ void LearnTaggedWords(AnalysisRun& run, const StringList& tags) {
          p = Find(tag, run.lower, p + Len(tag))) {
       const Pos from = p + Len(tag);
       const Pos end = ScanToAnyOf(run.page, from, Len(run.page) + 1, "<>");
-      const Bytes word(TrimView(View(run.lower, from, end - 1)));
-      if (Len(word) >= kShortestLearnedWord)
-        run.host.SetGjc3(SplitLearnedWord(run.host.Gjc3(), word));
+      const std::string_view word = TrimView(View(run.lower, from, end - 1));
+      if (Len(word) >= kShortestLearnedWord) LearnWord(run.host, word);
     }
   }
 }

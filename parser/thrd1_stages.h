@@ -222,5 +222,7 @@ class HighlightTags {
 void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::string_view textBefore,
                            Pos offset);
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore);
+// A word an engine highlighted, set apart in `gjc3` (SplitLearnedWord).
+void LearnWord(ParserHost& host, std::string_view word);
 
 }  // namespace vexo

@@ -87,7 +87,7 @@ class TMain {
    public:
     explicit StoreLink(TMain& m) : m_(m) {}
     bool Tracking() const override;
-    std::string ProgramFolder() const override;
+    const std::string& ProgramFolder() const override;
     void TargetAppended(long long number, std::string_view link, std::string_view title) override;
     void SaveFailed(const std::string& path) override;
 
@@ -98,7 +98,7 @@ class TMain {
    public:
     explicit ParserLink(TMain& m) : m_(m) {}
     bool Tracking() const override;
-    Bytes Gjc3() const override;
+    const Bytes& Gjc3() const override;
     void SetGjc3(const Bytes& text) override;
     ResultStore& Store() override;
     void NewTargetStored(const Pthrd* sender) override;

@@ -10,7 +10,7 @@ bool TMain::StoreLink::Tracking() const {
   return m_.trackingRun == 1;
 }
 
-std::string TMain::StoreLink::ProgramFolder() const {
+const std::string& TMain::StoreLink::ProgramFolder() const {
   return m_.kl2.Caption();
 }
 
@@ -30,7 +30,7 @@ bool TMain::ParserLink::Tracking() const {
   return m_.trackingRun == 1;
 }
 
-Bytes TMain::ParserLink::Gjc3() const {
+const Bytes& TMain::ParserLink::Gjc3() const {
   return m_.gjc3.Caption();
 }
 

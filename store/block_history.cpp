@@ -11,8 +11,13 @@
 
 namespace vexo {
 
-std::string BlockHistory::TempFolder() const {
-  return host_.ProgramFolder() + "Temp";
+const std::string& BlockHistory::TempFolder() const {
+  const std::string& folder = host_.ProgramFolder();
+  if (folder != tempOf_ || temp_.empty()) {
+    tempOf_ = folder;
+    temp_ = folder + "Temp";
+  }
+  return temp_;
 }
 
 std::string BlockHistory::BlockFile(long long n) const {
@@ -169,8 +174,8 @@ int BlockHistory::InHistory(std::string_view title) {
 
 bool BlockHistory::IndexCurrent() {
   if (overLimit_ || watchFailed_) return false;
-  const std::string temp = TempFolder();
-  return temp == indexed_ || Reindex(temp);
+  const std::string& temp = TempFolder();
+  return temp == indexed_ || Reindex(std::string(temp));
 }
 
 void BlockHistory::TakeFolderChanges() {

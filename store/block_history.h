@@ -31,7 +31,7 @@ class BlockHistory {
   BlockHistory(const BlockHistory&) = delete;
   BlockHistory& operator=(const BlockHistory&) = delete;
 
-  std::string TempFolder() const;            // program folder + "Temp"
+  const std::string& TempFolder() const;     // program folder + "Temp"
   std::string BlockFile(long long n) const;  // Temp folder + "/" + n + ".tmp"
 
   // 1 when a block file (or a block waiting to be saved) holds the title,
@@ -112,6 +112,8 @@ class BlockHistory {
   FolderWatch watch_;
   bool watchFailed_ = false;  // in this run: the files are searched
   std::string indexed_;       // the Temp folder the index holds, empty for none
+  // TempFolder's answer and the program folder it was made of.
+  mutable std::string tempOf_, temp_;
   std::vector<std::string> changed_;
   std::size_t indexLimit_ = kIndexLimit;
   bool overLimit_ = false;  // the files outgrew the limit in this run

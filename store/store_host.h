@@ -14,8 +14,8 @@ class StoreHost {
   virtual ~StoreHost() = default;
 
   virtual bool Tracking() const = 0;
-  // Ends with "/".
-  virtual std::string ProgramFolder() const = 0;
+  // Ends with "/". Asked at every duplicate test: an answer held, not made.
+  virtual const std::string& ProgramFolder() const = 0;
 
   // Told once for every target appended to the open block; `number` is its
   // place in the run (the store's new target count). Runs before the block

@@ -433,8 +433,10 @@ TEST(SplitLearnedWord, SeparatesTheFirstOccurrence) {
       {"abc", "", "abc"},
       {"", "a", ""},
   };
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
     EXPECT_EQ(SplitLearnedWord(c.expr, c.word), c.out) << c.expr << " / " << c.word;
+    EXPECT_EQ(LearnedWordStandsApart(c.expr, c.word), c.out == c.expr) << c.expr << " / " << c.word;
+  }
 }
 
 TEST(SplitLearnedWord, NeverSplitsADoubleByteCharacter) {

@@ -30,10 +30,10 @@ class FakeMainWindow : public StoreHost, public ParserHost {
     if (stopAfterChecks >= 0 && trackingChecks > stopAfterChecks) tracking = false;
     return tracking;
   }
-  std::string ProgramFolder() const override { return folder; }
+  const std::string& ProgramFolder() const override { return folder; }
 
   // ParserHost
-  Bytes Gjc3() const override { return gjc3; }
+  const Bytes& Gjc3() const override { return gjc3; }
   void SetGjc3(const Bytes& text) override { gjc3 = text; }
   ResultStore& Store() override { return store; }
   void NewTargetStored(const Pthrd* sender) override {

@@ -154,6 +154,47 @@ TEST_F(SchedulerTest, APassThatFailsAtOnceWaitsItsTimeAndSettlesAtAFewRequestsAM
   EXPECT_EQ(Open().PassMs(), 10000) << "never closer than ten seconds";
 }
 
+// However a server fails, and however fast, the failure waits for the next
+// pass: a server that counts its connections sees a few a minute at most.
+TEST_F(SchedulerTest, NoKindOfFailureTurnsIntoALoopOfRequests) {
+  struct Case {
+    const char* name;
+    testing::Script answer;
+  };
+  const std::string self = "Location: http://www.google.com/x\r\n";
+  const std::vector<Case> cases = {
+      {"reset at once", testing::Script().Reset()},
+      {"closed without a word", testing::Script().Close()},
+      {"not HTTP", testing::Script().Send("\x16\x03\x01 garbage\r\n\r\n").Close()},
+      {"503 asking no pause", testing::Reply("HTTP/1.1 503 Busy", "Retry-After: 0\r\n", "")},
+      {"429", testing::Reply("HTTP/1.1 429 Too Many", "", "")},
+      {"500", testing::Reply("HTTP/1.1 500 Oops", "", "")},
+      {"redirect to itself", testing::Reply("HTTP/1.1 302 Found", self, "")},
+      {"empty page", testing::Reply("HTTP/1.1 200 OK", "Content-Length: 0\r\n", "")},
+      {"cut short",
+       testing::Script().Send("HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\n<p>").Close()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::TestHttpServer server([&](const std::string&) { return c.answer; });
+    SetConnectToMap("*=127.0.0.1:" + std::to_string(server.Port()));
+    TMain& m = StartWith("k");
+    *m.Store().SiteQueue() = {"http://www.google.com/x", kPass, "http://s1.cn"};
+    for (int second = 0; second < 300; ++second) {
+      time_.AdvanceBy(1000);
+      testing::RunUntil([&] { return m.Clients().Running().empty() && m.runningParsers == 0; },
+                        1000);
+    }
+    // Five passes of three news pages and a site. The site's redirect leads
+    // to the news address, which is asked once more; back to itself, no more.
+    // A refusal pauses its host for longer still.
+    EXPECT_LE(m.Courtesy().Starts(), 1 + 5 * 4);
+    EXPECT_LE(server.Accepted(), 2 * m.Courtesy().Starts());
+    EXPECT_GE(server.Accepted(), 1);
+    main_.reset();
+  }
+}
+
 TEST_F(SchedulerTest, TheFollowUpListGoesFirstFromItsEndWithTagsFromFiftyOne) {
   TMain& m = StartWith("手机");
   *m.Store().FollowUp() = {"http://a.cn/1.htm", "http://b.cn/2.htm", "http://c.cn/3.htm"};

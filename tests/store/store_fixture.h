@@ -31,7 +31,7 @@ class FakeHost : public StoreHost {
   Bytes sum1 = "0";
 
   bool Tracking() const override { return tracking; }
-  std::string ProgramFolder() const override { return folder; }
+  const std::string& ProgramFolder() const override { return folder; }
   void TargetAppended(long long number, std::string_view, std::string_view) override {
     sum1 = IntToText(number);
   }

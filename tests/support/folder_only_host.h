@@ -17,7 +17,7 @@ class FolderOnlyHost : public StoreHost {
   bool tracking;
 
   bool Tracking() const override { return tracking; }
-  std::string ProgramFolder() const override { return folder; }
+  const std::string& ProgramFolder() const override { return folder; }
 };
 
 }  // namespace vexo::testing
