@@ -114,12 +114,14 @@ BENCHMARK(BM_StoreRunPerTarget)
     ->Arg(136)
     ->Arg(1400)
     ->Arg(11000)
+    ->Arg(60000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_HistoryIndexRunPerTarget)
     ->Arg(136)
     ->Arg(1400)
     ->Arg(11000)
+    ->Arg(60000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QSystemTrayIcon>
 
 #include "platform/codepage.h"
+#include "platform/picture_view.h"
 
 namespace vexo {
 
@@ -18,7 +19,7 @@ QtStatusIcon::~QtStatusIcon() {
 }
 
 void QtStatusIcon::Apply(const StatusIconData& data) {
-  tray_->setIcon(data.icon.empty() ? QIcon() : QIcon(QString::fromStdString(data.icon)));
+  tray_->setIcon(data.icon.empty() ? QIcon() : LoadIcon(QString::fromStdString(data.icon)));
   tray_->setToolTip(QString::fromStdString(GbToUtf8(data.tooltip)));
 }
 

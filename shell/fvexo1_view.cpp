@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/picture_view.h"
 #include "shell/about_box_view.h"
 #include "shell/application.h"
 #include "shell/fvexo1.h"
@@ -75,7 +76,7 @@ void RegisterPictures() {
 
 QIcon ProgramIcon() {
   RegisterPictures();
-  return QIcon(QStringLiteral(":/vexo/vexo.png"));
+  return LoadIcon(QStringLiteral(":/vexo/vexo.png"));
 }
 
 HintPauseStyle::HintPauseStyle(const Application& app) : app_(app) {}
@@ -144,7 +145,7 @@ void MainView::BuildFrame() {
   auto image = [this](const char* file, QRect place, const std::string& name) {
     auto* l = new SkinLabel(this);
     l->setGeometry(place);
-    l->setPixmap(QPixmap(QString::fromUtf8(file)));
+    l->setPixmap(LoadPicture(QString::fromUtf8(file)));
     l->setScaledContents(true);
     parts_[name] = l;
     return l;
