@@ -279,9 +279,15 @@ Bytes CleanText(std::string_view s) {
 }
 
 Bytes StripTags(std::string_view s) {
+  Bytes kept;
+  StripTagsInto(s, kept);
+  return kept;
+}
+
+void StripTagsInto(std::string_view s, Bytes& kept) {
   // Removing "<...>" leaves a prefix without "<" or ">", so the next tag to
   // remove is searched only in the rest.
-  Bytes kept;
+  kept.clear();
   kept.reserve(s.size());
   std::size_t from = 0;
   while (true) {
@@ -296,7 +302,6 @@ Bytes StripTags(std::string_view s) {
   CleanTextInPlace(kept);
   if (kept.starts_with("...")) kept.erase(0, 3);
   if (kept.ends_with("...")) kept.resize(kept.size() - 3);
-  return kept;
 }
 
 Bytes Utf8ToAnsi(std::string_view s) {

@@ -27,6 +27,9 @@ Bytes CleanText(std::string_view s);
 // Snippet text: leading tags removed while a "<" comes before the first ">",
 // then CleanText, then a leading and a trailing "..." dropped.
 Bytes StripTags(std::string_view s);
+// The same into `kept`, whose earlier content goes: a buffer kept from call
+// to call spares an allocation per link of a page.
+void StripTagsInto(std::string_view s, Bytes& kept);
 
 // A UTF-8 page in GB2312. Lenient: bytes below C0 stand for the character of
 // their own value, continuation bytes are not checked, a cut final character

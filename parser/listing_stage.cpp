@@ -165,7 +165,7 @@ void ListingStage(AnalysisRun& run) {
       // has an empty snippet and so gives no target.
       const Pos a = Find("</a>", lower) + 4;
       const Pos b = Find("<a href=", lower);
-      const Bytes snippet = a < b ? StripTags(View(page, a, b - 1)) : Bytes();
+      const std::string_view snippet = a < b ? run.StrippedSnippet(View(page, a, b - 1)) : "";
       run.Store(link, SnippetTitle(run, snippet));
       run.host.Store().AppendSite(link);
     }

@@ -201,6 +201,11 @@ std::string_view AnalysisRun::LowerSnippet(std::string_view snippet) {
   return snippetBuffer_;
 }
 
+std::string_view AnalysisRun::StrippedSnippet(std::string_view html) {
+  StripTagsInto(html, strippedBuffer_);
+  return strippedBuffer_;
+}
+
 AnalysisRun::~AnalysisRun() {
   Quietly([&] { host.Caches().GiveBack(std::move(lowerBuffer_)); });
 }

@@ -167,6 +167,9 @@ class AnalysisRun {
   Bytes ResolveLink(std::string_view link) const { return links_.Resolve(link); }
   // A lower-cased copy of a snippet, in a buffer the run keeps for the next.
   std::string_view LowerSnippet(std::string_view snippet);
+  // StripTags of a stretch of the page, in a buffer the run keeps for the
+  // next.
+  std::string_view StrippedSnippet(std::string_view html);
 
  private:
   // Where a word's search in a tail last started, and what it found there
@@ -179,6 +182,7 @@ class AnalysisRun {
   const std::shared_ptr<const PreparedExpression> expression_;
   const PageLinkResolver links_;
   Bytes snippetBuffer_;
+  Bytes strippedBuffer_;
   std::vector<NextWord> nextWord_;  // by word index, once FirstTermInTail ran
   Pos charStart_ = 1;               // a byte known to begin a character
 };
