@@ -63,27 +63,28 @@ Pos NextMatchFrom(AnalysisRun& run, Pos from) {
   return g < 2 ? 0 : from + g;
 }
 
-// The address in the tag that ends just before a text run starting at v + 1,
-// or the page address when there is no such tag or it has no link. Empty
-// when ResolveLink refuses the tag's link.
-Bytes PrecedingTagLink(const AnalysisRun& run, Pos v) {
+// Into `link`: the address in the tag that ends just before a text run
+// starting at v + 1, or the page address when there is no such tag or it has
+// no link. Empty when ResolveLink refuses the tag's link.
+void PrecedingTagLink(const AnalysisRun& run, Pos v, Bytes& link) {
   const std::string_view page = run.page;
+  link.assign(run.address);
   const Pos p = ScanBackToAnyOf(page, v + 1, std::max<Pos>(1, v - kTagReach), "<>");
-  if (ByteAt(page, p) != '>') return Bytes(run.address);
+  if (ByteAt(page, p) != '>') return;
   const Pos q = ScanBackToAnyOf(page, p - 1, std::max<Pos>(1, p - kTagLength), "<>");
-  if (ByteAt(page, q) != '<') return Bytes(run.address);
+  if (ByteAt(page, q) != '<') return;
 
   Pos h = q;
   while (h < p + 10 && !(ByteAt(run.lower, h) == 'h' && ViewN(run.lower, h, 5) == "href=")) ++h;
-  if (h >= p) return Bytes(run.address);
+  if (h >= p) return;
   const Pos r = ScanToAnyOf(page, h, p, "<>");
-  if (r <= h + 6) return Bytes(run.address);
+  if (r <= h + 6) return;
   // Back from the end of the tag to the "href=" or to the "://" of an
   // absolute address; the "href=" at h stops this at h + 4 at the latest.
   const Pos s = AddressMarkAtOrBefore(page, run.lower, r, h);
   const Pos e = ScanToAnyOf(page, s + 3, r + 1, kLinkEnds);
   const Pos start = SchemeMarkAt(page, s) ? SchemeStartBefore(run.lower, s) : s + 1;
-  return run.ResolveLink(TrimView(View(page, start, e - 1)));
+  run.ResolveLinkInto(TrimView(View(page, start, e - 1)), link);
 }
 
 }  // namespace
@@ -99,6 +100,7 @@ void ContentStage(AnalysisRun& run) {
     Pos e = first;  // the match: its first byte, later the byte after that
     Bytes title;
     Bytes link;
+    Bytes spaceless;
     while (e > 0 && run.host.Tracking()) {
       if (!InTextRun(run, v, t)) {
         e = NextMatchFrom(run, v);
@@ -137,11 +139,16 @@ void ContentStage(AnalysisRun& run) {
         // the window the text tested is the title itself.
         if (run.Match(View(lower, v + 1, t - 1)) > 0) {
           const bool spaced = window.find(' ') != std::string_view::npos;
-          Bytes cleaned = spaced ? CleanText(RemoveSpaces(window)) : CleanText(window);
-          if (!cleaned.empty()) {
-            title = spaced ? CleanText(window) : std::move(cleaned);
+          if (spaced) {
+            RemoveSpacesInto(window, spaceless);
+            CleanTextInto(spaceless, title);
+            if (!title.empty()) CleanTextInto(window, title);
+          } else {
+            CleanTextInto(window, title);
+          }
+          if (!title.empty()) {
             DropCutCharacters(title);
-            link = PrecedingTagLink(run, v);
+            PrecedingTagLink(run, v, link);
           }
         }
       }

@@ -262,6 +262,12 @@ Bytes CleanLink(std::string_view s) {
 
 Bytes RemoveSpaces(std::string_view s) {
   Bytes out;
+  RemoveSpacesInto(s, out);
+  return out;
+}
+
+void RemoveSpacesInto(std::string_view s, Bytes& out) {
+  out.clear();
   out.reserve(s.size());
   // Whole stretches between spaces at a time.
   for (auto at = s.find(' '); at != kNpos; at = s.find(' ')) {
@@ -269,13 +275,17 @@ Bytes RemoveSpaces(std::string_view s) {
     s.remove_prefix(at + 1);
   }
   out.append(s);
-  return out;
 }
 
 Bytes CleanText(std::string_view s) {
-  Bytes out(TrimView(s));
-  CleanTextInPlace(out);
+  Bytes out;
+  CleanTextInto(s, out);
   return out;
+}
+
+void CleanTextInto(std::string_view s, Bytes& out) {
+  out.assign(TrimView(s));
+  CleanTextInPlace(out);
 }
 
 Bytes StripTags(std::string_view s) {

@@ -19,10 +19,14 @@ Bytes CleanLink(std::string_view s);
 
 // The text without any ASCII space; full-width spaces stay.
 Bytes RemoveSpaces(std::string_view s);
+// The same into `out`, whose earlier content goes.
+void RemoveSpacesInto(std::string_view s, Bytes& out);
 
 // The text trimmed, without line breaks, full-width spaces and the entities
 // &gt; &lt; &amp; &quot; &nbsp; (any case), which leave nothing behind.
 Bytes CleanText(std::string_view s);
+// The same into `out`, whose earlier content goes; `s` must not lie in it.
+void CleanTextInto(std::string_view s, Bytes& out);
 
 // Snippet text: leading tags removed while a "<" comes before the first ">",
 // then CleanText, then a leading and a trailing "..." dropped.

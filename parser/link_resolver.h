@@ -24,6 +24,9 @@ class PageLinkResolver {
  public:
   explicit PageLinkResolver(std::string_view page);
   Bytes Resolve(std::string_view link) const;
+  // The same into `out`, whose earlier content goes: a buffer kept from link
+  // to link spares an allocation for each.
+  void ResolveInto(std::string_view link, Bytes& out) const;
 
  private:
   // The parts of the page address that links are joined to, and what the

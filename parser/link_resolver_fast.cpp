@@ -112,20 +112,31 @@ PageLinkResolver::PageLinkResolver(std::string_view page) {
 }
 
 Bytes PageLinkResolver::Resolve(std::string_view link) const {
+  Bytes out;
+  ResolveInto(link, out);
+  return out;
+}
+
+void PageLinkResolver::ResolveInto(std::string_view link, Bytes& out) const {
+  out.clear();
   const std::string_view page = page_.page;
-  if (Len(link) <= 3) return {};
+  if (Len(link) <= 3) return;
   // The stage hands over the link with the quote that opened it; quotes at
   // the ends go without a copy.
   std::string_view v = link;
   while (!v.empty() && IsQuote(v.front())) v.remove_prefix(1);
   while (!v.empty() && IsQuote(v.back())) v.remove_suffix(1);
   const LinkFacts f = ScanLink(v);
-  if (f.mail) return {};
-  if (!f.plain || f.script || v.size() <= 3) return ResolveLinkInSteps(page, link);
-  if (IsRefusedExtensionAt(v, f.mark)) return {};
+  if (f.mail) return;
+  if (!f.plain || f.script || v.size() <= 3) {
+    out = ResolveLinkInSteps(page, link);
+    return;
+  }
+  if (IsRefusedExtensionAt(v, f.mark)) return;
   if (f.absolute) {
-    if (v.size() <= 10 || f.label || f.anchor) return {};
-    return Bytes(v);
+    if (v.size() <= 10 || f.label || f.anchor) return;
+    out.assign(v);
+    return;
   }
   const PageFacts& p = page_;
   const bool rooted = v.front() == '/';
@@ -137,17 +148,15 @@ Bytes PageLinkResolver::Resolve(std::string_view link) const {
     // "/" meets a link that begins with "#".
     if (size <= 10 || f.label || f.anchor || p.labelEnd <= baseEnd || p.anchorEnd <= baseEnd ||
         (!rooted && v.front() == '#'))
-      return {};
+      return;
   }
-  Bytes l;
-  l.reserve(size);
-  l.append(base);
-  if (!rooted) l.push_back('/');
-  l.append(v);
-  if (p.plain) return l;
-  CleanTextInPlace(l);
-  if (!AcceptableTarget(l)) return {};
-  return l;
+  out.reserve(size);
+  out.append(base);
+  if (!rooted) out.push_back('/');
+  out.append(v);
+  if (p.plain) return;
+  CleanTextInPlace(out);
+  if (!AcceptableTarget(out)) out.clear();
 }
 
 Bytes ResolveLink(std::string_view page, std::string_view link) {

@@ -107,7 +107,7 @@ void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
   LearnHighlightedWords(host, HighlightTags(textBefore), textBefore, 0);
 }
 
-Bytes SnippetTitle(AnalysisRun& run, std::string_view snippet) {
+std::string_view SnippetTitle(AnalysisRun& run, std::string_view snippet) {
   const std::string_view lowered = run.LowerSnippet(snippet);
   const Pos o = run.FirstTerm(lowered);
   if (o < 2) return {};
@@ -121,7 +121,8 @@ Bytes SnippetTitle(AnalysisRun& run, std::string_view snippet) {
   if (CountHighBytes(snippet, start + 1, end - 1) % 2 != 0) --end;
   if (RoleByLookback(snippet, start + 1) == ByteRole::Trail) ++start;
   if (RoleByLookback(snippet, end - 1) == ByteRole::Lead) --end;
-  Bytes title = RemoveSpaces(View(snippet, start + 1, end - 1));
+  Bytes& title = run.TitleBuffer();
+  RemoveSpacesInto(View(snippet, start + 1, end - 1), title);
   DropCutCharacters(title);
   return title;
 }
@@ -153,7 +154,7 @@ void ListingStage(AnalysisRun& run) {
     const Pos f = AddressMarkAtOrBefore(page, lower, v, t);
     const Pos e = ScanToAnyOf(page, f + 3, v + 1, kLinkEnds);
     const Pos start = SchemeMarkAt(page, f) ? SchemeStartBefore(lower, f) : f + 1;
-    const Bytes link = run.ResolveLink(TrimView(View(page, start, e - 1)));
+    const std::string_view link = run.ResolvedLink(TrimView(View(page, start, e - 1)));
 
     const std::size_t drop = static_cast<std::size_t>(std::min(v - 1, len));
     page.remove_prefix(drop);

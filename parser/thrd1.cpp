@@ -206,6 +206,11 @@ std::string_view AnalysisRun::StrippedSnippet(std::string_view html) {
   return strippedBuffer_;
 }
 
+std::string_view AnalysisRun::ResolvedLink(std::string_view link) {
+  ResolveLinkInto(link, linkBuffer_);
+  return linkBuffer_;
+}
+
 AnalysisRun::~AnalysisRun() {
   Quietly([&] { host.Caches().GiveBack(std::move(lowerBuffer_)); });
 }

@@ -170,6 +170,12 @@ class AnalysisRun {
   // StripTags of a stretch of the page, in a buffer the run keeps for the
   // next.
   std::string_view StrippedSnippet(std::string_view html);
+  // ResolveLink of a link found on this page, in a buffer the run keeps for
+  // the next.
+  std::string_view ResolvedLink(std::string_view link);
+  void ResolveLinkInto(std::string_view link, Bytes& out) const { links_.ResolveInto(link, out); }
+  // Where a listing's title is built, kept for the next (SnippetTitle).
+  Bytes& TitleBuffer() { return titleBuffer_; }
 
  private:
   // Where a word's search in a tail last started, and what it found there
@@ -183,6 +189,8 @@ class AnalysisRun {
   const PageLinkResolver links_;
   Bytes snippetBuffer_;
   Bytes strippedBuffer_;
+  Bytes linkBuffer_;
+  Bytes titleBuffer_;
   std::vector<NextWord> nextWord_;  // by word index, once FirstTermInTail ran
   Pos charStart_ = 1;               // a byte known to begin a character
 };
@@ -202,7 +210,7 @@ bool FirstPassOfKeywords(ParserHost& host);
 
 // The listing stage's title for a snippet: at most 156 bytes around the first
 // keyword, starting after an ellipsis that precedes it.
-Bytes SnippetTitle(AnalysisRun& run, std::string_view snippet);
+std::string_view SnippetTitle(AnalysisRun& run, std::string_view snippet);
 
 // Where the engines' highlight tags occur in a lower-cased page. The tags
 // share their head, so one walk over its occurrences finds them all; each
