@@ -209,7 +209,8 @@ int ResultsStage(AnalysisRun& run, const Source& source, const StringList& engin
 bool FirstPassOfKeywords(ParserHost& host);
 
 // The listing stage's title for a snippet: at most 156 bytes around the first
-// keyword, starting after an ellipsis that precedes it.
+// keyword, starting after an ellipsis that precedes it. It lies in the run's
+// title buffer until the next call.
 std::string_view SnippetTitle(AnalysisRun& run, std::string_view snippet);
 
 // Where the engines' highlight tags occur in a lower-cased page. The tags
