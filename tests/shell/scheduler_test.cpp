@@ -161,7 +161,7 @@ TEST_F(SchedulerTest, NoKindOfFailureTurnsIntoALoopOfRequests) {
     const char* name;
     testing::Script answer;
   };
-  const std::string self = "Location: http://www.google.com/x\r\n";
+  const std::string toNews = "Location: http://www.google.com/x\r\n";
   const std::vector<Case> cases = {
       {"reset at once", testing::Script().Reset()},
       {"closed without a word", testing::Script().Close()},
@@ -169,7 +169,7 @@ TEST_F(SchedulerTest, NoKindOfFailureTurnsIntoALoopOfRequests) {
       {"503 asking no pause", testing::Reply("HTTP/1.1 503 Busy", "Retry-After: 0\r\n", "")},
       {"429", testing::Reply("HTTP/1.1 429 Too Many", "", "")},
       {"500", testing::Reply("HTTP/1.1 500 Oops", "", "")},
-      {"redirect to itself", testing::Reply("HTTP/1.1 302 Found", self, "")},
+      {"redirect to the news address", testing::Reply("HTTP/1.1 302 Found", toNews, "")},
       {"empty page", testing::Reply("HTTP/1.1 200 OK", "Content-Length: 0\r\n", "")},
       {"cut short",
        testing::Script().Send("HTTP/1.1 200 OK\r\nContent-Length: 900\r\n\r\n<p>").Close()},
