@@ -421,17 +421,16 @@ bool LearnedWordStandsApart(std::string_view expr, std::string_view word) {
 Bytes SplitLearnedWord(std::string_view expr, std::string_view word) {
   const std::optional<LearnedWordSplit> split = FindLearnedWordSplit(expr, word);
   if (!split) return Bytes(expr);
-  const auto [at, before, behind] = *split;
-  const std::size_t after = at + word.size();
+  const LearnedWordSplit& s = *split;
   Bytes e;
   // Out of memory: the expression as far as it was built.
   Quietly([&] {
     e.reserve(expr.size() + 2);
-    e.append(expr.substr(0, at));
-    if (before) e.push_back('+');
+    e.append(expr.substr(0, s.at));
+    if (s.before) e.push_back('+');
     e.append(word);
-    if (behind) e.push_back('+');
-    e.append(expr.substr(after));
+    if (s.behind) e.push_back('+');
+    e.append(expr.substr(s.at + word.size()));
   });
   return e;
 }
