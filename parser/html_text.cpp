@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "parser/html_text_rules.h"
+#include "platform/byte_search.h"
 #include "platform/codepage.h"
 
 namespace vexo {
@@ -88,7 +89,9 @@ void DeleteEntities(Bytes& s) {
 // trail byte A1 followed by a lead byte A1 belongs to two other characters and
 // stays: "场。" is B3 A1 A1 A3.
 void DeleteFullWidthSpaces(Bytes& s) {
-  if (s.find("\xA1\xA1") == Bytes::npos) return;
+  // A1 leads much of the punctuation, so a search for the pair beats one
+  // for its first byte.
+  if (FindBytes(s, "\xA1\xA1") == std::string_view::npos) return;
   std::size_t w = 0;
   std::size_t i = 0;
   while (i < s.size()) {
@@ -118,7 +121,7 @@ void CleanTextInPlace(Bytes& s) {
     s.erase(head + kept.size());
     s.erase(0, head);
   }
-  if (s.find('\n') != Bytes::npos || s.find('\r') != Bytes::npos) std::erase_if(s, IsLineBreak);
+  if (!HoldsNoLineBreak(s)) std::erase_if(s, IsLineBreak);
   DeleteFullWidthSpaces(s);
   DeleteEntities(s);
 }
@@ -301,9 +304,13 @@ void StripTagsInto(std::string_view s, Bytes& kept) {
   kept.reserve(s.size());
   std::size_t from = 0;
   while (true) {
-    const auto open = s.find('<', from);
-    const auto close = s.find('>', from);
-    if (open == kNpos || close == kNpos || open > close) break;
+    // The first of "<" and ">" decides: a ">" first, or a "<" without a ">"
+    // after it, ends the stripping.
+    const auto edge = FindAnyOf(s.substr(from), "<>");
+    if (edge == kNpos || s[from + edge] != '<') break;
+    const auto open = from + edge;
+    const auto close = s.find('>', open + 1);
+    if (close == kNpos) break;
     kept.append(s.substr(from, open - from));
     from = close + 1;
   }

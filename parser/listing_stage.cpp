@@ -36,6 +36,15 @@ bool LearningApplies(const AnalysisRun& run) {
   return FirstPassOfKeywords(run.host);
 }
 
+// The position of the first "<a href=" of `lower`, given that of its first
+// "href=": none can begin more than three bytes before that, and mostly one
+// begins just there.
+Pos FirstAnchor(std::string_view lower, Pos firstHref) {
+  if (firstHref == 0) return 0;
+  if (firstHref > 3 && ViewN(lower, firstHref - 3, 3) == "<a ") return firstHref - 3;
+  return Find("<a href=", lower, std::max<Pos>(firstHref - 2, 1));
+}
+
 }  // namespace
 
 bool FirstPassOfKeywords(ParserHost& host) {
@@ -50,23 +59,32 @@ bool FirstPassOfKeywords(ParserHost& host) {
 
 HighlightTags::HighlightTags(std::string_view lower) {
   static_assert(kCount == kHighlightTags.size());
+  constexpr std::size_t kHead = kHighlightHead.size();
   for (Pos h = Find(kHighlightHead, lower); h > 0; h = Find(kHighlightHead, lower, h + 1)) {
     const std::string_view at = lower.substr(static_cast<std::size_t>(h - 1));
+    if (at.size() <= kHead) break;
     for (std::size_t k = 0; k < kCount; ++k) {
-      if (at.starts_with(kHighlightTags[k])) at_[k].push_back(h);
+      // The byte after the head rules out all tags but one or two.
+      if (at[kHead] == kHighlightTags[k][kHead] && at.starts_with(kHighlightTags[k]))
+        at_[k].push_back(h);
     }
   }
 }
 
-Pos HighlightTags::FirstWithin(std::size_t k, Pos from, Pos last) const {
+Pos HighlightTags::FirstWithin(std::size_t k, Pos from, Pos last) {
   const std::vector<Pos>& at = at_[k];
-  const auto it = std::lower_bound(at.begin(), at.end(), from);
+  std::size_t& i = next_[k];
+  if (i > 0 && at[i - 1] >= from) {
+    i = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), from) - at.begin());
+  } else {
+    while (i < at.size() && at[i] < from) ++i;
+  }
   // A later occurrence ends later still.
-  if (it == at.end() || *it + Len(kHighlightTags[k]) - 1 > last) return 0;
-  return *it;
+  if (i == at.size() || at[i] + Len(kHighlightTags[k]) - 1 > last) return 0;
+  return at[i];
 }
 
-void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::string_view textBefore,
+void LearnHighlightedWords(ParserHost& host, HighlightTags& tags, std::string_view textBefore,
                            Pos offset) {
   const std::string_view all = TrimView(textBefore);
   if (Len(all) <= kShortestLearningText) return;
@@ -104,7 +122,8 @@ void LearnWord(ParserHost& host, std::string_view word) {
 }
 
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore) {
-  LearnHighlightedWords(host, HighlightTags(textBefore), textBefore, 0);
+  HighlightTags tags(textBefore);
+  LearnHighlightedWords(host, tags, textBefore, 0);
 }
 
 std::string_view SnippetTitle(AnalysisRun& run, std::string_view snippet) {
@@ -160,17 +179,18 @@ void ListingStage(AnalysisRun& run) {
     page.remove_prefix(drop);
     lower.remove_prefix(drop);
 
+    const Pos next = Find("href=", lower);
     if (PosOfFolded("http://", link) > 0 || PosOfFolded("https://", link) > 0) {
       // The snippet runs from the end of this anchor to the next anchor; a
       // link without one ("</a>" missing or not before the next "<a href=")
       // has an empty snippet and so gives no target.
       const Pos a = Find("</a>", lower) + 4;
-      const Pos b = Find("<a href=", lower);
+      const Pos b = FirstAnchor(lower, next);
       const std::string_view snippet = a < b ? run.StrippedSnippet(View(page, a, b - 1)) : "";
       run.Store(link, SnippetTitle(run, snippet));
       run.host.Store().AppendSite(link);
     }
-    t = Find("href=", lower);
+    t = next;
   }
 }
 

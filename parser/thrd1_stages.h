@@ -214,25 +214,28 @@ bool FirstPassOfKeywords(ParserHost& host);
 std::string_view SnippetTitle(AnalysisRun& run, std::string_view snippet);
 
 // Where the engines' highlight tags occur in a lower-cased page. The tags
-// share their head, so one walk over its occurrences finds them all; each
-// question after that is a binary search.
+// share their head, so one walk over its occurrences finds them all. The
+// questions come mostly in rising order, as the walk over the links goes on:
+// each tag's answer is looked for from the last one, and by a binary search
+// only when a question goes back.
 class HighlightTags {
  public:
   static constexpr std::size_t kCount = 5;
   explicit HighlightTags(std::string_view lower);
   // The first position of tag k at or after `from` that ends at or before
   // `last`, or 0.
-  Pos FirstWithin(std::size_t k, Pos from, Pos last) const;
+  Pos FirstWithin(std::size_t k, Pos from, Pos last);
 
  private:
   std::array<std::vector<Pos>, kCount> at_;
+  std::array<std::size_t, kCount> next_{};  // index of the last answer
 };
 
 // Learning from the highlight tags of an engine result page: every
 // highlighted word in `textBefore` (lower-cased) is split out in `gjc3`.
 // `textBefore` is the part of the page of `tags` after its first `offset`
 // bytes.
-void LearnHighlightedWords(ParserHost& host, const HighlightTags& tags, std::string_view textBefore,
+void LearnHighlightedWords(ParserHost& host, HighlightTags& tags, std::string_view textBefore,
                            Pos offset);
 void LearnHighlightedWords(ParserHost& host, std::string_view textBefore);
 // A word an engine highlighted, set apart in `gjc3` (SplitLearnedWord).

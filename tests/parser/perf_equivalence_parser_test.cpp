@@ -117,6 +117,31 @@ TEST_F(FastParserTest, LearningFindsTheSameWordsAsThePositionSums) {
   EXPECT_GT(learned, 300);
 }
 
+TEST_F(FastParserTest, HighlightTagsAnswerAsASearchOfTheWindowInAnyOrder) {
+  const std::array<std::string_view, HighlightTags::kCount> tags = {
+      "<font color=red>", "<font color=\"red\">", "<font color=#cc0033>", "<font color=#e10900>",
+      "<font color=d00001>"};
+  std::mt19937 rng(35);
+  int found = 0;
+  for (int round = 0; round < 300; ++round) {
+    const Bytes page = Lower(RandomPage(rng, 60));
+    HighlightTags index(page);
+    // Mostly rising, as the listing walk asks, with a step back now and then.
+    Pos from = 1;
+    for (int q = 0; q < 40; ++q) {
+      from = rng() % 5 == 0 ? 1 + static_cast<Pos>(rng() % (page.size() + 1))
+                            : from + static_cast<Pos>(rng() % 200);
+      const Pos last = from + static_cast<Pos>(rng() % 400);
+      const std::size_t k = rng() % tags.size();
+      const Pos within = PosOf(tags[k], View(page, from, last));
+      const Pos expected = within == 0 ? 0 : std::max<Pos>(from, 1) + within - 1;
+      ASSERT_EQ(index.FirstWithin(k, from, last), expected) << round << " " << q;
+      found += expected != 0;
+    }
+  }
+  EXPECT_GT(found, 300);
+}
+
 TEST_F(FastParserTest, RefreshStageFollowsTheSameTargetAsTheFullSearches) {
   std::mt19937 rng(34);
   const std::vector<Bytes> addresses = {"http://www.site.com/d/p.htm", "http://www.site.com",
