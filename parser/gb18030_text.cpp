@@ -2,11 +2,15 @@
 
 #include <cstdint>
 
+#include "platform/byte_search.h"
+#include "platform/codepage.h"
+
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-
-#include "platform/codepage.h"
+#ifdef VEXO_WIDE_STEPS
+#include <immintrin.h>
+#endif
 
 // Hand-written rather than through iconv: the common page needs only the scan,
 // which looks at 64 bytes a step, and iconv would convert every page twice
@@ -74,13 +78,38 @@ ChunkMasks MasksOf(const char* p) {
   return m;
 }
 
-// How far the 64 bytes at p, read from a character start, are GB2312 text
-// for certain: 64; 63 when the last of them leads a pair that goes on after
-// them; 0 when they are not. Within a run of high bytes
+#ifdef VEXO_WIDE_STEPS
+// The top bits of the 64 bytes of lo and hi.
+VEXO_WIDE inline std::uint64_t TopBits(__m256i lo, __m256i hi) {
+  return static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(lo))) |
+         static_cast<std::uint64_t>(static_cast<unsigned>(_mm256_movemask_epi8(hi))) << 32;
+}
+
+// MasksOf in two 32-byte steps.
+VEXO_WIDE inline ChunkMasks WideMasksOf(const char* p) {
+  ChunkMasks m;
+  const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+  m.high = TopBits(lo, hi);
+  if (m.high == 0) return m;
+  const __m256i belowA1 = _mm256_set1_epi8(-95);
+  const __m256i belowF8 = _mm256_set1_epi8(-9);
+  const __m256i ff = _mm256_set1_epi8(-1);
+  m.notLead = TopBits(_mm256_cmpgt_epi8(lo, belowF8), _mm256_cmpgt_epi8(hi, belowF8));
+  const __m256i foreign =
+      _mm256_or_si256(_mm256_or_si256(_mm256_cmpgt_epi8(belowA1, lo), _mm256_cmpeq_epi8(lo, ff)),
+                      _mm256_or_si256(_mm256_cmpgt_epi8(belowA1, hi), _mm256_cmpeq_epi8(hi, ff)));
+  m.foreign = _mm256_movemask_epi8(foreign) != 0;
+  return m;
+}
+#endif
+
+// How far the 64 bytes whose masks are m, read from a character start, are
+// GB2312 text for certain: 64; 63 when the last of them leads a pair that
+// goes on after them; 0 when they are not. Within a run of high bytes
 // the pairs begin at the run's start, so the leads are its bytes at even
 // distances from there.
-std::size_t WholeChunk(const char* p) {
-  const ChunkMasks m = MasksOf(p);
+inline std::size_t WholeChunk(const ChunkMasks& m) {
   if (m.high == 0) return 64;
   if (m.foreign) return 0;
   constexpr std::uint64_t kEvenPlaces = 0x5555555555555555;
@@ -97,6 +126,28 @@ std::size_t WholeChunk(const char* p) {
   if (cut == 0) return 64;
   return cut == std::uint64_t{1} << 63 ? 63 : 0;
 }
+
+// From i on, past the chunks of 64 bytes that are GB2312 text for certain:
+// where one is not, or where fewer than 64 bytes are left.
+std::size_t PastWholeChunks(std::string_view s, std::size_t i) {
+  while (i + 64 <= s.size()) {
+    const std::size_t whole = WholeChunk(MasksOf(s.data() + i));
+    if (whole == 0) break;
+    i += whole;
+  }
+  return i;
+}
+
+#ifdef VEXO_WIDE_STEPS
+VEXO_WIDE std::size_t PastWholeChunksWide(std::string_view s, std::size_t i) {
+  while (i + 64 <= s.size()) {
+    const std::size_t whole = WholeChunk(WideMasksOf(s.data() + i));
+    if (whole == 0) break;
+    i += whole;
+  }
+  return i;
+}
+#endif
 #endif
 
 // Length of the character or stray byte at the start of s, which is neither
@@ -117,12 +168,17 @@ std::size_t ForeignLength(std::string_view s) {
 std::size_t Gb2312PrefixLength(std::string_view s) {
   std::size_t i = 0;
 #ifdef __SSE2__
-  while (i + 64 <= s.size()) {
-    const std::size_t whole = WholeChunk(s.data() + i);
-    if (whole != 0) {
-      i += whole;
-      continue;
-    }
+  bool wide = false;
+#ifdef VEXO_WIDE_STEPS
+  wide = WideStepsOn();
+#endif
+  while (true) {
+#ifdef VEXO_WIDE_STEPS
+    i = wide ? PastWholeChunksWide(s, i) : PastWholeChunks(s, i);
+#else
+    i = PastWholeChunks(s, i);
+#endif
+    if (i + 64 > s.size()) break;
     // The chunk holds the end of the prefix.
     for (const std::size_t end = i + 64; i < end;) {
       if (!StepOverGb2312(s, i)) return i;

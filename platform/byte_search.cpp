@@ -2,14 +2,43 @@
 
 #include <string.h>
 
+#include <atomic>
+
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#ifdef VEXO_WIDE_STEPS
+#include <immintrin.h>
 #endif
 
 namespace vexo {
 namespace {
 
 constexpr std::size_t kNpos = std::string_view::npos;
+
+bool ProcessorHasWideSteps() {
+#ifdef VEXO_WIDE_STEPS
+  // Also asks whether the system saves the 32-byte registers.
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+#else
+  return false;
+#endif
+}
+
+std::atomic<bool> wideSteps{ProcessorHasWideSteps()};
+
+}  // namespace
+
+bool WideStepsOn() {
+  return wideSteps.load(std::memory_order_relaxed);
+}
+
+void AllowWideSteps(bool allowed) {
+  wideSteps.store(allowed && ProcessorHasWideSteps(), std::memory_order_relaxed);
+}
+
+namespace {
 
 std::size_t ScalarFind(const char* hay, std::size_t n, std::string_view needle) {
   const std::size_t k = needle.size();
@@ -25,6 +54,30 @@ std::size_t ScalarFind(const char* hay, std::size_t n, std::string_view needle) 
   return kNpos;
 }
 
+#ifdef VEXO_WIDE_STEPS
+// The 16-byte loop of FindBytes below, 32 positions a step: from i on while
+// a whole step fits, leaving i where it stopped.
+VEXO_WIDE std::size_t FindBytesWide(std::string_view hay, std::string_view needle, std::size_t& i) {
+  const std::size_t k = needle.size();
+  const std::size_t n = hay.size();
+  const __m256i first = _mm256_set1_epi8(needle.front());
+  const __m256i last = _mm256_set1_epi8(needle.back());
+  const char* const h = hay.data();
+  for (; i + 32 + k - 1 <= n; i += 32) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i + k - 1));
+    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
+    while (mask != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      if (::memcmp(h + i + bit + 1, needle.data() + 1, k - 2) == 0) return i + bit;
+      mask &= mask - 1;
+    }
+  }
+  return kNpos;
+}
+#endif
+
 }  // namespace
 
 std::size_t FindBytes(std::string_view hay, std::string_view needle) {
@@ -38,6 +91,12 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle) {
                           : static_cast<std::size_t>(static_cast<const char*>(hit) - hay.data());
   }
   std::size_t i = 0;
+#ifdef VEXO_WIDE_STEPS
+  if (WideStepsOn()) {
+    const std::size_t hit = FindBytesWide(hay, needle, i);
+    if (hit != kNpos) return hit;
+  }
+#endif
 #ifdef __SSE2__
   const __m128i first = _mm_set1_epi8(needle.front());
   const __m128i last = _mm_set1_epi8(needle.back());
@@ -92,11 +151,35 @@ struct ByteSet {
   char bytes[N];
 };
 
+#ifdef VEXO_WIDE_STEPS
+// The 16-byte loop of FirstOf below, 32 bytes a step.
+template <std::size_t N>
+VEXO_WIDE std::size_t FirstOfWide(std::string_view hay, const ByteSet<N>& set, std::size_t& i) {
+  __m256i c[N];
+  for (std::size_t k = 0; k < N; ++k) c[k] = _mm256_set1_epi8(set.bytes[k]);
+  for (; i + 32 <= hay.size(); i += 32) {
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hay.data() + i));
+    __m256i hit = _mm256_cmpeq_epi8(b, c[0]);
+    for (std::size_t k = 1; k < N; ++k) hit = _mm256_or_si256(hit, _mm256_cmpeq_epi8(b, c[k]));
+    const unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(hit));
+    if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
+  }
+  return kNpos;
+}
+#endif
+
 template <std::size_t N>
 std::size_t FirstOf(std::string_view hay, std::string_view set) {
   const ByteSet<N> bytes(set);
   std::size_t i = 0;
   const std::size_t n = hay.size();
+#ifdef VEXO_WIDE_STEPS
+  // Short stretches, the most common, skip the set-up of the wide registers.
+  if (n >= 32 && WideStepsOn()) {
+    const std::size_t hit = FirstOfWide(hay, bytes, i);
+    if (hit != kNpos) return hit;
+  }
+#endif
 #ifdef __SSE2__
   const typename ByteSet<N>::Matcher matcher(bytes);
   for (; i + 16 <= n; i += 16) {
@@ -184,8 +267,33 @@ ControlOrAnyOf::ControlOrAnyOf(std::string_view set) {
 #endif
 }
 
+#ifdef VEXO_WIDE_STEPS
+namespace {
+
+// The 16-byte loop of LowerWholeBlocks below, 32 bytes a step.
+VEXO_WIDE std::size_t LowerWideBlocks(const char* in, char* out, std::size_t n) {
+  const __m256i below = _mm256_set1_epi8('A' - 1);
+  const __m256i above = _mm256_set1_epi8('Z' + 1);
+  const __m256i bit = _mm256_set1_epi8(0x20);
+  std::size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i));
+    const __m256i upper =
+        _mm256_and_si256(_mm256_cmpgt_epi8(x, below), _mm256_cmpgt_epi8(above, x));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                        _mm256_or_si256(x, _mm256_and_si256(upper, bit)));
+  }
+  return i;
+}
+
+}  // namespace
+#endif
+
 std::size_t LowerWholeBlocks(const char* in, char* out, std::size_t n) {
   std::size_t i = 0;
+#ifdef VEXO_WIDE_STEPS
+  if (WideStepsOn()) i = LowerWideBlocks(in, out, n);
+#endif
 #ifdef __SSE2__
   // As signed bytes 'A'..'Z' are the only ones above '@' and below '['; the
   // high bytes of double-byte characters are negative and never match.

@@ -13,7 +13,22 @@
 #include <emmintrin.h>
 #endif
 
+// Where the processor has AVX2, the searches take 32 bytes a step and leave
+// only what is left over to the 16-byte steps: a function marked VEXO_WIDE
+// may use AVX2, and is called only while WideStepsOn().
+#if defined(__x86_64__) && defined(__SSE2__) && (defined(__GNUC__) || defined(__clang__))
+#define VEXO_WIDE_STEPS 1
+#define VEXO_WIDE __attribute__((target("avx2")))
+#endif
+
 namespace vexo {
+
+// True when the 32-byte steps are taken: the processor has them and tests
+// have not turned them off.
+bool WideStepsOn();
+// Tests turn them off to check the 16-byte steps too; turning them on does
+// nothing where the processor lacks them.
+void AllowWideSteps(bool allowed);
 
 // Offset of the first occurrence of `needle` in `hay`, or npos. An empty
 // needle is found at offset 0, as std::string_view::find does.

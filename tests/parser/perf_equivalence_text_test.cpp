@@ -12,6 +12,7 @@
 #include "parser/gb18030_text.h"
 #include "parser/html_text.h"
 #include "parser/link_resolver.h"
+#include "platform/byte_search.h"
 #include "platform/bytes.h"
 #include "platform/codepage.h"
 #include "tests/reference/gb18030_plain.h"
@@ -75,7 +76,20 @@ const std::vector<Bytes>& Pages() {
 
 // --- the comparisons ------------------------------------------------------------------
 
-TEST(FastTextEquivalence, LowerMatchesTheByteLoopOnEveryByteAndLength) {
+// The block scans under the 32-byte steps where the processor has them, and
+// under the 16-byte steps.
+class FastTextBothWidths : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { AllowWideSteps(GetParam()); }
+  void TearDown() override { AllowWideSteps(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(FastTextEquivalence, FastTextBothWidths, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& p) {
+                           return p.param ? "Wide" : "Narrow";
+                         });
+
+TEST_P(FastTextBothWidths, LowerMatchesTheByteLoopOnEveryByteAndLength) {
   Bytes all;
   for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
   for (std::size_t n = 0; n <= all.size(); ++n) {
@@ -310,7 +324,7 @@ TEST(FastTextEquivalence, EightBytesLowerAsEightSingleBytes) {
   }
 }
 
-TEST(FastTextEquivalence, Gb18030ReadingMatchesItsPlainForm) {
+TEST_P(FastTextBothWidths, Gb18030ReadingMatchesItsPlainForm) {
   // Whole runs long enough for the block-wise scan, and every kind of byte
   // that ends one: GBK pairs, four-byte sequences, stray and cut bytes.
   const Bytes parts[] = {"<p class=x>abcde",

@@ -38,7 +38,19 @@ TEST(FindBytes, AgreesWithStringViewFindOnKnownCases) {
 
 // Exact-size heap copies let the address sanitizer see any read past the
 // end; small alphabets make near misses (first and last byte equal) common.
-TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
+// The 32-byte steps where the processor has them, and the 16-byte steps.
+class BothStepWidths : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { AllowWideSteps(GetParam()); }
+  void TearDown() override { AllowWideSteps(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(ByteSearch, BothStepWidths, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& p) {
+                           return p.param ? "Wide" : "Narrow";
+                         });
+
+TEST_P(BothStepWidths, FindBytesOnRandomTextsAtEveryLengthAndAlignment) {
   std::mt19937 rng(7);
   const std::string alphabets[] = {"ab", "abc<>/", std::string("\xd6\xd0\xce\xc4\x80\xff", 6)};
   for (int round = 0; round < 20000; ++round) {
@@ -63,7 +75,7 @@ TEST(FindBytes, RandomTextsAtEveryLengthAndAlignment) {
   }
 }
 
-TEST(FindAnyOf, AllFormsAgreeWithFindFirstAndLastOf) {
+TEST_P(BothStepWidths, AnyOfSearchesAgreeWithFindFirstAndLastOf) {
   std::mt19937 rng(5);
   const std::string sets[] = {"", "<", "<>", "<>&", "<>&%", "\xa1\xff", " ;\"'<>", "abcdefgh"};
   constexpr std::size_t kSets = sizeof sets / sizeof sets[0];
