@@ -12,11 +12,11 @@
 #include "parser/gb18030_text.h"
 #include "parser/html_text.h"
 #include "parser/link_resolver.h"
-#include "platform/byte_search.h"
 #include "platform/bytes.h"
 #include "platform/codepage.h"
 #include "tests/reference/gb18030_plain.h"
 #include "tests/reference/text_literal.h"
+#include "tests/support/step_widths.h"
 
 namespace vexo {
 namespace {
@@ -76,18 +76,10 @@ const std::vector<Bytes>& Pages() {
 
 // --- the comparisons ------------------------------------------------------------------
 
-// The block scans under the 32-byte steps where the processor has them, and
-// under the 16-byte steps.
-class FastTextBothWidths : public testing::TestWithParam<bool> {
- protected:
-  void SetUp() override { AllowWideSteps(GetParam()); }
-  void TearDown() override { AllowWideSteps(true); }
-};
+class FastTextBothWidths : public step_widths::BothStepWidths {};
 
-INSTANTIATE_TEST_SUITE_P(FastTextEquivalence, FastTextBothWidths, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& p) {
-                           return p.param ? "Wide" : "Narrow";
-                         });
+INSTANTIATE_TEST_SUITE_P(FastTextEquivalence, FastTextBothWidths, ::testing::Values(true, false),
+                         step_widths::Name);
 
 TEST_P(FastTextBothWidths, LowerMatchesTheByteLoopOnEveryByteAndLength) {
   Bytes all;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/step_widths.h"
+
 namespace vexo {
 namespace {
 
@@ -36,19 +38,10 @@ TEST(FindBytes, AgreesWithStringViewFindOnKnownCases) {
   }
 }
 
-// Exact-size heap copies let the address sanitizer see any read past the
-// end; small alphabets make near misses (first and last byte equal) common.
-// The 32-byte steps where the processor has them, and the 16-byte steps.
-class BothStepWidths : public testing::TestWithParam<bool> {
- protected:
-  void SetUp() override { AllowWideSteps(GetParam()); }
-  void TearDown() override { AllowWideSteps(true); }
-};
+using step_widths::BothStepWidths;
 
-INSTANTIATE_TEST_SUITE_P(ByteSearch, BothStepWidths, testing::Values(true, false),
-                         [](const testing::TestParamInfo<bool>& p) {
-                           return p.param ? "Wide" : "Narrow";
-                         });
+INSTANTIATE_TEST_SUITE_P(ByteSearch, BothStepWidths, ::testing::Values(true, false),
+                         step_widths::Name);
 
 TEST_P(BothStepWidths, FindBytesOnRandomTextsAtEveryLengthAndAlignment) {
   std::mt19937 rng(7);
