@@ -114,6 +114,20 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle) {
       mask &= mask - 1;
     }
   }
+  // Fewer than 16 starts are left: one more block of starts, the last 16
+  // there are, with those before i masked off.
+  if (i + k <= n && n >= 16 + k - 1) {
+    const std::size_t s = n - k - 15;
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s + k - 1));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+    for (mask >>= i - s; mask != 0; mask &= mask - 1) {
+      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+      if (::memcmp(h + at + 1, needle.data() + 1, k - 2) == 0) return at;
+    }
+    return kNpos;
+  }
 #endif
   const std::size_t rest = ScalarFind(hay.data() + i, n - i, needle);
   return rest == kNpos ? kNpos : i + rest;
@@ -186,6 +200,12 @@ std::size_t FirstOf(std::string_view hay, std::string_view set) {
     const unsigned mask = matcher.Mask(hay.data() + i);
     if (mask != 0) return i + static_cast<std::size_t>(__builtin_ctz(mask));
   }
+  // The last few bytes: the block that ends with the text, its bytes before
+  // i masked off.
+  if (i < n && n >= 16) {
+    const unsigned mask = matcher.Mask(hay.data() + n - 16) >> (i - (n - 16));
+    return mask != 0 ? i + static_cast<std::size_t>(__builtin_ctz(mask)) : kNpos;
+  }
 #endif
   for (; i < n; ++i) {
     if (bytes.Holds(hay[i])) return i;
@@ -202,6 +222,12 @@ std::size_t LastOf(std::string_view hay, std::string_view set) {
   for (; end >= 16; end -= 16) {
     const unsigned mask = matcher.Mask(hay.data() + end - 16);
     if (mask != 0) return end - 16 + static_cast<std::size_t>(31 - __builtin_clz(mask));
+  }
+  // The first few bytes: the block that starts the text, its bytes from end
+  // on masked off.
+  if (end > 0 && hay.size() >= 16) {
+    const unsigned mask = matcher.Mask(hay.data()) & ((1u << end) - 1);
+    return mask != 0 ? static_cast<std::size_t>(31 - __builtin_clz(mask)) : kNpos;
   }
 #endif
   while (end > 0) {
@@ -348,11 +374,20 @@ std::size_t FindLastNonLeadByte(std::string_view s) {
   // As signed bytes the lead range is -127..-2.
   const __m128i minusTwo = _mm_set1_epi8(-2);
   const __m128i minus128 = _mm_set1_epi8(-128);
-  for (; end >= 16; end -= 16) {
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + end - 16));
-    const unsigned mask = static_cast<unsigned>(
+  const auto nonLead = [&](const char* p) {
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(
         _mm_movemask_epi8(_mm_or_si128(_mm_cmpgt_epi8(b, minusTwo), _mm_cmpeq_epi8(b, minus128))));
+  };
+  for (; end >= 16; end -= 16) {
+    const unsigned mask = nonLead(s.data() + end - 16);
     if (mask != 0) return end - 16 + static_cast<std::size_t>(31 - __builtin_clz(mask));
+  }
+  // The first few bytes: the block that starts the text, its bytes from end
+  // on masked off.
+  if (end > 0 && s.size() >= 16) {
+    const unsigned mask = nonLead(s.data()) & ((1u << end) - 1);
+    return mask != 0 ? static_cast<std::size_t>(31 - __builtin_clz(mask)) : kNpos;
   }
 #endif
   while (end > 0) {
