@@ -363,6 +363,15 @@ std::size_t CountBytesAbove80(std::string_view s) {
     count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
              static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
   }
+  // The last few bytes: the block that ends with the text, its bytes before
+  // i (counted already) masked off.
+  if (i < s.size() && s.size() >= 16) {
+    const std::size_t from = s.size() - 16;
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.data() + from));
+    const auto above =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(_mm_xor_si128(b, flip), zero)));
+    return count + static_cast<std::size_t>(__builtin_popcount(above >> (i - from)));
+  }
 #endif
   for (; i < s.size(); ++i) count += static_cast<unsigned char>(s[i]) > 0x80;
   return count;
