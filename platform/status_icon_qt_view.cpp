@@ -9,13 +9,19 @@
 
 namespace vexo {
 
-QtStatusIcon::QtStatusIcon() : tray_(new QSystemTrayIcon) {
-  QObject::connect(tray_, &QSystemTrayIcon::activated, tray_,
-                   [this](QSystemTrayIcon::ActivationReason why) { Activated(why); });
-}
-
 QtStatusIcon::~QtStatusIcon() {
   delete tray_.data();
+}
+
+// Made once; should the application delete it, it stays gone.
+QSystemTrayIcon* QtStatusIcon::MadeTray() {
+  if (!made_) {
+    made_ = true;
+    tray_ = new QSystemTrayIcon;
+    QObject::connect(tray_, &QSystemTrayIcon::activated, tray_,
+                     [this](QSystemTrayIcon::ActivationReason why) { Activated(why); });
+  }
+  return tray_;
 }
 
 void QtStatusIcon::Apply(const StatusIconData& data) {
@@ -24,7 +30,13 @@ void QtStatusIcon::Apply(const StatusIconData& data) {
 }
 
 bool QtStatusIcon::Add(const StatusIconData& data) {
-  if (!tray_ || added_ || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  if (added_) return false;
+  if (held_) {
+    waiting_ = data;
+    added_ = true;
+    return true;
+  }
+  if (!MadeTray() || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
   Apply(data);
   tray_->show();
   added_ = true;
@@ -32,16 +44,32 @@ bool QtStatusIcon::Add(const StatusIconData& data) {
 }
 
 bool QtStatusIcon::Modify(const StatusIconData& data) {
-  if (!tray_ || !added_) return false;
+  if (!added_) return false;
+  if (held_) {
+    waiting_ = data;
+    return true;
+  }
+  if (!tray_) return false;
   Apply(data);
   return true;
 }
 
 bool QtStatusIcon::Delete() {
-  if (!tray_ || !added_) return false;
-  tray_->hide();
+  if (!added_) return false;
   added_ = false;
+  if (held_) return true;
+  if (!tray_) return false;
+  tray_->hide();
   return true;
+}
+
+void QtStatusIcon::Release() {
+  if (!held_) return;
+  held_ = false;
+  if (!added_) return;
+  // Now for real: where the desktop has no status area it stays off.
+  added_ = false;
+  Add(waiting_);
 }
 
 ScreenPoint QtStatusIcon::CursorPos() const {

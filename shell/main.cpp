@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
   vexo::QtMessageBoxes boxes;
   vexo::QtSaveDialogs dialogs;
   vexo::QtStatusIcon status_area;
+  // The tray icon follows the window's first expose.
+  status_area.Hold();
   vexo::ChromeLink chrome;
   vexo::MainServices services = vexo::ProgramServices(app, timers, boxes);
   services.save_dialogs = &dialogs;
@@ -132,6 +134,7 @@ int main(int argc, char** argv) {
         // icon does; until the server listens it asks again.
         instance.emplace(folder, [&form] { form.viewer.TrayIcon1Click(); });
         form.ARun.Release();
+        status_area.Release();
       });
 
       OnTermination(&view, [&] {

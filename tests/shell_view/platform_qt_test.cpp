@@ -90,6 +90,31 @@ TEST(QtStatusIconTest, WithoutAStatusAreaEveryRequestIsRefused) {
   EXPECT_FALSE(icon.Tray()->isVisible());
 }
 
+TEST(QtStatusIconTest, AHeldIconAsksNothingOfTheDesktopUntilReleasedThenShowsTheLastState) {
+  QtStatusIcon removed;
+  removed.Hold();
+  EXPECT_TRUE(removed.Add({":/vexo/vexo.png", "tip"}));
+  EXPECT_TRUE(removed.Delete());
+  removed.Release();
+  EXPECT_EQ(removed.Tray(), nullptr);  // nothing was left to show
+
+  QtStatusIcon shown;
+  shown.Hold();
+  EXPECT_TRUE(shown.Add({":/vexo/vexo.png", "tip"}));
+  EXPECT_FALSE(shown.Add({":/vexo/vexo.png", "tip"}));  // added already
+  EXPECT_TRUE(shown.Modify({":/vexo/vexo.png", "later tip"}));
+  EXPECT_EQ(shown.Tray(), nullptr);
+  shown.Release();
+  ASSERT_NE(shown.Tray(), nullptr);
+  const bool area = QSystemTrayIcon::isSystemTrayAvailable();
+  EXPECT_EQ(shown.Tray()->isVisible(), area);
+  if (area) {
+    EXPECT_EQ(shown.Tray()->toolTip(), QString("later tip"));
+  }
+  // Where the desktop has no status area the icon is off, as if refused.
+  EXPECT_EQ(shown.Modify({":/vexo/vexo.png", "tip"}), area);
+}
+
 TEST(QtStatusIconTest, AHandlerMayReplaceItselfWhileRunning) {
   QtStatusIcon icon;
   int calls = 0;
