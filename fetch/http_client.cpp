@@ -31,6 +31,15 @@ bool BreaksRequestLine(std::string_view address) {
   return address.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
+// What makes two hops the same request: scheme, host, port and path, each
+// with its length, so that no two addresses give one key.
+Bytes TargetKey(const RequestTarget& t) {
+  Bytes key = t.tls ? "s" : "p";
+  for (const Bytes* part : {&t.host, &t.port, &t.path})
+    key.append(std::to_string(part->size())).append(":").append(*part);
+  return key;
+}
+
 // The address the server of a hop sees: its Host line and request path (a
 // whole address after a Location of a bare page name).
 Bytes CookieAddress(const RequestTarget& t) {
@@ -103,6 +112,7 @@ void HttpClient::StartGet() {
   relocating_ = false;
   relocation_loop_ = false;
   relocations_ = 0;
+  asked_.clear();
   if (!EnterState(HttpClientState::Starting)) return;  // cancelled by the handler
 
   status_code_ = 0;
@@ -432,12 +442,16 @@ void HttpClient::HandleField(const HeadLine& head) {
   switch (head.field) {
     case HeadField::Location: {
       relocating_ = true;
-      const RequestTarget fetched = target_;
+      const Bytes fetched = TargetKey(target_);
+      asked_.push_back(fetched);
       ApplyLocation(target_, value);
       // A Location back to the address just fetched would be asked for again
-      // and again; one that would split the request line is never sent.
-      relocation_loop_ = target_.host == fetched.host && target_.port == fetched.port &&
-                         target_.path == fetched.path && target_.tls == fetched.tls;
+      // and again, and so would one between two addresses: an address asked
+      // for twice in this request is not asked for a third time. (Once back
+      // is allowed: a site may send a reader away to set a cookie and back.)
+      // One that would split the request line is never sent.
+      const Bytes next = TargetKey(target_);
+      relocation_loop_ = next == fetched || std::count(asked_.begin(), asked_.end(), next) >= 2;
       if (BreaksRequestLine(value)) target_.host.clear();
       break;
     }

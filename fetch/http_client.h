@@ -52,9 +52,9 @@ inline constexpr int kStatusCancelled = 908;
 inline constexpr int kErrorCancelled = 3;
 // RequestError values of requests the client ends itself, with StatusCode
 // 907: more than kMaxRelocations hops, or a Location that names the address
-// just fetched; a response header above kMaxHeaderBytes; a compressed body
-// that does not inflate (corrupt, or cut short by the connection's end), after
-// the pieces that did.
+// just fetched or one this request was sent to twice already; a response header above
+// kMaxHeaderBytes; a compressed body that does not inflate (corrupt, or cut short by the
+// connection's end), after the pieces that did.
 inline constexpr int kErrorRelocationLoop = 20001;
 inline constexpr int kErrorHeaderTooLarge = 20002;
 inline constexpr int kErrorContentEncoding = 20003;
@@ -241,6 +241,7 @@ class HttpClient {
   std::size_t header_total_ = 0;  // bytes of this response's header so far
   int relocations_ = 0;
   bool relocation_loop_ = false;
+  StringList asked_;  // the addresses this request was redirected from
   int piece_count_ = 0;
   long long received_count_ = 0;
   long long encoded_count_ = 0;  // compressed bytes of the body read
