@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -117,6 +118,10 @@ std::uint32_t ConvertWide(std::uint16_t code) {
 
 }  // namespace
 
+void PrepareWideCharConversion() {
+  WideCharToGb(0x4E00);  // 一
+}
+
 Bytes WideCharToGb(std::uint16_t code) {
   std::uint32_t entry = g_wide_forms[code].load(std::memory_order_acquire);
   if (entry == 0) entry = ConvertWide(code);
@@ -173,7 +178,13 @@ Bytes Utf8ToGb(std::string_view utf8) {
 }
 
 std::string GbToUtf8(std::string_view gb) {
-  Converter c("UTF-8", "CP936");
+  // ASCII is its own UTF-8; the window's texts and addresses mostly are.
+  if (std::all_of(gb.begin(), gb.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(gb);
+  // Opened once per thread (a descriptor serves one thread at a time): every
+  // text a window shows passes here.
+  thread_local Converter c("UTF-8", "CP936");
   return c.Run(gb, "\xEF\xBF\xBD", 1);
 }
 

@@ -33,6 +33,9 @@ bool IsWholeGbText(std::string_view s);
 // One UTF-16 code unit (as the system's wide character) in GB2312; "?" when the
 // character has no GB form. U+0000 gives a single zero byte.
 Bytes WideCharToGb(std::uint16_t code);
+// Opens the converter behind WideCharToGb before its first use, which loads
+// iconv's modules: a thread started early can bear that cost for the window.
+void PrepareWideCharConversion();
 
 // The customary mark for a character the font lacks (U+3013, A1 FE): page text
 // shows it in place of every character outside GB2312.

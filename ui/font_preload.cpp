@@ -4,13 +4,19 @@
 
 #include <system_error>
 
+#include "platform/codepage.h"
+
 namespace vexo {
 
 // The toolkit reads the same configuration through FcInit, which keeps the
-// first one made.
+// first one made. The code-page converter goes first: the window's texts
+// need it before any font.
 FontPreload::FontPreload() {
   try {
-    reader_ = std::thread([] { FcInit(); });
+    reader_ = std::thread([] {
+      PrepareWideCharConversion();
+      FcInit();
+    });
   } catch (const std::system_error&) {
     // No thread to spare: the toolkit reads it when it needs it.
   }

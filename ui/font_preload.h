@@ -1,8 +1,8 @@
 #pragma once
 // The font configuration, read on a thread of its own while the program sets
-// up its window. Reading it (dozens of configuration files) is most of
-// what the first text of a window costs; the window's own work goes on
-// beside it.
+// up its window (and the code-page converter opened there first). Reading it (dozens of
+// configuration files) is most of what the first text of a window costs; the window's own work goes
+// on beside it.
 
 #include <thread>
 
