@@ -168,16 +168,13 @@ std::size_t ForeignLength(std::string_view s) {
 std::size_t Gb2312PrefixLength(std::string_view s) {
   std::size_t i = 0;
 #ifdef __SSE2__
-  bool wide = false;
 #ifdef VEXO_WIDE_STEPS
-  wide = WideStepsOn();
+  const auto pastWholeChunks = WideStepsOn() ? PastWholeChunksWide : PastWholeChunks;
+#else
+  const auto pastWholeChunks = PastWholeChunks;
 #endif
   while (true) {
-#ifdef VEXO_WIDE_STEPS
-    i = wide ? PastWholeChunksWide(s, i) : PastWholeChunks(s, i);
-#else
-    i = PastWholeChunks(s, i);
-#endif
+    i = pastWholeChunks(s, i);
     if (i + 64 > s.size()) break;
     // The chunk holds the end of the prefix.
     for (const std::size_t end = i + 64; i < end;) {

@@ -54,6 +54,18 @@ std::size_t ScalarFind(const char* hay, std::size_t n, std::string_view needle) 
   return kNpos;
 }
 
+// The first start among those whose bits are set in `mask` (bit b: start
+// from + b, its first and last bytes matching) where the whole needle is;
+// kNpos when none. Needles here are at least two bytes long.
+inline std::size_t NeedleAmong(unsigned mask, const char* h, std::size_t from,
+                               std::string_view needle) {
+  for (; mask != 0; mask &= mask - 1) {
+    const std::size_t at = from + static_cast<std::size_t>(__builtin_ctz(mask));
+    if (::memcmp(h + at + 1, needle.data() + 1, needle.size() - 2) == 0) return at;
+  }
+  return kNpos;
+}
+
 #ifdef VEXO_WIDE_STEPS
 // The 16-byte loop of FindBytes below, 32 positions a step: from i on while
 // a whole step fits, leaving i where it stopped.
@@ -66,13 +78,11 @@ VEXO_WIDE std::size_t FindBytesWide(std::string_view hay, std::string_view needl
   for (; i + 32 + k - 1 <= n; i += 32) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(h + i + k - 1));
-    unsigned mask = static_cast<unsigned>(_mm256_movemask_epi8(
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(
         _mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last))));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      if (::memcmp(h + i + bit + 1, needle.data() + 1, k - 2) == 0) return i + bit;
-      mask &= mask - 1;
-    }
+    if (mask == 0) continue;
+    const std::size_t hit = NeedleAmong(mask, h, i, needle);
+    if (hit != kNpos) return hit;
   }
   return kNpos;
 }
@@ -101,32 +111,25 @@ std::size_t FindBytes(std::string_view hay, std::string_view needle) {
   const __m128i first = _mm_set1_epi8(needle.front());
   const __m128i last = _mm_set1_epi8(needle.back());
   const char* const h = hay.data();
-  // Block i covers start positions i..i+15; its last-byte load ends at
-  // i + 15 + k - 1, which must stay inside the text.
-  for (; i + 16 + k - 1 <= n; i += 16) {
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + i + k - 1));
-    unsigned mask = static_cast<unsigned>(
+  // Bit b: start s + b has the needle's first and last bytes. The last-byte
+  // load ends at s + 15 + k - 1, which must stay inside the text.
+  const auto ends = [&](std::size_t s) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s + k - 1));
+    return static_cast<unsigned>(
         _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      if (::memcmp(h + i + bit + 1, needle.data() + 1, k - 2) == 0) return i + bit;
-      mask &= mask - 1;
-    }
+  };
+  for (; i + 16 + k - 1 <= n; i += 16) {
+    const unsigned mask = ends(i);
+    if (mask == 0) continue;
+    const std::size_t hit = NeedleAmong(mask, h, i, needle);
+    if (hit != kNpos) return hit;
   }
   // Fewer than 16 starts are left: one more block of starts, the last 16
   // there are, with those before i masked off.
   if (i + k <= n && n >= 16 + k - 1) {
     const std::size_t s = n - k - 15;
-    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(h + s + k - 1));
-    unsigned mask = static_cast<unsigned>(
-        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
-    for (mask >>= i - s; mask != 0; mask &= mask - 1) {
-      const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
-      if (::memcmp(h + at + 1, needle.data() + 1, k - 2) == 0) return at;
-    }
-    return kNpos;
+    return NeedleAmong(ends(s) >> (i - s), h, i, needle);
   }
 #endif
   const std::size_t rest = ScalarFind(hay.data() + i, n - i, needle);
