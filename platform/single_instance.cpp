@@ -5,14 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QCoreApplication>
-#include <QCryptographicHash>
-#include <QDeadlineTimer>
-#include <QLocalSocket>
-#include <QThread>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
 #include "platform/bytes.h"
 #include "platform/files.h"
@@ -21,9 +15,6 @@
 namespace vexo {
 
 namespace {
-
-constexpr char kShowRequest[] = "show\n";
-constexpr char kShownAnswer[] = "shown\n";
 
 // The file open at fd is the one the name leads to now.
 bool SameFile(int fd, const std::string& path) {
@@ -37,12 +28,6 @@ bool RemoveStandIn(const std::string& path) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
   return (S_ISDIR(st.st_mode) ? ::rmdir(path.c_str()) : ::unlink(path.c_str())) == 0;
-}
-
-std::string CanonicalFolder(const std::string& folder) {
-  std::error_code ec;
-  const auto canonical = std::filesystem::weakly_canonical(folder, ec);
-  return ec ? folder : canonical.string();
 }
 
 }  // namespace
@@ -146,58 +131,6 @@ std::string FolderLock::HolderDescription() const {
   std::string text = h.program.empty() ? std::string("another program") : h.program;
   if (h.pid > 0) text += " (process " + std::to_string(h.pid) + ")";
   return text;
-}
-
-QString InstanceServerName(const std::string& folder) {
-  const QByteArray hash =
-      QCryptographicHash::hash(QByteArray::fromStdString(CanonicalFolder(folder)),
-                               QCryptographicHash::Sha1)
-          .toHex()
-          .left(16);
-  return QStringLiteral("vexo-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
-}
-
-InstanceServer::InstanceServer(const std::string& folder, std::function<void()> show)
-    : show_(std::move(show)) {
-  const QString name = InstanceServerName(folder);
-  server_.setSocketOptions(QLocalServer::UserAccessOption);
-  // The folder's lock is ours, so a socket under this name was left by a
-  // killed owner.
-  QLocalServer::removeServer(name);
-  if (!server_.listen(name)) return;
-  QObject::connect(&server_, &QLocalServer::newConnection, &server_, [this] {
-    while (QLocalSocket* client = server_.nextPendingConnection()) {
-      QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-      QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
-        if (!client->canReadLine()) return;
-        const QByteArray request = client->readLine(64);
-        if (request == kShowRequest && show_) show_();
-        client->write(kShownAnswer);
-        client->flush();
-        client->disconnectFromServer();
-      });
-    }
-  });
-}
-
-bool AskRunningInstanceToShow(const std::string& folder, int timeout_ms) {
-  const QString name = InstanceServerName(folder);
-  const QDeadlineTimer deadline(timeout_ms);
-  while (!deadline.hasExpired()) {
-    QLocalSocket socket;
-    socket.connectToServer(name);
-    if (socket.waitForConnected(static_cast<int>(deadline.remainingTime()))) {
-      socket.write(kShowRequest);
-      if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) return false;
-      while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) return false;
-      }
-      return socket.readLine(64) == kShownAnswer;
-    }
-    // The owner took its lock but is not listening yet.
-    QThread::msleep(50);
-  }
-  return false;
 }
 
 }  // namespace vexo

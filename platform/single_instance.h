@@ -1,11 +1,8 @@
 #pragma once
-// One process per program folder. The owner holds a lock on a file in the
-// folder and listens on a local socket
-// named after the folder, through which a second start of the window program
-// asks it to show its window.
+// One process per program folder: the owner holds a lock on a file in the
+// folder (the window program also listens for a second start, see
+// instance_channel.h).
 
-#include <QLocalServer>
-#include <functional>
 #include <string>
 
 namespace vexo {
@@ -54,26 +51,5 @@ class FolderLock {
   std::string failure_;
   int fd_ = -1;
 };
-
-// The local socket name of a program folder: short (socket paths are
-// limited), per user, and the same for every spelling of the folder.
-QString InstanceServerName(const std::string& folder);
-
-// The running window program's side: calls `show` for every request.
-class InstanceServer {
- public:
-  InstanceServer(const std::string& folder, std::function<void()> show);
-  // False when the socket could not be set up; the program runs on anyway.
-  bool Listening() const { return server_.isListening(); }
-
- private:
-  QLocalServer server_;
-  std::function<void()> show_;
-};
-
-// The second start's side: asks the owner of `folder` to show its window and
-// waits for its answer, retrying while the owner may still be starting.
-// Needs a QCoreApplication.
-bool AskRunningInstanceToShow(const std::string& folder, int timeout_ms);
 
 }  // namespace vexo

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "platform/codepage.h"
+#include "platform/instance_channel.h"
 #include "platform/message_box.h"
 #include "platform/single_instance.h"
 #include "texts/texts.h"

@@ -17,6 +17,7 @@
 
 #include "platform/first_expose_view.h"
 #include "platform/folders.h"
+#include "platform/instance_channel.h"
 #include "platform/message_box_qt_view.h"
 #include "platform/save_dialog_qt_view.h"
 #include "platform/shown_report_view.h"
