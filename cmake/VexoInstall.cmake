@@ -78,6 +78,7 @@ install(FILES ${share}/metainfo/${VEXO_APP_ID}.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 install(TARGETS vexo vexo-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vexo_tls LIBRARY DESTINATION ${VEXO_MODULE_INSTALL_DIR})
 
 # The Debian package: vexo_<version>_<arch>.deb, everything under /usr.
 set(CPACK_GENERATOR DEB)

@@ -1,15 +1,15 @@
 #pragma once
-// TLS over an already connected non-blocking TCP handle, with OpenSSL. The
-// caller owns the handle and watches it; a session only says what it waits
-// for (read or write readiness). Certificates are verified against the system
-// trust store plus an optional extra PEM file, the server name is checked, and
-// TLS 1.2 is the oldest version spoken. Sessions are resumed per host:port.
+// TLS over an already connected non-blocking TCP handle. The caller owns the
+// handle and watches it; a session only says what it waits for (read or write
+// readiness). The work is done by the TLS module (tls_engine.h), loaded with
+// the first session: certificates are verified against the system trust
+// store plus an optional extra PEM file, the server name is checked, and TLS
+// 1.2 is the oldest version spoken. Sessions are resumed per host:port.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
-
-typedef struct ssl_st SSL;
 
 namespace vexo {
 
@@ -20,8 +20,11 @@ inline constexpr int kErrorTlsCertificate = 12045;
 // protocol.
 inline constexpr int kErrorTlsHandshake = 12157;
 
+class TlsConnection;
+
 // Extra trusted certificates, a PEM file, from the configuration (empty: none).
-// The environment variable VEXO_CA_FILE, when set and not empty, wins.
+// The environment variable VEXO_CA_FILE, when set and not empty, wins. These
+// three load no module: what they set reaches it when it is loaded.
 void SetTlsCaFile(std::string_view path);
 // Reads VEXO_CA_FILE again (it is read once on first use otherwise).
 void ReadTlsCaFileEnvironment();
@@ -59,8 +62,7 @@ class TlsSession {
   void SendCloseNotify();
 
  private:
-  SSL* ssl_ = nullptr;
-  std::string cache_key_;
+  std::unique_ptr<TlsConnection> connection_;
   bool established_ = false;
   bool failed_ = false;  // after a fatal error nothing more is said on the wire
 };
