@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -26,6 +27,7 @@ constexpr char kShownAnswer[] = "shown\n";
 constexpr std::size_t kMaxLine = 64;
 constexpr std::size_t kMaxCallers = 8;
 constexpr int kRetryPauseMs = 50;
+constexpr int kAcceptPauseMs = 1000;
 
 std::string CanonicalFolder(const std::string& folder) {
   std::error_code ec;
@@ -158,8 +160,9 @@ void InstanceServer::AcceptCallers() {
   for (;;) {
     const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) {
-      if (errno == EINTR) continue;
-      return;  // none left, or out of handles: the notifier calls again
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      if (errno != EAGAIN && errno != EWOULDBLOCK) PauseAccepting();
+      return;
     }
     if (!SameUser(fd)) {
       ::close(fd);
@@ -174,6 +177,13 @@ void InstanceServer::AcceptCallers() {
     QObject::connect(raw->readable.get(), &QSocketNotifier::activated, [this, raw] { Hear(*raw); });
     callers_.push_back(std::move(caller));
   }
+}
+
+// A caller left waiting (out of handles, say) keeps the socket readable: the
+// server rests instead of failing to take it in a loop.
+void InstanceServer::PauseAccepting() {
+  accepting_->setEnabled(false);
+  QTimer::singleShot(kAcceptPauseMs, accepting_.get(), [this] { accepting_->setEnabled(true); });
 }
 
 void InstanceServer::Hear(Caller& caller) {

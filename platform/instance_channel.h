@@ -38,6 +38,7 @@ class InstanceServer {
   struct Caller;
   void Listen();
   void AcceptCallers();
+  void PauseAccepting();
   void Hear(Caller& caller);
   void HangUp(Caller& caller);
 
