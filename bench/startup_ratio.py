@@ -25,6 +25,7 @@ the empty window.
 
 import argparse
 import os
+import random
 import shutil
 import statistics
 import subprocess
@@ -75,9 +76,15 @@ def measure(programs, platform, display, rounds):
     # One warm-up each, so that neither side pays for a cold file cache.
     for command in programs.values():
         run_once(command, platform, display)
+    # Each round in its own order: a start pays for what the one before it
+    # left the X server and the kernel to tear down, and a fixed order would
+    # charge that to the same program every time.
+    order = random.Random(1)
+    names = list(programs)
     for _ in range(rounds):
-        for name, command in programs.items():
-            for column, value in zip(found[name], run_once(command, platform, display)):
+        order.shuffle(names)
+        for name in names:
+            for column, value in zip(found[name], run_once(programs[name], platform, display)):
                 column.append(value)
     return found
 
