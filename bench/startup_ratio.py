@@ -2,8 +2,9 @@
 """The program's start-up time and memory as a ratio to a bare Qt window.
 
 Starts the program, the bare window (bench/bare_window.cpp) and the bare
-window showing one line of Chinese text (its --text) in turns, each
-round on fresh temporary folders, with VEXO_EXIT_WHEN_SHOWN=1: each prints,
+window showing one line of Chinese text (its --text) in turns, each round in
+an order of its own and on fresh temporary folders, with
+VEXO_EXIT_WHEN_SHOWN=1: each prints,
 once its window's first expose has been handled, the monotonic clock and its
 peak and current memory (VmHWM, VmRSS), then ends. The time counts from just
 before the process is started. Prints the medians and the program's ratios to
