@@ -192,9 +192,10 @@ void InstanceServer::Hear(Caller& caller) {
   if (n < 0 && (errno == EAGAIN || errno == EINTR)) return;
   if (n <= 0) return HangUp(caller);
   caller.line.append(buffer, static_cast<std::size_t>(n));
-  const bool whole = caller.line.find('\n') != std::string::npos;
-  if (!whole && caller.line.size() < kMaxLine) return;
-  const bool show = caller.line == kShowRequest;
+  const auto end = caller.line.find('\n');
+  if (end == std::string::npos && caller.line.size() < kMaxLine) return;
+  // The first line is the request; whatever follows it is not read.
+  const bool show = end != std::string::npos && caller.line.compare(0, end + 1, kShowRequest) == 0;
   SendAll(caller.fd, kShownAnswer);
   HangUp(caller);
   if (show && show_) show_();

@@ -72,7 +72,8 @@ TEST_F(InstanceChannelTest, CallersThatSayAnythingElseOrNothingNeitherShowNorBlo
   int shown = 0;
   InstanceServer server(Folder(), [&shown] { ++shown; });
   ASSERT_TRUE(server.Listening());
-  std::vector<int> callers = {Connect("hide\n"), Connect(std::string(200, 'x')), Connect("sh")};
+  std::vector<int> callers = {Connect("hide\nshow\n"), Connect(std::string(200, 'x') + "show\n"),
+                              Connect("sh")};
   // More silent callers than the server keeps.
   for (int i = 0; i < 12; ++i) callers.push_back(Connect(""));
   testing::RunFor(20);
