@@ -33,6 +33,14 @@ std::string ConfigHome(const FolderEnvironment& env) {
   return XdgOr(env.xdg_config_home, env.home, ".config/");
 }
 
+// A folder given relative to the executables' folder; never one relative to
+// the working folder.
+std::string BesideExecutable(const std::string& executable, const char* from_bin_dir) {
+  const auto slash = executable.rfind('/');
+  if (slash == std::string::npos) return {};
+  return executable.substr(0, slash + 1) + from_bin_dir;
+}
+
 }  // namespace
 
 std::string ExecutablePath() {
@@ -88,9 +96,11 @@ std::string AutostartEntryPath(const FolderEnvironment& env) {
 }
 
 std::string SharedDataFolder(const std::string& executable) {
-  const auto slash = executable.rfind('/');
-  if (slash == std::string::npos) return {};
-  return executable.substr(0, slash + 1) + kDataDirFromBinDir;
+  return BesideExecutable(executable, kDataDirFromBinDir);
+}
+
+std::string ModuleFolder(const std::string& executable) {
+  return BesideExecutable(executable, kModuleDirFromBinDir);
 }
 
 }  // namespace vexo

@@ -29,6 +29,8 @@ std::string ConfigFilePath(const FolderEnvironment& env);
 // The installed data of the program (share/vexo, also the build folder's
 // layout) seen from an executable's path; empty for a path without a folder.
 std::string SharedDataFolder(const std::string& executable);
+// The program's loadable modules (lib/vexo, likewise), seen the same way.
+std::string ModuleFolder(const std::string& executable);
 // The per-user autostart entry: $XDG_CONFIG_HOME/autostart/vexo.desktop.
 std::string AutostartEntryPath(const FolderEnvironment& env);
 

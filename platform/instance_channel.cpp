@@ -55,7 +55,7 @@ bool SameUser(int fd) {
   return peer.uid == ::getuid() || peer.uid == 0;
 }
 
-void SendAll(int fd, const char* text) {
+void SendAtOnce(int fd, const char* text) {
   const std::size_t size = std::strlen(text);
   // The answer is a few bytes into an empty socket buffer: it fits at once.
   (void)::send(fd, text, size, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -196,7 +196,7 @@ void InstanceServer::Hear(Caller& caller) {
   if (end == std::string::npos && caller.line.size() < kMaxLine) return;
   // The first line is the request; whatever follows it is not read.
   const bool show = end != std::string::npos && caller.line.compare(0, end + 1, kShowRequest) == 0;
-  SendAll(caller.fd, kShownAnswer);
+  SendAtOnce(caller.fd, kShownAnswer);
   HangUp(caller);
   if (show && show_) show_();
 }

@@ -5,7 +5,6 @@
 #include <QLoggingCategory>
 
 #include "platform/folders.h"
-#include "vexo_version.h"
 
 namespace vexo {
 
@@ -14,10 +13,8 @@ Q_LOGGING_CATEGORY(lcTls, "vexo.tls")
 }  // namespace
 
 std::string TlsModulePath() {
-  const std::string executable = ExecutablePath();
-  const auto slash = executable.rfind('/');
-  if (slash == std::string::npos) return {};
-  return executable.substr(0, slash + 1) + kModuleDirFromBinDir + "/" + kTlsModuleFile;
+  const std::string folder = ModuleFolder(ExecutablePath());
+  return folder.empty() ? folder : folder + "/" + kTlsModuleFile;
 }
 
 LoadedTlsEngine LoadTlsEngine(const std::string& module_file) {
