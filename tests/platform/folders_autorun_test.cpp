@@ -10,6 +10,7 @@
 #include "platform/autorun.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "vexo_version.h"
 
 namespace vexo {
 namespace {
@@ -81,6 +82,27 @@ TEST(ExecutablePathTest, NamesThisTestProgram) {
   ASSERT_FALSE(exe.empty());
   EXPECT_EQ(exe[0], '/');
   EXPECT_TRUE(FileExists(exe));
+}
+
+// Data and modules are found from the executable's own folder, the same way
+// installed and in the build; never from the working folder.
+TEST(InstalledFoldersTest, DataAndModulesLieBesideTheExecutablesFolder) {
+  struct Case {
+    const char* executable;
+    std::string data;
+    std::string modules;
+  };
+  for (const Case& c : {
+           Case{"/usr/bin/vexo", std::string("/usr/bin/") + kDataDirFromBinDir,
+                std::string("/usr/bin/") + kModuleDirFromBinDir},
+           Case{"/b/shell/vexo", std::string("/b/shell/") + kDataDirFromBinDir,
+                std::string("/b/shell/") + kModuleDirFromBinDir},
+           Case{"vexo", "", ""},
+           Case{"", "", ""},
+       }) {
+    EXPECT_EQ(SharedDataFolder(c.executable), c.data) << c.executable;
+    EXPECT_EQ(ModuleFolder(c.executable), c.modules) << c.executable;
+  }
 }
 
 TEST(DesktopExecTest, PathsAreQuotedAndEscapedAsDesktopEntriesRequire) {
